@@ -1,0 +1,25 @@
+// The runner's command line: options before "/p" and the script arguments
+// after it, published as the environment variables 1, 2, 3 and so on.
+#ifndef KESTRO_HOST_LAUNCH_ARGS_H
+#define KESTRO_HOST_LAUNCH_ARGS_H
+
+namespace host {
+
+const int kArgBufSize = 260;  // an argument text longer than 259 characters is cut
+
+// Options chosen on the command line before "/p".
+struct LaunchOptions {
+  bool unattended;             // "/unattended": errors go to a log, not a box
+  char log_path[kArgBufSize];  // "/unattended:FILE"; empty means standard error
+};
+
+// Publishes the script arguments found after the first "/p" (or, with no
+// "/p", the first "/P") through platform::SetEnv.
+void PublishScriptArgs(const char* command_line);
+
+// Reads the options that stand before the "/p" (the whole text when none).
+void ParseLaunchOptions(const char* command_line, LaunchOptions* out);
+
+}  // namespace host
+
+#endif
