@@ -1,0 +1,10 @@
+// Plugs the handlers of the command subsystems into the command table.
+#include "commands/handlers.h"
+
+namespace commands {
+
+void InstallCommandHandlers() {
+  InstallTextFileCommands();
+}
+
+}  // namespace commands

@@ -1,0 +1,64 @@
+// The runner's entry point: start-up in order, the message loop, and clean-up.
+#include <windows.h>
+
+#include "host/host.h"
+#include "host/launch_args.h"
+#include "script/commands.h"
+#include "script/engine.h"
+
+namespace host {
+Host g_host;
+}
+
+using host::g_host;
+
+// Exit code: 0 on every path, unless unattended mode asks to tell a script
+// error (1) or a script that could not be loaded (2) apart.
+static int ExitCode(int loop_result, bool loaded) {
+  if (!host::Unattended()) return loop_result;
+  if (!loaded) return 2;
+  return host::ErrorReported() ? 1 : 0;
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int) {
+  g_host.instance = instance;
+  g_host.os.dwOSVersionInfoSize = sizeof(OSVERSIONINFOA);  // 148 bytes
+#ifdef _MSC_VER
+#pragma warning(suppress : 4996)  // GetVersionExA is deprecated but tells the platform id
+#endif
+  GetVersionExA(&g_host.os);
+
+  script::ResetEngine();
+  script::InstallEngineCommands();
+  host::InstallHostCommands();
+  host::RegisterWindowClasses();
+
+  const char* args = command_line ? command_line : "";
+  host::LaunchOptions options;
+  host::ParseLaunchOptions(args, &options);
+  if (options.unattended) host::SetUnattended(options.log_path);
+  host::PublishScriptArgs(args);
+
+  if (!host::LoadOwnScript()) return ExitCode(0, false);
+  host::PublishBuiltins();
+
+  HWND window = host::CreateHostWindow();
+  if (!window) {
+    script::FreeEngine();
+    return ExitCode(0, true);
+  }
+  HMENU system_menu = GetSystemMenu(window, FALSE);
+  AppendMenuA(system_menu, MF_SEPARATOR, 0, NULL);
+  AppendMenuA(system_menu, MF_STRING, host::kSysPause, "Pause Script Execution");
+  // Minimising hides the window into the tray (see the host's WM_SIZE).
+  ShowWindow(window, SW_MINIMIZE);
+
+  MSG msg;
+  msg.wParam = 0;
+  while (GetMessageA(&msg, NULL, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  script::FreeEngine();
+  return ExitCode(static_cast<int>(msg.wParam), true);
+}

@@ -1,0 +1,147 @@
+// The operating-system services of the portable core over Win32: environment,
+// clipboard, local time and the error box (or its log line when unattended).
+#include <stdio.h>
+#include <string.h>
+#include <windows.h>
+
+#include "host/host.h"
+#include "script/platform.h"
+
+namespace {
+
+bool g_unattended;               // errors go to the log instead of a box
+char g_log_path[MAX_PATH];       // empty: standard error
+bool g_error_reported;           // a script error was reported
+
+// Appends one line to the unattended log (or standard error).
+void WriteLogLine(const char* text) {
+  if (g_log_path[0]) {
+    FILE* f = fopen(g_log_path, "ab");
+    if (!f) return;
+    fprintf(f, "%s\r\n", text);
+    fclose(f);
+    return;
+  }
+  HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
+  if (err == NULL || err == INVALID_HANDLE_VALUE) return;
+  DWORD written;
+  WriteFile(err, text, lstrlenA(text), &written, NULL);
+  WriteFile(err, "\r\n", 2, &written, NULL);
+}
+
+// The script's file name, for naming it in log lines.
+const char* ScriptName() {
+  static char name[MAX_PATH + 1];
+  DWORD n = GetModuleFileNameA(NULL, name, MAX_PATH);
+  name[n < MAX_PATH ? n : MAX_PATH] = '\0';
+  const char* slash = strrchr(name, '\\');
+  return slash ? slash + 1 : name;
+}
+
+}  // namespace
+
+namespace host {
+
+void SetUnattended(const char* log_path) {
+  g_unattended = true;
+  lstrcpynA(g_log_path, log_path, sizeof(g_log_path));
+}
+
+bool Unattended() { return g_unattended; }
+
+bool ErrorReported() { return g_error_reported; }
+
+void ReportLoadFailure() {
+  if (g_unattended) {
+    char line[MAX_PATH + 64];
+    wsprintfA(line, "%s: Unable to open script file!", ScriptName());
+    WriteLogLine(line);
+    return;
+  }
+  MessageBoxA(NULL, "Unable to open script file!", "Kestro Error", MB_SYSTEMMODAL | MB_ICONERROR);
+}
+
+}  // namespace host
+
+namespace platform {
+
+void GetEnv(const char* name, char* out, int size) {
+  // Read into a buffer that fits any environment value, then cut to size, so
+  // that a long value is cut rather than lost.
+  static char value[32768];
+  out[0] = '\0';
+  DWORD n = GetEnvironmentVariableA(name, value, sizeof(value));
+  if (n == 0 || n >= sizeof(value)) return;
+  lstrcpynA(out, value, size + 1);
+}
+
+void SetEnv(const char* name, const char* value) { SetEnvironmentVariableA(name, value); }
+
+void ReadClipboard(char* out, int size) {
+  out[0] = '\0';
+  if (!IsClipboardFormatAvailable(CF_TEXT)) return;
+  bool ok = false;
+  if (OpenClipboard(host::g_host.window)) {
+    HANDLE data = GetClipboardData(CF_TEXT);
+    const char* text = data ? static_cast<const char*>(GlobalLock(data)) : NULL;
+    if (text) {
+      lstrcpynA(out, text, size + 1);
+      GlobalUnlock(data);
+      ok = true;
+    }
+    CloseClipboard();
+  }
+  if (!ok) lstrcpynA(out, "Kestro Clipboard overflow", size + 1);
+}
+
+void WriteClipboard(const char* value) {
+  SIZE_T len = lstrlenA(value);
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, len + 1);
+  if (!block) return;
+  char* text = static_cast<char*>(GlobalLock(block));
+  if (!text) {
+    GlobalFree(block);
+    return;
+  }
+  memcpy(text, value, len + 1);
+  GlobalUnlock(block);
+  if (!OpenClipboard(host::g_host.window)) {
+    GlobalFree(block);
+    return;
+  }
+  EmptyClipboard();
+  // The clipboard owns the block once it has taken it.
+  if (!SetClipboardData(CF_TEXT, block)) GlobalFree(block);
+  CloseClipboard();
+}
+
+void LocalTime(TimeParts* out) {
+  SYSTEMTIME st;
+  GetLocalTime(&st);
+  out->sec = st.wSecond;
+  out->min = st.wMinute;
+  out->hour = st.wHour;
+  out->mday = st.wDay;
+  out->mon = st.wMonth;
+  out->year = st.wYear;
+  out->wday = st.wDayOfWeek + 1;
+  // Day of the year from the month table, with the leap day from March on.
+  static const int kDaysBefore[12] = {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};
+  int y = st.wYear;
+  bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+  out->yday = kDaysBefore[st.wMonth - 1] + st.wDay + (leap && st.wMonth > 2 ? 1 : 0);
+}
+
+void ShowScriptError(int line_number, const char* title, const char* message) {
+  g_error_reported = true;
+  if (g_unattended) {
+    char line[1200];
+    _snprintf(line, sizeof(line) - 1, "%s: Line %d: %s", ScriptName(), line_number, message);
+    line[sizeof(line) - 1] = '\0';
+    WriteLogLine(line);
+    return;
+  }
+  MessageBoxA(host::g_host.window, message, title, MB_OK | MB_ICONERROR | MB_SYSTEMMODAL);
+}
+
+}  // namespace platform

@@ -1,0 +1,92 @@
+// The tray icon, the tray menu and the pause item of the system menu.
+#include <string.h>
+#include <windows.h>
+#include <shellapi.h>
+
+#include "host/host.h"
+#include "host/menus.h"
+#include "resources/resource.h"
+#include "script/engine.h"
+
+namespace host {
+
+namespace {
+
+// The first, 88-byte form of the record, which every version of the shell takes.
+const DWORD kNotifyIconSize = 88;
+
+void FillRecord(NOTIFYICONDATAA* nid) {
+  memset(nid, 0, sizeof(*nid));
+  nid->cbSize = kNotifyIconSize;
+  nid->hWnd = g_host.window;
+  nid->uID = kTrayIconId;
+}
+
+// Reverts the system menu to the default items, then appends the separator
+// and the one item that matches the paused flag.
+void RebuildSystemMenu() {
+  GetSystemMenu(g_host.window, TRUE);
+  HMENU menu = GetSystemMenu(g_host.window, FALSE);
+  AppendMenuA(menu, MF_SEPARATOR, 0, NULL);
+  if (g_host.paused)
+    AppendMenuA(menu, MF_STRING, kSysResume, "Resume Script Execution");
+  else
+    AppendMenuA(menu, MF_STRING, kSysPause, "Pause Script Execution");
+}
+
+}  // namespace
+
+void AddTrayIcon() {
+  if (g_host.tray_shown || g_host.hidden) return;
+  NOTIFYICONDATAA nid;
+  FillRecord(&nid);
+  nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+  nid.uCallbackMessage = kTrayMessage;
+  nid.hIcon = LoadIconA(g_host.instance, MAKEINTRESOURCEA(IDI_MAIN));
+  lstrcpynA(nid.szTip, "Kestro", sizeof(nid.szTip));
+  g_host.tray_shown = true;
+  Shell_NotifyIconA(NIM_ADD, &nid);
+}
+
+void RemoveTrayIcon() {
+  if (!g_host.tray_shown) return;
+  NOTIFYICONDATAA nid;
+  FillRecord(&nid);
+  g_host.tray_shown = false;
+  Shell_NotifyIconA(NIM_DELETE, &nid);
+}
+
+void SetPaused(bool paused) {
+  if (!script::g_engine.break_enabled) return;
+  g_host.paused = paused;
+  RebuildSystemMenu();
+}
+
+void ExitFromTray() {
+  if (!script::g_engine.break_enabled) return;
+  KillTimer(g_host.window, kRunTimer);
+  KillTimer(g_host.window, kWaitTimeoutTimer);
+  RemoveTrayIcon();
+  PostQuitMessage(0);
+}
+
+void ShowTrayMenu() {
+  HMENU loaded = LoadMenuA(g_host.instance, MAKEINTRESOURCEA(IDM_TRAY));
+  if (!loaded) return;
+  UINT enable = script::g_engine.break_enabled ? MF_ENABLED : MF_GRAYED;
+  EnableMenuItem(loaded, kTrayPauseCommand, MF_BYCOMMAND | enable);
+  EnableMenuItem(loaded, kTrayExitCommand, MF_BYCOMMAND | enable);
+  CheckMenuItem(loaded, kTrayPauseCommand,
+                MF_BYCOMMAND | (g_host.paused ? MF_CHECKED : MF_UNCHECKED));
+  HMENU popup = GetSubMenu(loaded, 0);
+  POINT at;
+  GetCursorPos(&at);
+  // The window must be in the foreground while the menu is tracked, or the
+  // menu does not go away when the user clicks elsewhere.
+  SetForegroundWindow(g_host.window);
+  TrackPopupMenuEx(popup, 0, at.x, at.y, g_host.window, NULL);
+  DestroyMenu(loaded);
+  PostMessageA(g_host.window, WM_NULL, 0, 0);
+}
+
+}  // namespace host

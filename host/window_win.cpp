@@ -1,0 +1,165 @@
+// The host window: its two classes, its window procedure (one OnXxx per
+// message) and its creation.
+#include <windows.h>
+
+#include "commands/splash.h"
+#include "host/host.h"
+#include "host/menus.h"
+#include "host/run_loop.h"
+#include "resources/resource.h"
+#include "script/engine.h"
+
+namespace host {
+
+namespace {
+
+const char kHostClass[] = "Kestro";
+const char kSplashClass[] = "Kestro - Splash";
+const int kStatusEditId = 1;
+
+// Switches Caps Lock off so that typed text keeps its letter case.
+void SwitchCapsLockOff() {
+  if (!(GetKeyState(VK_CAPITAL) & 1)) return;
+  BYTE scan = static_cast<BYTE>(MapVirtualKeyA(VK_CAPITAL, 0));
+  DWORD delay = script::g_engine.key_delay > 0 ? script::g_engine.key_delay : 0;
+  keybd_event(VK_CAPITAL, scan, 0, 0);
+  Sleep(delay);
+  keybd_event(VK_CAPITAL, scan, KEYEVENTF_KEYUP, 0);
+  Sleep(delay);
+}
+
+LRESULT OnCreate(HWND window) {
+  g_host.window = window;
+  SwitchCapsLockOff();
+  SetTimer(window, kRunTimer, 0, NULL);
+  g_host.status_edit = CreateWindowExA(
+      0, "edit", "",
+      WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE |
+          ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_READONLY,
+      0, 0, 0, 0, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kStatusEditId)),
+      g_host.instance, NULL);
+  g_host.splash = CreateWindowExA(WS_EX_TOPMOST, kSplashClass, "", WS_DISABLED | WS_THICKFRAME,
+                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                                  window, NULL, g_host.instance, NULL);
+  ShowWindow(g_host.splash, SW_HIDE);
+  return 0;
+}
+
+LRESULT OnDestroy(HWND window) {
+  RemoveTrayIcon();
+  KillTimer(window, kRunTimer);
+  KillTimer(window, kWaitTimeoutTimer);
+  PostQuitMessage(0);
+  return 0;
+}
+
+// The status edit fills the client area; minimising goes to the tray and
+// restoring comes back from it.
+LRESULT OnSize(HWND window, WPARAM type, LPARAM size) {
+  MoveWindow(g_host.status_edit, 0, 0, LOWORD(size), HIWORD(size), TRUE);
+  if (type == SIZE_RESTORED || type == SIZE_MAXIMIZED) {
+    RemoveTrayIcon();
+  } else if (type == SIZE_MINIMIZED) {
+    ShowWindow(window, SW_HIDE);
+    AddTrayIcon();
+  }
+  return 0;
+}
+
+LRESULT OnCommand(HWND window, UINT msg, WPARAM wparam, LPARAM lparam) {
+  switch (LOWORD(wparam)) {
+    case kTrayPauseCommand:
+      SetPaused(!g_host.paused);
+      return 0;
+    case kTrayExitCommand:
+      ExitFromTray();
+      return 0;
+  }
+  return DefWindowProcA(window, msg, wparam, lparam);
+}
+
+LRESULT OnSysCommand(HWND window, UINT msg, WPARAM wparam, LPARAM lparam) {
+  switch (LOWORD(wparam)) {
+    case kSysPause:
+      SetPaused(true);
+      return 0;
+    case kSysResume:
+      SetPaused(false);
+      return 0;
+  }
+  return DefWindowProcA(window, msg, wparam, lparam);
+}
+
+LRESULT OnTrayNotify(HWND window, LPARAM mouse_message) {
+  switch (mouse_message) {
+    case WM_LBUTTONDBLCLK:
+      ShowWindow(window, SW_SHOW);
+      ShowWindow(window, SW_RESTORE);  // its WM_SIZE removes the tray icon
+      break;
+    case WM_RBUTTONDOWN:
+      ShowTrayMenu();
+      break;
+  }
+  return 0;
+}
+
+LRESULT CALLBACK HostWindowProc(HWND window, UINT msg, WPARAM wparam, LPARAM lparam) {
+  switch (msg) {
+    case WM_CREATE:
+      return OnCreate(window);
+    case WM_DESTROY:
+      return OnDestroy(window);
+    case WM_SIZE:
+      return OnSize(window, wparam, lparam);
+    case WM_SETFOCUS:
+      SetFocus(g_host.status_edit);
+      return 0;
+    case WM_CLOSE:
+      // With break off the user cannot close the window.
+      if (!script::g_engine.break_enabled) return 0;
+      break;
+    case WM_COMMAND:
+      return OnCommand(window, msg, wparam, lparam);
+    case WM_SYSCOMMAND:
+      return OnSysCommand(window, msg, wparam, lparam);
+    case WM_TIMER:
+      if (wparam == kWaitTimeoutTimer)
+        OnWaitTimeoutTick();
+      else
+        OnRunTimerTick();
+      return 0;
+    case kTrayMessage:
+      return OnTrayNotify(window, lparam);
+  }
+  return DefWindowProcA(window, msg, wparam, lparam);
+}
+
+ATOM RegisterClass(const char* name, WNDPROC proc) {
+  WNDCLASSEXA wc;
+  ZeroMemory(&wc, sizeof(wc));
+  wc.cbSize = sizeof(wc);
+  wc.style = CS_HREDRAW | CS_VREDRAW;
+  wc.lpfnWndProc = proc;
+  wc.hInstance = g_host.instance;
+  wc.hIcon = LoadIconA(g_host.instance, MAKEINTRESOURCEA(IDI_MAIN));
+  wc.hIconSm = wc.hIcon;
+  wc.hCursor = LoadCursor(NULL, IDC_ARROW);
+  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+  wc.lpszClassName = name;
+  return RegisterClassExA(&wc);
+}
+
+}  // namespace
+
+bool RegisterWindowClasses() {
+  bool host_ok = RegisterClass(kHostClass, HostWindowProc) != 0;
+  bool splash_ok = RegisterClass(kSplashClass, commands::SplashWindowProc) != 0;
+  return host_ok && splash_ok;
+}
+
+HWND CreateHostWindow() {
+  return CreateWindowExA(0, kHostClass, script::kBanner, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                         CW_USEDEFAULT, 625, 300, NULL, NULL, g_host.instance, NULL);
+}
+
+}  // namespace host
