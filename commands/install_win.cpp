@@ -4,7 +4,13 @@
 namespace commands {
 
 void InstallCommandHandlers() {
+  InstallWindowCommands();
+  InstallInputCommands();
+  InstallDialogCommands();
+  InstallVariableCommands();
   InstallTextFileCommands();
+  InstallIniRegistryCommands();
+  InstallProgramCommands();
 }
 
 }  // namespace commands

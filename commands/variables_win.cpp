@@ -1,0 +1,8 @@
+// Placeholder until this subsystem's commands are built: installs nothing.
+#include "commands/handlers.h"
+
+namespace commands {
+
+void InstallVariableCommands() {}
+
+}  // namespace commands
