@@ -79,6 +79,11 @@ void FreeEngine();
 // The banner: title of the host window and head of the status text.
 extern const char kBanner[];
 
+// Test seam: how many more gosub or repeat entries may be allocated before an
+// allocation is made to fail as if memory had run out; -1 (the default, also
+// after ResetEngine) never fails. Only the unit tests change it.
+extern int g_stack_alloc_budget;
+
 }  // namespace script
 
 #endif

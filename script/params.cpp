@@ -1,1 +1,145 @@
-// placeholder
+// The parameter splitter, variable expansion, the integer value and the
+// bounded append: the text layer every command reads its parameters through.
+#include "script/params.h"
+
+#include <string.h>
+
+#include "script/engine.h"
+#include "script/limits.h"
+#include "script/text.h"
+#include "script/variables.h"
+
+namespace script {
+
+// SplitField reads one field of a script line. A field runs from the cursor to
+// the next unescaped delimiter (',' or none) or the end of the line. A
+// backslash escapes the next character: "\\" gives one backslash, "\," keeps
+// the comma in the field, "\n", "\r" and "\t" give line feed, carriage return
+// and tab, and before any other character the backslash is simply dropped (a
+// backslash ending the line disappears too). The field is then trimmed of
+// spaces and tabs. Nothing is rejected; a field longer than the output buffer
+// is cut at kBufSize - 1 characters, but the cursor still moves past all of it.
+bool SplitField(char delim, const char* line, int* cursor, char* out) {
+  int len = 0;
+  bool escaped = false;
+  bool closed = false;
+  int pos = *cursor;
+  while (!closed && line[pos] != '\0') {
+    char c = line[pos];
+    char add = 0;
+    bool has_add = false;
+    if (c == '\\') {
+      if (escaped) {
+        escaped = false;
+        add = '\\';
+        has_add = true;
+      } else {
+        escaped = true;
+      }
+    } else if (delim != '\0' && c == delim) {
+      if (escaped) {
+        escaped = false;
+        add = c;
+        has_add = true;
+      } else {
+        closed = true;  // the delimiter is consumed, not kept
+      }
+    } else {
+      add = c;
+      if (escaped) {
+        if (c == 'n') add = '\n';
+        else if (c == 'r') add = '\r';
+        else if (c == 't') add = '\t';
+      }
+      escaped = false;
+      has_add = true;
+    }
+    if (has_add && len < kBufSize - 1) out[len++] = add;
+    ++pos;
+  }
+  *cursor = pos;
+  out[len] = '\0';
+  Trim(out);
+  return delim == ',' && !closed;
+}
+
+// Appends one character to the expansion output.
+static void Put(char* out, int* len, char c) { out[(*len)++] = c; }
+
+// ExpandVariables reads a whole line and replaces each %NAME% by the value of
+// NAME. A backslash toggles the escape state and is kept; an escaped percent
+// sign is kept as text (the splitter later drops its backslash). Commas and
+// backslashes of inserted values get a backslash so that the splitter gives
+// them back unchanged. Output stops taking input at kMaxExpandedLine
+// characters (one more when the last value character needed its backslash).
+// A reference without its closing percent sign is reported as an error and
+// the line is left untouched.
+bool ExpandVariables(char* line) {
+  char out[kBufSize];
+  char name[kBufSize];
+  char value[kMaxValue + 1];
+  int len = 0;
+  bool escaped = false;
+  int pos = 0;
+  while (line[pos] != '\0' && len < kMaxExpandedLine) {
+    char c = line[pos];
+    if (c == '%' && escaped) {
+      escaped = false;
+      Put(out, &len, c);
+      ++pos;
+      continue;
+    }
+    if (c == '%') {
+      int end = pos + 1;
+      while (line[end] != '\0' && line[end] != '%') ++end;
+      if (line[end] == '\0') {
+        ReportError("Incorrectly formatted ENV string!");
+        return false;
+      }
+      int name_len = end - pos - 1;  // the line fits kBufSize, so the name does too
+      memcpy(name, line + pos + 1, name_len);
+      name[name_len] = '\0';
+      ReadVariable(name, value, kMaxValue);
+      for (int i = 0; value[i] != '\0' && len < kMaxExpandedLine; ++i) {
+        if (value[i] == ',' || value[i] == '\\') Put(out, &len, '\\');
+        Put(out, &len, value[i]);
+      }
+      pos = end + 1;
+      continue;
+    }
+    escaped = (c == '\\') ? !escaped : false;
+    Put(out, &len, c);
+    ++pos;
+  }
+  out[len] = '\0';
+  memcpy(line, out, len + 1);
+  return true;
+}
+
+// Digits accumulate in unsigned arithmetic so that overflow wraps around
+// instead of being undefined.
+int IntegerValue(const char* text) {
+  const char* p = text;
+  while (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\v' || *p == '\f' || *p == '\r') ++p;
+  bool negative = false;
+  if (*p == '+' || *p == '-') {
+    negative = (*p == '-');
+    ++p;
+  }
+  unsigned int value = 0;
+  while (*p >= '0' && *p <= '9') {
+    value = value * 10u + (unsigned int)(*p - '0');
+    ++p;
+  }
+  if (negative) value = 0u - value;
+  return (int)value;
+}
+
+void BoundedAppend(const char* src, char* dest) {
+  size_t len = strlen(dest);
+  while (*src != '\0' && len < (size_t)kStatusMax) dest[len++] = *src++;
+  if (len > (size_t)kStatusMax) len = kStatusMax;
+  dest[len] = '\0';
+}
+
+}  // namespace script

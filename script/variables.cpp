@@ -1,1 +1,71 @@
-// placeholder
+// The variable store: reads look at the clipboard and the date and time
+// built-ins before the environment; writes go to the clipboard or the environment.
+#include "script/variables.h"
+
+#include <stdio.h>
+
+#include "script/platform.h"
+#include "script/text.h"
+
+namespace script {
+
+namespace {
+
+// The built-in names in lookup order; the clipboard comes first.
+enum BuiltIn { kClipboard, kSec, kMin, kHour, kMday, kMon, kYear, kWday, kYday, kBuiltInCount };
+
+const char* const kBuiltInNames[kBuiltInCount] = {
+    "CLIPBOARD", "A_SEC", "A_MIN", "A_HOUR", "A_MDAY", "A_MON", "A_YEAR", "A_WDAY", "A_YDAY"};
+
+int FindBuiltIn(const char* name) {
+  for (int i = 0; i < kBuiltInCount; ++i) {
+    if (EqualsNoCase(name, kBuiltInNames[i])) return i;
+  }
+  return kBuiltInCount;
+}
+
+// Writes one part of the current local time; the clock is read for every call.
+void FormatTimePart(int which, char* out, int size) {
+  platform::TimeParts now;
+  platform::LocalTime(&now);
+  char text[16];
+  switch (which) {
+    case kSec: sprintf(text, "%.2d", now.sec); break;
+    case kMin: sprintf(text, "%.2d", now.min); break;
+    case kHour: sprintf(text, "%.2d", now.hour); break;
+    case kMday: sprintf(text, "%.2d", now.mday); break;
+    case kMon: sprintf(text, "%.2d", now.mon); break;
+    case kYear: sprintf(text, "%d", now.year); break;
+    case kWday: sprintf(text, "%d", now.wday); break;
+    default: sprintf(text, "%d", now.yday); break;
+  }
+  CopyText(out, text, size + 1);
+}
+
+}  // namespace
+
+void ReadVariable(const char* name, char* out, int size) {
+  out[0] = '\0';
+  int which = FindBuiltIn(name);
+  if (which == kClipboard) {
+    platform::ReadClipboard(out, size);
+    out[size] = '\0';
+    return;
+  }
+  if (which != kBuiltInCount) {
+    FormatTimePart(which, out, size);
+    return;
+  }
+  platform::GetEnv(name, out, size);
+  out[size] = '\0';  // a value longer than size characters is cut here
+}
+
+void WriteVariable(const char* name, const char* value) {
+  if (EqualsNoCase(name, "clipboard")) {
+    platform::WriteClipboard(value);
+    return;
+  }
+  platform::SetEnv(name, value);
+}
+
+}  // namespace script

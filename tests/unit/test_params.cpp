@@ -1,0 +1,241 @@
+// Tests of the parameter splitter, variable expansion, the integer value and
+// the bounded append.
+#include <gtest/gtest.h>
+
+#include <string.h>
+#include <string>
+
+#include "script/engine.h"
+#include "script/limits.h"
+#include "script/params.h"
+#include "tests/unit/fake_platform.h"
+
+namespace {
+
+using script::kBufSize;
+
+// Reads every field of a line in turn, the last one without delimiter.
+struct Splitter {
+  char line[kBufSize];
+  int cursor;
+  explicit Splitter(const char* text) : cursor(0) {
+    memset(line, 0, sizeof(line));
+    strncpy(line, text, kBufSize - 1);
+  }
+  std::string Next(char delim, bool* eol = 0) {
+    char out[kBufSize];
+    bool end = script::SplitField(delim, line, &cursor, out);
+    if (eol) *eol = end;
+    return out;
+  }
+};
+
+class ParamsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fake::Reset();
+    script::ResetEngine();
+  }
+  // Expands text as the statement step would; returns the new line buffer.
+  std::string Expand(const std::string& text, bool* ok = 0) {
+    memset(line_, 0, sizeof(line_));
+    strncpy(line_, text.c_str(), kBufSize - 1);
+    bool result = script::ExpandVariables(line_);
+    if (ok) *ok = result;
+    return line_;
+  }
+  char line_[kBufSize];
+};
+
+TEST_F(ParamsTest, EscapesInsideFields) {
+  Splitter s("Send, a\\,b, c\\\\d, x\\ny\\rz\\tw, \\q, C:\\dir, C:\\\\dir");
+  bool eol = true;
+  EXPECT_EQ("Send", s.Next(',', &eol));
+  EXPECT_FALSE(eol);
+  EXPECT_EQ("a,b", s.Next(','));
+  EXPECT_EQ("c\\d", s.Next(','));
+  EXPECT_EQ("x\ny\rz\tw", s.Next(','));
+  EXPECT_EQ("q", s.Next(','));
+  EXPECT_EQ("C:dir", s.Next(','));
+  EXPECT_EQ("C:\\dir", s.Next(0));
+}
+
+TEST_F(ParamsTest, TrimsAfterTranslatingSoEscapedBlanksAtTheEdgesGo) {
+  EXPECT_EQ("x", Splitter(" \t x \t ").Next(0));
+  EXPECT_EQ("x", Splitter("\\tx\\t").Next(','));
+  EXPECT_EQ("a\tb", Splitter("\\ a\\tb\\ ").Next(','));
+}
+
+TEST_F(ParamsTest, TrailingSingleBackslashIsDropped) {
+  EXPECT_EQ("abc", Splitter("abc\\").Next(0));
+  EXPECT_EQ("abc", Splitter("abc\\").Next(','));
+}
+
+TEST_F(ParamsTest, ReadsAfterTheEndGiveEmptyFields) {
+  Splitter s("Sleep, 100");
+  bool eol = false;
+  s.Next(',');
+  EXPECT_EQ("100", s.Next(',', &eol));
+  EXPECT_TRUE(eol);
+  EXPECT_EQ("", s.Next(',', &eol));
+  EXPECT_TRUE(eol);
+  EXPECT_EQ("", s.Next(0, &eol));
+  EXPECT_FALSE(eol);
+}
+
+TEST_F(ParamsTest, WithoutDelimiterCommasAreOrdinary) {
+  Splitter s("Send, a, b\\, c");
+  s.Next(',');
+  bool eol = true;
+  EXPECT_EQ("a, b, c", s.Next(0, &eol));
+  EXPECT_FALSE(eol);
+}
+
+TEST_F(ParamsTest, EmptyFieldBetweenCommasIsNotEndOfLine) {
+  Splitter s("a,,b");
+  bool eol = true;
+  s.Next(',');
+  EXPECT_EQ("", s.Next(',', &eol));
+  EXPECT_FALSE(eol);
+  EXPECT_EQ("b", s.Next(',', &eol));
+  EXPECT_TRUE(eol);
+}
+
+TEST_F(ParamsTest, FieldLongerThanTheBufferIsCutButFullyConsumed) {
+  std::string text(3000, 'x');
+  text += ",tail";
+  std::string line = text;
+  int cursor = 0;
+  std::string guard(kBufSize + 64, '\0');
+  char* out = &guard[0];
+  memset(out + kBufSize, 0x5A, 64);
+  bool eol = script::SplitField(',', line.c_str(), &cursor, out);
+  EXPECT_FALSE(eol);
+  EXPECT_EQ((size_t)kBufSize - 1, strlen(out));
+  for (int i = 0; i < 64; ++i) ASSERT_EQ(0x5A, (unsigned char)out[kBufSize + i]);
+  EXPECT_EQ(3001, cursor);
+  script::SplitField(',', line.c_str(), &cursor, out);
+  EXPECT_STREQ("tail", out);
+}
+
+TEST_F(ParamsTest, ExpansionReplacesReferencesAnywhere) {
+  platform::SetEnv("cmd", "Sleep");
+  platform::SetEnv("n", "250");
+  EXPECT_EQ("Sleep, 250 ms", Expand("%cmd%, %N% ms"));
+  EXPECT_EQ("a  b", Expand("a %undefined% b"));
+  EXPECT_EQ("ab", Expand("a%%b"));  // two percent signs: the empty name
+}
+
+TEST_F(ParamsTest, ValuesKeepCommasAndBackslashesThroughTheSplitter) {
+  platform::SetEnv("v", "a,b");
+  platform::SetEnv("p", "C:\\dir\\sub");
+  std::string line = Expand("Send, %v%, %p%\\\\file.txt");
+  EXPECT_EQ("Send, a\\,b, C:\\\\dir\\\\sub\\\\file.txt", line);
+  Splitter s(line.c_str());
+  s.Next(',');
+  EXPECT_EQ("a,b", s.Next(','));
+  EXPECT_EQ("C:\\dir\\sub\\file.txt", s.Next(0));
+}
+
+TEST_F(ParamsTest, ExpansionIsASinglePass) {
+  platform::SetEnv("a", "%b%");
+  platform::SetEnv("b", "no");
+  EXPECT_EQ("%b%", Expand("%a%"));
+}
+
+TEST_F(ParamsTest, EscapedPercentSignsAreLiteral) {
+  std::string line = Expand("Send, 50\\% off");
+  EXPECT_EQ("Send, 50\\% off", line);
+  Splitter s(line.c_str());
+  s.Next(',');
+  EXPECT_EQ("50% off", s.Next(0));
+
+  platform::SetEnv("name", "value");
+  line = Expand("x \\%name\\% y");
+  Splitter t(line.c_str());
+  EXPECT_EQ("x %name% y", t.Next(0));
+  // A doubled backslash does not escape the percent sign after it.
+  EXPECT_EQ("\\\\value", Expand("\\\\%name%"));
+}
+
+TEST_F(ParamsTest, UnterminatedReferenceReportsAndLeavesTheLine) {
+  bool ok = true;
+  script::g_engine.line_number = 7;
+  EXPECT_EQ("Send, %oops", Expand("Send, %oops", &ok));
+  EXPECT_FALSE(ok);
+  ASSERT_EQ(1u, fake::ErrorBoxes().size());
+  EXPECT_EQ("Incorrectly formatted ENV string!", fake::ErrorBoxes()[0].message);
+  EXPECT_EQ("Kestro Error (Line:7)", fake::ErrorBoxes()[0].title);
+  EXPECT_EQ(script::kStopping, script::g_engine.wait_state);
+
+  // Escaping only the opening percent sign leaves the closing one unclosed.
+  fake::Reset();
+  Expand("\\%name% x", &ok);
+  EXPECT_FALSE(ok);
+  EXPECT_EQ(1u, fake::ErrorBoxes().size());
+}
+
+TEST_F(ParamsTest, LongExpansionIsCutAt1024Or1025) {
+  platform::SetEnv("big", std::string(1000, 'v').c_str());
+  std::string line = Expand("%big%%big%");
+  EXPECT_EQ(1024u, line.size());
+
+  // When the 1024th character is an escaped value character its pair is kept.
+  platform::SetEnv("commas", std::string(600, ',').c_str());
+  line = Expand(std::string(23, 'x') + "%commas%");
+  EXPECT_EQ(1025u, line.size());
+  EXPECT_EQ("\\,", line.substr(1023));
+
+  // Plain text beyond 1024 characters is dropped too.
+  line = Expand(std::string(1027, 'y'));
+  EXPECT_EQ(1024u, line.size());
+}
+
+TEST_F(ParamsTest, ArbitraryFullLineWithManyReferencesStaysInBounds) {
+  platform::SetEnv("a", std::string(1024, '\\').c_str());
+  std::string guard(kBufSize + 64, '\x5A');
+  char* line = &guard[0];
+  // 1027 bytes of references, backslashes, commas and high bytes.
+  const char pattern[] = "%a%\\,\xff%a%";
+  for (int i = 0; i < kBufSize - 1; ++i) line[i] = pattern[i % (sizeof(pattern) - 1)];
+  line[kBufSize - 1] = '\0';
+  script::ExpandVariables(line);
+  EXPECT_LE(strlen(line), 1025u);
+  for (int i = 0; i < 64; ++i) ASSERT_EQ(0x5A, (unsigned char)guard[kBufSize + i]);
+  int cursor = 0;
+  char out[kBufSize];
+  while (line[cursor] != '\0') script::SplitField(',', line, &cursor, out);
+}
+
+TEST_F(ParamsTest, IntegerValue) {
+  EXPECT_EQ(12, script::IntegerValue("12abc"));
+  EXPECT_EQ(1, script::IntegerValue("1,000"));
+  EXPECT_EQ(-7, script::IntegerValue(" \t\n\v\f\r-7"));
+  EXPECT_EQ(5, script::IntegerValue("+5"));
+  EXPECT_EQ(0, script::IntegerValue("abc"));
+  EXPECT_EQ(0, script::IntegerValue(""));
+  EXPECT_EQ(0, script::IntegerValue("-"));
+  EXPECT_EQ(0, script::IntegerValue("- 5"));
+  EXPECT_EQ(2147483647, script::IntegerValue("2147483647"));
+  EXPECT_EQ((int)0x80000000u, script::IntegerValue("2147483648"));
+  EXPECT_EQ((int)0x80000000u, script::IntegerValue("-2147483648"));
+  EXPECT_EQ(-1073741819, script::IntegerValue("3221225477"));
+  EXPECT_EQ(1, script::IntegerValue("4294967297"));  // wraps around 2^32
+}
+
+TEST_F(ParamsTest, BoundedAppendStopsAt8192) {
+  std::string guard(script::kStatusMax + 1 + 16, '\x5A');
+  char* dest = &guard[0];
+  dest[0] = '\0';
+  std::string chunk(5000, 'c');
+  script::BoundedAppend("ab", dest);
+  script::BoundedAppend(chunk.c_str(), dest);
+  EXPECT_EQ(5002u, strlen(dest));
+  script::BoundedAppend(chunk.c_str(), dest);
+  EXPECT_EQ((size_t)script::kStatusMax, strlen(dest));
+  script::BoundedAppend("more", dest);
+  EXPECT_EQ((size_t)script::kStatusMax, strlen(dest));
+  for (int i = 0; i < 16; ++i) ASSERT_EQ(0x5A, (unsigned char)guard[script::kStatusMax + 1 + i]);
+}
+
+}  // namespace
