@@ -1,1 +1,172 @@
-int main() { return 0; }
+// kestro-pack's command line: build, extract and info over packed executables.
+#include <errno.h>
+#include <stdio.h>
+#include <string.h>
+
+#include <string>
+#include <vector>
+
+#include "packer/pack.h"
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
+namespace {
+
+const int kExitOk = 0;
+const int kExitError = 1;  // a file could not be read, checked or written
+const int kExitUsage = 2;  // the command line itself is wrong
+
+const char kUsage[] =
+    "Usage:\n"
+    "  kestro-pack build SCRIPT [-o OUT.exe] [--runner RUNNER.exe] [--force]\n"
+    "      Packs SCRIPT into a copy of the runner. OUT defaults to SCRIPT with\n"
+    "      the extension .exe; RUNNER defaults to kestro.exe beside kestro-pack.\n"
+    "      --force replaces a script the runner already carries.\n"
+    "  kestro-pack extract EXE [-o SCRIPT]\n"
+    "      Writes the script EXE carries to SCRIPT, or to standard output.\n"
+    "  kestro-pack info EXE\n"
+    "      Tells whether EXE carries a script, and its size.\n"
+    "  kestro-pack --help | --version\n";
+
+int UsageError(const std::string& message) {
+  fprintf(stderr, "kestro-pack: %s\nTry 'kestro-pack --help'.\n", message.c_str());
+  return kExitUsage;
+}
+
+int Fail(const std::string& message) {
+  fprintf(stderr, "kestro-pack: %s\n", message.c_str());
+  return kExitError;
+}
+
+// The words after the command: one positional file and the options.
+struct Args {
+  std::vector<std::string> files;
+  std::string output;
+  std::string runner;
+  bool force;
+  std::string problem;  // first usage error, if any
+};
+
+Args ParseArgs(int argc, char** argv, bool build) {
+  Args args;
+  args.force = false;
+  for (int i = 2; i < argc && args.problem.empty(); ++i) {
+    std::string word = argv[i];
+    bool takes_value = word == "-o" || (build && word == "--runner");
+    if (takes_value && i + 1 >= argc) {
+      args.problem = word + " needs a file name";
+    } else if (word == "-o") {
+      if (!args.output.empty()) args.problem = "-o given twice";
+      args.output = argv[++i];
+    } else if (build && word == "--runner") {
+      if (!args.runner.empty()) args.problem = "--runner given twice";
+      args.runner = argv[++i];
+    } else if (build && word == "--force") {
+      args.force = true;
+    } else if (word.size() > 1 && word[0] == '-') {
+      args.problem = "unknown option " + word;
+    } else {
+      args.files.push_back(word);
+    }
+  }
+  if (args.problem.empty() && args.files.size() != 1)
+    args.problem = args.files.empty() ? "a file name is missing" : "too many file names";
+  return args;
+}
+
+// kestro-pack build SCRIPT [-o OUT.exe] [--runner RUNNER.exe] [--force]
+//   e.g.  kestro-pack build setup.kst --runner dist/kestro.exe
+int Build(int argc, char** argv) {
+  Args args = ParseArgs(argc, argv, true);
+  if (!args.problem.empty()) return UsageError(args.problem);
+  pack::BuildOptions options;
+  options.script = args.files[0];
+  options.output = args.output.empty() ? pack::DefaultOutputPath(options.script) : args.output;
+  options.runner = args.runner;
+  if (options.runner.empty())
+    options.runner = pack::DirectoryOf(pack::OwnExecutablePath(argv[0])) + "kestro.exe";
+  options.force = args.force;
+  std::string error;
+  if (!pack::BuildExecutable(options, &error)) return Fail(error);
+  printf("%s: packed %s\n", options.output.c_str(), options.script.c_str());
+  return kExitOk;
+}
+
+// kestro-pack extract EXE [-o SCRIPT]
+//   e.g.  kestro-pack extract setup.exe -o recovered.kst
+int Extract(int argc, char** argv) {
+  Args args = ParseArgs(argc, argv, false);
+  if (!args.problem.empty()) return UsageError(args.problem);
+  const std::string& exe = args.files[0];
+  pack::Bytes bytes, script;
+  if (!pack::ReadFile(exe, &bytes)) return Fail(exe + ": cannot read: " + strerror(errno));
+  if (!pack::ExtractScript(bytes, &script)) return Fail(exe + ": carries no Kestro script");
+  if (!args.output.empty()) {
+    if (pack::SamePath(args.output, exe))
+      return Fail(args.output + ": output would overwrite the executable");
+    std::string error;
+    if (!pack::WriteFileAtomically(args.output, script, false, &error)) return Fail(error);
+    return kExitOk;
+  }
+#ifdef _WIN32
+  _setmode(_fileno(stdout), _O_BINARY);  // the raw bytes, without CR added
+#endif
+  bool ok = script.empty() || fwrite(&script[0], 1, script.size(), stdout) == script.size();
+  if (fflush(stdout) != 0 || !ok) return Fail("standard output: cannot write");
+  return kExitOk;
+}
+
+// The ignored line as it may safely go to a terminal: control bytes become '?'.
+std::string Printable(const std::string& text) {
+  std::string out(text);
+  for (size_t i = 0; i < out.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(out[i]);
+    if (c < 0x20 || c == 0x7F) out[i] = '?';
+  }
+  return out;
+}
+
+// kestro-pack info EXE
+//   e.g.  kestro-pack info setup.exe
+int Info(int argc, char** argv) {
+  Args args = ParseArgs(argc, argv, false);
+  if (!args.problem.empty()) return UsageError(args.problem);
+  if (!args.output.empty()) return UsageError("info takes no -o");
+  const std::string& exe = args.files[0];
+  pack::Bytes bytes;
+  if (!pack::ReadFile(exe, &bytes)) return Fail(exe + ": cannot read: " + strerror(errno));
+  pack::ContainerSummary summary;
+  if (!pack::SummariseContainer(bytes, &summary)) {
+    printf("%s: carries no Kestro script\n", exe.c_str());
+    return kExitError;
+  }
+  printf("%s: carries a Kestro script\n", exe.c_str());
+  printf("  script: %lu lines, %lu bytes\n", static_cast<unsigned long>(summary.lines),
+         static_cast<unsigned long>(summary.bytes));
+  if (summary.main_lines >= 0)
+    printf("  stored lines: %d main, %d adlib\n", summary.main_lines, summary.adlib_lines);
+  printf("  ignored line: %s\n", Printable(summary.ignored).c_str());
+  return kExitOk;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) return UsageError("no command given");
+  std::string command = argv[1];
+  if (command == "--help" || command == "-h") {
+    fputs(kUsage, stdout);
+    return kExitOk;
+  }
+  if (command == "--version") {
+    puts("kestro-pack 2.50");
+    return kExitOk;
+  }
+  if (command == "build") return Build(argc, argv);
+  if (command == "extract") return Extract(argc, argv);
+  if (command == "info") return Info(argc, argv);
+  return UsageError("unknown command " + command);
+}

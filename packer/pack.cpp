@@ -1,1 +1,168 @@
-// placeholder
+// The packer's byte work: script text normalisation, the runner check, and
+// building, cutting and reading the container; plus the build command itself.
+#include "packer/pack.h"
+
+#include <errno.h>
+#include <stdio.h>
+#include <string.h>
+
+#include "script/container.h"
+#include "script/limits.h"
+#include "script/loader.h"
+
+namespace pack {
+
+const char* const kIgnoredLine = "kestro-script 1";
+
+static std::string Number(size_t n) {
+  char buf[32];
+  snprintf(buf, sizeof buf, "%lu", static_cast<unsigned long>(n));
+  return buf;
+}
+
+// Script text is any bytes in lines ended by CR LF, LF or a lone CR, with an
+// optional UTF-8 BOM in front. It is rewritten with LF line ends; a line the
+// runner could not hold whole (over 1023 bytes, or holding a NUL byte that
+// would end it early) is refused with its line number rather than packed.
+bool NormaliseScript(const Bytes& text, Bytes* out, std::string* error) {
+  out->clear();
+  out->reserve(text.size());
+  size_t i = 0;
+  if (text.size() >= 3 && text[0] == 0xEF && text[1] == 0xBB && text[2] == 0xBF) i = 3;
+  size_t line = 1;
+  size_t length = 0;  // bytes of the current line so far
+  for (;; ++i) {
+    bool at_end = i >= text.size();
+    bool line_end = !at_end && (text[i] == '\n' || text[i] == '\r');
+    if (at_end || line_end) {
+      if (length > static_cast<size_t>(script::kMaxStoredLine)) {
+        *error = Number(line) + ": line is " + Number(length) +
+                 " characters long; the runner keeps only 1023. Split the line.";
+        return false;
+      }
+      if (at_end) return true;
+      if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+      out->push_back('\n');
+      ++line;
+      length = 0;
+      continue;
+    }
+    if (text[i] == '\0') {
+      *error = Number(line) + ": line holds a NUL byte, which would end the line there for "
+               "the runner. Remove it.";
+      return false;
+    }
+    out->push_back(text[i]);
+    ++length;
+  }
+}
+
+bool IsPeImage(const Bytes& bytes) {
+  if (bytes.size() < 0x40 || bytes[0] != 'M' || bytes[1] != 'Z') return false;
+  unsigned long lfanew = static_cast<unsigned long>(bytes[0x3C]) |
+                         static_cast<unsigned long>(bytes[0x3D]) << 8 |
+                         static_cast<unsigned long>(bytes[0x3E]) << 16 |
+                         static_cast<unsigned long>(bytes[0x3F]) << 24;
+  if (lfanew > bytes.size() || bytes.size() - lfanew < 4) return false;
+  return memcmp(&bytes[lfanew], "PE\0\0", 4) == 0;
+}
+
+Bytes BuildContainer(const Bytes& runner, const Bytes& script) {
+  Bytes out(runner);
+  out.reserve(runner.size() + script::kContainerMarkerLen + strlen(kIgnoredLine) + 3 +
+              script.size());
+  out.push_back('\n');
+  out.insert(out.end(), script::kContainerMarker,
+             script::kContainerMarker + script::kContainerMarkerLen);
+  out.push_back('\n');
+  out.insert(out.end(), kIgnoredLine, kIgnoredLine + strlen(kIgnoredLine));
+  out.push_back('\n');
+  size_t start = out.size();
+  out.insert(out.end(), script.begin(), script.end());
+  if (!script.empty()) script::EncodeBytes(&out[start], script.size());
+  return out;
+}
+
+size_t RunnerEnd(const Bytes& exe) {
+  script::ContainerInfo info;
+  if (exe.empty() || !script::FindContainer(&exe[0], exe.size(), &info)) return exe.size();
+  return info.marker > 0 ? info.marker - 1 : 0;
+}
+
+bool ExtractScript(const Bytes& exe, Bytes* script) {
+  script::ContainerInfo info;
+  if (exe.empty() || !script::FindContainer(&exe[0], exe.size(), &info)) return false;
+  script->assign(exe.begin() + info.script, exe.end());
+  if (!script->empty()) script::DecodeBytes(&(*script)[0], script->size());
+  return true;
+}
+
+static int CountLines(const script::Section& section) {
+  int n = 0;
+  for (const script::ScriptLine* line = section.head; line; line = line->next) ++n;
+  return n;
+}
+
+bool SummariseContainer(const Bytes& exe, ContainerSummary* summary) {
+  script::ContainerInfo info;
+  if (exe.empty() || !script::FindContainer(&exe[0], exe.size(), &info)) return false;
+  Bytes text;
+  ExtractScript(exe, &text);
+  summary->bytes = text.size();
+  summary->lines = 0;
+  for (size_t i = 0; i < text.size(); ++i)
+    if (text[i] == '\n') ++summary->lines;
+  if (!text.empty() && text[text.size() - 1] != '\n') ++summary->lines;
+  summary->ignored.assign(exe.begin() + info.ignored,
+                          exe.begin() + info.ignored + info.ignored_len);
+  script::Sections sections;
+  memset(&sections, 0, sizeof sections);
+  summary->main_lines = summary->adlib_lines = -1;  // unknown if memory ran out
+  if (script::LoadScript(&exe[0], exe.size(), &sections) == script::kLoadOk) {
+    summary->main_lines = CountLines(sections.main);
+    summary->adlib_lines = CountLines(sections.adlib);
+  }
+  script::FreeSection(&sections.main);
+  script::FreeSection(&sections.adlib);
+  return true;
+}
+
+bool BuildExecutable(const BuildOptions& options, std::string* error) {
+  if (SamePath(options.output, options.script) || SamePath(options.output, options.runner)) {
+    *error = options.output + ": output would overwrite an input file; choose another with -o";
+    return false;
+  }
+  Bytes text, script, runner;
+  if (!ReadFile(options.script, &text)) {
+    *error = options.script + ": cannot read script: " + strerror(errno);
+    return false;
+  }
+  std::string problem;
+  if (!NormaliseScript(text, &script, &problem)) {
+    *error = options.script + ":" + problem;
+    return false;
+  }
+  if (!ReadFile(options.runner, &runner)) {
+    *error = options.runner + ": cannot read runner: " + strerror(errno);
+    return false;
+  }
+  if (!IsPeImage(runner)) {
+    *error = options.runner + ": runner is not a Windows executable";
+    return false;
+  }
+  size_t end = RunnerEnd(runner);
+  if (end != runner.size()) {
+    if (!options.force) {
+      *error = options.runner + ": runner already carries a script; use --force to replace it";
+      return false;
+    }
+    runner.resize(end);
+    if (!IsPeImage(runner)) {
+      *error = options.runner + ": runner is not a Windows executable once its script is cut off";
+      return false;
+    }
+  }
+  return WriteFileAtomically(options.output, BuildContainer(runner, script), true, error);
+}
+
+}  // namespace pack

@@ -1,1 +1,95 @@
-// placeholder
+// The loader over bytes: decodes the script container into the main and
+// Adlib sections of script lines, and the routines that build and free them.
+#include "script/loader.h"
+
+#include <stdlib.h>
+#include <string.h>
+
+#include "script/container.h"
+#include "script/limits.h"
+#include "script/text.h"
+
+namespace script {
+
+bool AppendLine(Section* section, int number, const char* text) {
+  if (text[0] == '\0' || text[0] == ';') return true;  // blank or comment: nothing stored
+  size_t len = strlen(text);
+  ScriptLine* line = static_cast<ScriptLine*>(malloc(sizeof(ScriptLine)));
+  if (!line) return false;
+  line->text = static_cast<char*>(malloc(len + 1));
+  if (!line->text) {
+    free(line);
+    return false;
+  }
+  memcpy(line->text, text, len + 1);
+  line->next = NULL;
+  line->number = number;
+  if (section->tail) section->tail->next = line;
+  else section->head = line;
+  section->tail = line;
+  return true;
+}
+
+void FreeSection(Section* section) {
+  ScriptLine* line = section->head;
+  while (line) {
+    ScriptLine* next = line->next;
+    free(line->text);
+    free(line);
+    line = next;
+  }
+  section->head = NULL;
+  section->tail = NULL;
+}
+
+// True when the trimmed text starts with "[ADLIB]" in any letter case.
+static bool IsAdlibMarker(const char* text) {
+  char head[8];
+  CopyText(head, text, sizeof head);
+  return EqualsNoCase(head, "[ADLIB]");
+}
+
+// The decoded script is lines ended by single line feeds; the last may end at
+// the end of the data. A carriage return is an ordinary character. Each
+// physical line, however long, is one line with its own number: its first
+// 1023 bytes are kept (a NUL among them ends the text) and the rest is
+// decoded and dropped, so an overlong line never spills into the next one.
+// Blank and comment lines are not stored but keep their numbers; the first
+// "[ADLIB]" line starts the Adlib section and later ones are dropped.
+LoadResult LoadScript(const unsigned char* data, size_t size, Sections* out) {
+  ContainerInfo info;
+  if (!FindContainer(data, size, &info)) return kLoadNoContainer;
+
+  Sections built;
+  memset(&built, 0, sizeof built);
+  bool adlib = false;
+  int number = 1;
+  unsigned char c = 0;  // position counter: runs on over all lines, wraps at 256
+  size_t pos = info.script;
+  char buf[kMaxStoredLine + 1];
+
+  while (pos < size) {
+    size_t kept = 0;
+    while (pos < size) {
+      unsigned char p = DecodeByte(data[pos++], c++);
+      if (kept < static_cast<size_t>(kMaxStoredLine)) buf[kept++] = static_cast<char>(p);
+      if (p == '\n') break;
+    }
+    buf[kept] = '\0';  // an earlier NUL byte already ends the text
+    CutAtLineFeed(buf);
+    Trim(buf);
+
+    if (IsAdlibMarker(buf)) {
+      adlib = true;
+    } else if (!AppendLine(adlib ? &built.adlib : &built.main, number, buf)) {
+      FreeSection(&built.main);
+      FreeSection(&built.adlib);
+      return kLoadOutOfMemory;
+    }
+    ++number;
+  }
+  *out = built;
+  return kLoadOk;
+}
+
+}  // namespace script
