@@ -1,8 +1,174 @@
-// Placeholder until this subsystem's commands are built: installs nothing.
+// The commands that talk to the user through modal boxes: MsgBox, IfMsgBox
+// and InputBox; the splash commands are installed from here too.
+#include <windows.h>
+
 #include "commands/handlers.h"
+#include "commands/splash.h"
+#include "host/host.h"
+#include "resources/resource.h"
+#include "script/commands.h"
+#include "script/engine.h"
+#include "script/limits.h"
+#include "script/params.h"
+#include "script/text.h"
+#include "script/variables.h"
 
 namespace commands {
 
-void InstallDialogCommands() {}
+namespace {
+
+// Longest word a message box result can leave ("CANCEL", "IGNORE", "ABORT").
+const int kResultWordSize = 8;
+
+// The word for the button that closed the last message box; empty until the
+// first MsgBox, and for any result outside IDOK..IDNO.
+char g_last_result[kResultWordSize];
+
+// What InputBox asks for: set just before the dialog is created and read by
+// the dialog procedure when it initialises.
+struct InputRequest {
+  const char* title;
+  const char* prompt;
+  bool masked;                       // the entry shows "*" for every character
+  char result[script::kMaxValue];    // the text of the edit control when OK was pressed
+};
+
+InputRequest g_input;
+
+// Attaches this thread's input to the thread of the foreground window, so that
+// the box we are about to show may come to the front. Returns the thread that
+// was attached, or 0 when nothing was (no foreground window, our own thread,
+// or a refused attachment). The caller hands the result to DetachInput.
+DWORD AttachToForeground() {
+  HWND foreground = GetForegroundWindow();
+  if (!foreground) return 0;
+  DWORD thread = GetWindowThreadProcessId(foreground, NULL);
+  // A thread cannot be attached to itself; the call would only fail.
+  if (thread == 0 || thread == GetCurrentThreadId()) return 0;
+  if (!AttachThreadInput(thread, GetCurrentThreadId(), TRUE)) return 0;
+  return thread;
+}
+
+// Undoes exactly the attachment AttachToForeground made. The foreground
+// usually changes while a box is up (the box itself takes it), so asking for
+// the foreground window's thread again would detach the wrong thread and
+// leave the first one attached for the rest of the run.
+void DetachInput(DWORD thread) {
+  if (thread == 0) return;
+  AttachThreadInput(thread, GetCurrentThreadId(), FALSE);
+}
+
+// The result word stored for a message box's return value.
+const char* ResultWord(int result) {
+  switch (result) {
+    case IDOK: return "OK";
+    case IDCANCEL: return "CANCEL";
+    case IDABORT: return "ABORT";
+    case IDRETRY: return "RETRY";
+    case IDIGNORE: return "IGNORE";
+    case IDYES: return "YES";
+    case IDNO: return "NO";
+  }
+  return "";
+}
+
+// MsgBox, flags, title, text   e.g.  MsgBox, 4, Question, Continue?
+// The flags are the platform's MB_ values, passed through unchanged; the text
+// is the rest of the line, commas included. The button that closed the box
+// is remembered for IfMsgBox.
+void CmdMsgBox(char* line, char* param, int* cursor) {
+  char flags[script::kBufSize];
+  char title[script::kBufSize];
+  int missing = script::SplitField(',', line, cursor, flags);
+  missing += script::SplitField(',', line, cursor, title);
+  script::SplitField(0, line, cursor, param);
+  if (missing) {
+    script::ReportError("MsgBox: Invalid number of parameters!");
+    return;
+  }
+  UINT type = static_cast<UINT>(script::IntegerValue(flags));
+  DWORD attached = AttachToForeground();
+  int result = MessageBoxA(host::g_host.window, param, title, type);
+  DetachInput(attached);
+  script::CopyText(g_last_result, ResultWord(result), kResultWordSize);
+}
+
+// IfMsgBox, word, command ...   e.g.  IfMsgBox, Yes, Goto, go_on
+// Runs the rest of the line when the last message box was closed with the
+// button named by the word (OK, Cancel, Abort, Retry, Ignore, Yes, No; any case).
+void CmdIfMsgBox(char* line, char* param, int* cursor) {
+  if (script::SplitField(',', line, cursor, param)) {
+    script::ReportError("IfMsgBox: Invalid number of parameters!");
+    return;
+  }
+  if (!script::EqualsNoCase(param, g_last_result)) return;
+  script::Dispatch(line, param, cursor);
+}
+
+// Sets the requested title, prompt and masking when the dialog initialises.
+INT_PTR OnInputInit(HWND dialog) {
+  SetWindowTextA(dialog, g_input.title);
+  SetDlgItemTextA(dialog, IDC_INPUT_PROMPT, g_input.prompt);
+  if (g_input.masked) SendDlgItemMessageA(dialog, IDC_INPUT_EDIT, EM_SETPASSWORDCHAR, '*', 0);
+  return TRUE;  // lets the dialog manager put the focus on the edit control
+}
+
+// OK (also Enter, as the default button) takes the entry and ends the dialog.
+INT_PTR OnInputCommand(HWND dialog, WPARAM wparam) {
+  if (LOWORD(wparam) != IDC_INPUT_OK) return FALSE;
+  GetDlgItemTextA(dialog, IDC_INPUT_EDIT, g_input.result, script::kMaxValue);
+  EndDialog(dialog, 0);
+  return TRUE;
+}
+
+// The input dialog has no cancel: Escape's IDCANCEL and the close command are
+// left to the dialog manager, which does nothing with them here.
+INT_PTR CALLBACK InputDialogProc(HWND dialog, UINT msg, WPARAM wparam, LPARAM) {
+  switch (msg) {
+    case WM_INITDIALOG:
+      return OnInputInit(dialog);
+    case WM_COMMAND:
+      return OnInputCommand(dialog, wparam);
+  }
+  return FALSE;
+}
+
+// InputBox, variable, title, prompt [, hide]   e.g.  InputBox, PW, Login, Password:, hide
+// Asks for one line of text and stores it in the variable (which may be
+// CLIPBOARD). "hide" in any letter case masks the entry with "*". The dialog
+// has only an OK button; an empty entry stores the empty text.
+void CmdInputBox(char* line, char* param, int* cursor) {
+  char name[script::kBufSize];
+  char title[script::kBufSize];
+  char prompt[script::kBufSize];
+  int missing = script::SplitField(',', line, cursor, name);
+  missing += script::SplitField(',', line, cursor, title);
+  script::SplitField(',', line, cursor, prompt);  // the option after it is optional
+  script::SplitField(0, line, cursor, param);
+  if (missing) {
+    script::ReportError("InputBox: Invalid number of parameters!");
+    return;
+  }
+  g_input.title = title;
+  g_input.prompt = prompt;
+  g_input.masked = script::EqualsNoCase(param, "hide");
+  // Should the dialog fail to appear, the variable gets the empty text rather
+  // than whatever the previous InputBox left behind.
+  g_input.result[0] = '\0';
+  DWORD attached = AttachToForeground();
+  DialogBoxParamA(host::g_host.instance, MAKEINTRESOURCEA(IDD_INPUT), host::g_host.window,
+                  InputDialogProc, 0);
+  DetachInput(attached);
+  script::WriteVariable(name, g_input.result);
+}
+
+}  // namespace
+
+void InstallDialogCommands() {
+  script::SetCommandHandler(script::CMD_MSGBOX, CmdMsgBox);
+  script::SetCommandHandler(script::CMD_IFMSGBOX, CmdIfMsgBox);
+  script::SetCommandHandler(script::CMD_INPUTBOX, CmdInputBox);
+  InstallSplashCommands();
+}
 
 }  // namespace commands
