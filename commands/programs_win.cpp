@@ -1,8 +1,188 @@
-// Placeholder until this subsystem's commands are built: installs nothing.
+// Commands that start programs or end the session: Run, RunWait (with the
+// poller that waits for its program) and Shutdown.
+#include <string.h>
+
+#include <windows.h>
+
 #include "commands/handlers.h"
+#include "host/host.h"
+#include "script/commands.h"
+#include "script/engine.h"
+#include "script/limits.h"
+#include "script/params.h"
+#include "script/text.h"
+#include "windows/windows.h"
 
 namespace commands {
 
-void InstallProgramCommands() {}
+namespace {
+
+// Show words of Run and RunWait; any other word shows the program normally.
+struct ShowMode {
+  const char* word;
+  WORD show;
+};
+
+const ShowMode kShowModes[] = {
+  {"hide", SW_HIDE},
+  {"max", SW_SHOWMAXIMIZED},
+  {"min", SW_MINIMIZE},
+};
+
+// ExitWindowsEx's force bit: the only flag Shutdown looks at itself.
+const int kForceFlag = EWX_FORCE;
+
+// The process RunWait waits for; open from its start until the poller sees
+// it ended.
+HANDLE g_run_wait_process;
+
+WORD ShowValue(const char* word) {
+  for (size_t i = 0; i < sizeof(kShowModes) / sizeof(kShowModes[0]); ++i) {
+    if (script::EqualsNoCase(word, kShowModes[i].word)) return kShowModes[i].show;
+  }
+  return SW_SHOWNORMAL;
+}
+
+// Starts the program of a Run or RunWait line. The fields are: the command
+// line; then, optionally, the working directory; then, optionally, the show
+// mode. With two fields the directory is passed exactly as written; with three
+// an empty directory means the runner's own.
+void RunProgram(int command, char* line, int* cursor) {
+  STARTUPINFOA startup;
+  memset(&startup, 0, sizeof(startup));
+  startup.cb = sizeof(startup);
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_SHOWNORMAL;
+
+  // CreateProcess may write into the command line it is given, so it gets
+  // this buffer of our own rather than a constant or a shared one.
+  char command_line[script::kBufSize];
+  char directory[script::kBufSize];
+  char show[script::kBufSize];
+  const char* working_dir = NULL;
+  if (!script::SplitField(',', line, cursor, command_line)) {
+    if (script::SplitField(',', line, cursor, directory)) {
+      working_dir = directory;
+    } else {
+      script::SplitField(0, line, cursor, show);
+      startup.wShowWindow = ShowValue(show);
+      if (directory[0] != '\0') working_dir = directory;
+    }
+  }
+  if (command_line[0] == '\0') {
+    script::ReportError("Failed to run program!");
+    return;
+  }
+
+  PROCESS_INFORMATION process;
+  // The child gets the runner's environment block (null), so it sees every
+  // script variable, ERRORLEVEL included.
+  if (!CreateProcessA(NULL, command_line, NULL, NULL, FALSE, 0, NULL, working_dir, &startup,
+                      &process)) {
+    script::ReportError("Failed to run program!");
+    return;
+  }
+  CloseHandle(process.hThread);
+  if (command != script::CMD_RUNWAIT) {
+    CloseHandle(process.hProcess);
+    return;
+  }
+  // A RunWait run from the Adlib section while another waits replaces it;
+  // the handle of the one given up is not needed any more.
+  if (g_run_wait_process) CloseHandle(g_run_wait_process);
+  g_run_wait_process = process.hProcess;
+  script::g_engine.wait_state = script::kWaitRun;
+}
+
+// Run, program, working directory, show mode   e.g.  Run, notepad.exe readme.txt, C:\\Docs, max
+// Starts the program and goes on with the next line at once.
+void CmdRun(char* line, char* /*param*/, int* cursor) { RunProgram(script::CMD_RUN, line, cursor); }
+
+// RunWait, program, working directory, show mode   e.g.  RunWait, setup.exe /quiet, , hide
+// Starts the program and waits until it ends; ERRORLEVEL is then its exit code.
+void CmdRunWait(char* line, char* /*param*/, int* cursor) {
+  RunProgram(script::CMD_RUNWAIT, line, cursor);
+}
+
+// Runs on every tick of the RunWait state: once the program has ended, its
+// exit code goes to ERRORLEVEL as a signed number and the script goes on.
+// Trap: a program whose exit code is 259 (STILL_ACTIVE) looks as if it were
+// still running, so that wait never ends by itself.
+void PollRunWait() {
+  DWORD code = 0;
+  if (!GetExitCodeProcess(g_run_wait_process, &code)) {
+    // No process to ask about: end the wait rather than wait for ever.
+    code = 1;
+  } else if (code == STILL_ACTIVE) {
+    return;
+  }
+  if (g_run_wait_process) CloseHandle(g_run_wait_process);
+  g_run_wait_process = NULL;
+  script::g_engine.wait_state = script::kRunning;
+  script::SetErrorLevel(static_cast<int>(code));
+}
+
+// On the NT family a process must enable the shutdown privilege of its own
+// token before ExitWindowsEx does anything, a log-off included. True when it
+// is enabled.
+bool EnableShutdownPrivilege() {
+  HANDLE token;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) {
+    return false;
+  }
+  TOKEN_PRIVILEGES privileges;
+  privileges.PrivilegeCount = 1;
+  privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+  bool found = LookupPrivilegeValueA(NULL, "SeShutdownPrivilege", &privileges.Privileges[0].Luid)
+               != FALSE;
+  // Trap: AdjustTokenPrivileges succeeds even when the token does not hold
+  // the privilege; only GetLastError (ERROR_NOT_ALL_ASSIGNED) tells.
+  bool adjusted = found && AdjustTokenPrivileges(token, FALSE, &privileges, 0, NULL, NULL);
+  bool enabled = adjusted && GetLastError() == ERROR_SUCCESS;
+  CloseHandle(token);
+  return enabled;
+}
+
+// EnumWindows callback of the forced shutdown on the Windows 95 family: every
+// top-level window but the host window is asked to close or has its process
+// ended.
+BOOL CALLBACK CloseEveryWindow(HWND window, LPARAM /*unused*/) {
+  if (window != host::g_host.window) win::CloseOrKillWindow(window);
+  return TRUE;
+}
+
+// Shutdown, flags   e.g.  Shutdown, 5
+// Logs off (0), shuts down (1), restarts (2) or powers off (8), plus 4 to
+// force; the flags go to ExitWindowsEx as they are. The script stops at the
+// next tick whatever the system answers.
+void CmdShutdown(char* line, char* param, int* cursor) {
+  script::SplitField(0, line, cursor, param);
+  int flags = script::IntegerValue(param);
+  DWORD platform = host::g_host.os.dwPlatformId;
+  if (platform == VER_PLATFORM_WIN32_NT) {
+    if (!EnableShutdownPrivilege()) {
+      script::ReportError("Shutdown: NT Security error!");
+      return;
+    }
+  } else if (platform == VER_PLATFORM_WIN32_WINDOWS && (flags & kForceFlag) != 0) {
+    // On the 95 family the runner forces the end itself: every other window
+    // is closed (or its process ended) first, and the system is then asked
+    // without the force bit.
+    flags &= ~kForceFlag;
+    EnumWindows(CloseEveryWindow, 0);
+  }
+  script::g_engine.wait_state = script::kStopping;
+  script::g_engine.step_delay = 1;
+  ExitWindowsEx(static_cast<UINT>(flags), 0);
+}
+
+}  // namespace
+
+void InstallProgramCommands() {
+  script::SetCommandHandler(script::CMD_RUN, CmdRun);
+  script::SetCommandHandler(script::CMD_RUNWAIT, CmdRunWait);
+  script::SetCommandHandler(script::CMD_SHUTDOWN, CmdShutdown);
+  host::SetWaitPoller(script::kWaitRun, PollRunWait);
+}
 
 }  // namespace commands
