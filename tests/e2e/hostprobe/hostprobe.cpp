@@ -1,0 +1,168 @@
+// hostprobe: drives a running script's host window through its menus and
+// observes the effect (script progress, tray icon, window state), writing one
+// verdict line per check into a file that the test case then compares.
+#include <windows.h>
+#include <shellapi.h>
+#include <stdio.h>
+#include <string.h>
+
+namespace {
+
+const UINT kTrayMessage = WM_USER + 1;  // the host's tray callback message
+const WPARAM kSysPause = 1, kSysResume = 2;
+const WPARAM kTrayPause = 40001, kTrayExit = 40002;
+
+FILE* g_out;
+
+void Verdict(const char* text) {
+  fprintf(g_out, "%s\n", text);
+  fflush(g_out);
+}
+
+// Waits (bounded) for the host window of the script.
+HWND WaitHost(DWORD timeout_ms) {
+  for (DWORD waited = 0; waited < timeout_ms; waited += 50) {
+    HWND w = FindWindowA("Kestro", NULL);
+    if (w) return w;
+    Sleep(50);
+  }
+  return NULL;
+}
+
+long FileSize(const char* path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data)) return -1;
+  return static_cast<long>(data.nFileSizeLow);
+}
+
+// True when the file grows within the time given.
+bool Grows(const char* path, DWORD within_ms) {
+  long start = FileSize(path);
+  for (DWORD waited = 0; waited < within_ms; waited += 50) {
+    Sleep(50);
+    if (FileSize(path) > start) return true;
+  }
+  return false;
+}
+
+// True when the file keeps its size for the whole time given.
+bool Still(const char* path, DWORD for_ms) {
+  long start = FileSize(path);
+  Sleep(for_ms);
+  return FileSize(path) == start;
+}
+
+bool WaitGone(HWND w, DWORD timeout_ms) {
+  for (DWORD waited = 0; waited < timeout_ms; waited += 50) {
+    if (!IsWindow(w)) return true;
+    Sleep(50);
+  }
+  return false;
+}
+
+// Whether the host's tray icon is present: the shell accepts a modification
+// (one that changes nothing) only of an icon it has.
+HWND g_host_window;
+
+long TrayIcons() {
+  NOTIFYICONDATAA nid;
+  memset(&nid, 0, sizeof(nid));
+  nid.cbSize = 88;  // the first form of the record, as the runner uses
+  nid.hWnd = g_host_window;
+  nid.uID = 1;
+  return Shell_NotifyIconA(NIM_MODIFY, &nid) ? 1 : 0;
+}
+
+// Polls until the tray icon count equals `want`, bounded.
+bool WaitTray(long want, DWORD timeout_ms) {
+  for (DWORD waited = 0; waited < timeout_ms; waited += 50) {
+    if (TrayIcons() == want) return true;
+    Sleep(50);
+  }
+  return false;
+}
+
+void Check(bool ok, const char* good, const char* bad) { Verdict(ok ? good : bad); }
+
+// pause: pause the script, check it stands still, resume, check it moves on,
+// then end it with the tray menu's Exit.
+int Pause(bool via_tray, const char* grow) {
+  HWND host = WaitHost(10000);
+  if (!host) return Verdict("no host window"), 1;
+  Check(Grows(grow, 10000), "running", "not running");
+  if (via_tray)
+    PostMessageA(host, WM_COMMAND, kTrayPause, 0);
+  else
+    PostMessageA(host, WM_SYSCOMMAND, kSysPause, 0);
+  Sleep(300);  // a tick already under way may still write
+  Check(Still(grow, 800), "paused", "not paused");
+  if (via_tray)
+    PostMessageA(host, WM_COMMAND, kTrayPause, 0);
+  else
+    PostMessageA(host, WM_SYSCOMMAND, kSysResume, 0);
+  Check(Grows(grow, 3000), "resumed", "not resumed");
+  PostMessageA(host, WM_COMMAND, kTrayExit, 0);
+  Check(WaitGone(host, 5000), "exited", "did not exit");
+  return 0;
+}
+
+// break-off: with Break off, closing, pausing and the tray's Exit do nothing.
+int BreakOff(const char* grow) {
+  HWND host = WaitHost(10000);
+  if (!host) return Verdict("no host window"), 1;
+  Check(Grows(grow, 10000), "running", "not running");
+  Sleep(300);  // let the script's Break line run
+  PostMessageA(host, WM_CLOSE, 0, 0);
+  Sleep(300);
+  Check(IsWindow(host) != FALSE, "close ignored", "closed");
+  PostMessageA(host, WM_SYSCOMMAND, kSysPause, 0);
+  Sleep(300);
+  Check(Grows(grow, 2000), "pause ignored", "paused");
+  PostMessageA(host, WM_COMMAND, kTrayPause, 0);
+  Sleep(300);
+  Check(Grows(grow, 2000), "tray pause ignored", "paused from tray");
+  PostMessageA(host, WM_COMMAND, kTrayExit, 0);
+  Sleep(300);
+  Check(IsWindow(host) && Grows(grow, 2000), "exit ignored", "exited");
+  return 0;
+}
+
+// hide: the script hides itself (tray icon gone, window hidden), minimising
+// and restoring it meanwhile brings nothing back, and it then brings the icon
+// back.
+int Hide() {
+  HWND host = WaitHost(10000);
+  if (!host) return Verdict("no host window"), 1;
+  g_host_window = host;
+  Check(WaitTray(1, 5000), "icon shown", "icon not shown");
+  Check(WaitTray(0, 5000), "icon removed", "icon not removed");
+  Check(!IsWindowVisible(host), "window hidden", "window visible");
+  PostMessageA(host, WM_SYSCOMMAND, SC_RESTORE, 0);
+  Sleep(200);
+  PostMessageA(host, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  Sleep(200);
+  Check(TrayIcons() == 0, "still no icon", "icon came back");
+  Check(WaitTray(1, 8000), "icon back", "icon not back");
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // hostprobe OUTFILE pause-sys|pause-tray|break-off|hide [GROWFILE]
+  if (argc < 3) {
+    fprintf(stderr, "usage: hostprobe OUT pause-sys|pause-tray|break-off|hide [FILE]\n");
+    return 2;
+  }
+  g_out = fopen(argv[1], "w");
+  if (!g_out) return 2;
+  const char* what = argv[2];
+  const char* grow = argc > 3 ? argv[3] : "";
+  int rc = 2;
+  if (!strcmp(what, "pause-sys")) rc = Pause(false, grow);
+  else if (!strcmp(what, "pause-tray")) rc = Pause(true, grow);
+  else if (!strcmp(what, "break-off")) rc = BreakOff(grow);
+  else if (!strcmp(what, "hide")) rc = Hide();
+  fclose(g_out);
+  return rc;
+}
