@@ -32,4 +32,12 @@ void CloseOrKillWindow(HWND window);
 
 }  // namespace win
 
+namespace script {
+
+// The Adlib walk (script/adlib_win.cpp): runs the command of the first Adlib
+// line whose window exists; true when one ran. Plugged into the run-timer tick.
+bool AdlibWalk();
+
+}  // namespace script
+
 #endif
