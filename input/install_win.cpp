@@ -1,8 +1,13 @@
-// Placeholder until this subsystem's commands are built: installs nothing.
+// Plugs the input commands (Send, the mouse commands and BlockInput) into the
+// command table.
 #include "commands/handlers.h"
+#include "input/input_win.h"
 
 namespace commands {
 
-void InstallInputCommands() {}
+void InstallInputCommands() {
+  input::InstallSendCommands();
+  input::InstallMouseCommands();
+}
 
 }  // namespace commands

@@ -1,0 +1,50 @@
+// The Send key language: turns a Send text into single key-down and key-up
+// events, asking a keyboard layout for characters and handing each event on.
+#ifndef KESTRO_INPUT_KEY_SCAN_H
+#define KESTRO_INPUT_KEY_SCAN_H
+
+namespace input {
+
+// Event flags, with the values the platform's keyboard-event call takes.
+const int kKeyExtended = 1;  // the key sits in the extended block (arrows, Ins, Del, ...)
+const int kKeyUp = 2;        // the key goes up; without it the key goes down
+
+// Virtual keys of the modifiers the language presses.
+const int kVkShift = 16;
+const int kVkControl = 17;
+const int kVkAlt = 18;
+
+// The keyboard the scanner types on: layout queries and the event sink. The
+// Win32 side answers from the active layout and calls the keyboard-event
+// service; the tests answer from a fixed US layout and record.
+struct Keyboard {
+  void* context;  // handed back to every function below
+  // The key that types a character: low byte the virtual key, high byte the
+  // shift state (1 Shift, 2 Ctrl, 4 Alt); low byte 0xFF when none can.
+  int (*key_for_char)(void* context, unsigned char c);
+  // The scan code of a virtual key (only the low byte is used).
+  int (*scan_for_key)(void* context, int vk);
+  // The scan code of a typed character (only the low byte is used).
+  int (*scan_for_char)(void* context, unsigned char c);
+  // One key event; the sink sleeps the key delay after it.
+  void (*emit)(void* context, int vk, int scan, int flags);
+};
+
+// True for the ten keys that carry the extended flag: 33 to 40, 45 and 46.
+bool IsExtendedKey(int vk);
+
+// One key-down, one key-up, or both, of a virtual key with the given scan code;
+// the extended flag follows the virtual key.
+void KeyDown(const Keyboard& kb, int vk, int scan);
+void KeyUp(const Keyboard& kb, int vk, int scan);
+void KeyPress(const Keyboard& kb, int vk, int scan);
+
+// Types a Send text (already read with the parameter splitter) on kb.
+void SendKeys(const Keyboard& kb, const char* text);
+
+// The number of names in the key-name table (63).
+int KeyNameCount();
+
+}  // namespace input
+
+#endif

@@ -1,0 +1,168 @@
+// Tests of the Send key-language scanner on a fixed US keyboard layout: the
+// exact key events each text produces.
+#include <gtest/gtest.h>
+
+#include <stdio.h>
+#include <string>
+
+#include "input/key_scan.h"
+
+namespace {
+
+// A US layout. Scan codes are made recognisable rather than real: a virtual
+// key's scan code is 0x100 + vk and a character's 0x300 + its code, so after
+// the low byte is taken a key shows its vk and a typed character its code.
+int UsKeyForChar(void*, unsigned char c) {
+  const int shift = 0x100;
+  if (c >= 'a' && c <= 'z') return c - 'a' + 'A';
+  if (c >= 'A' && c <= 'Z') return shift | c;
+  if (c >= '0' && c <= '9') return c;
+  switch (c) {
+    case ' ': return 0x20;
+    case '!': return shift | '1';
+    case '#': return shift | '3';
+    case '^': return shift | '6';
+    case '+': return shift | 0xBB;
+    case ',': return 0xBC;
+    case '{': return shift | 0xDB;
+    case '}': return shift | 0xDD;
+    case '\\': return 0xDC;
+    case '\n': return 0x200 | 0x0D;  // Ctrl+Enter, as the real layout answers
+  }
+  return 0xFFFF;  // the layout has no key for it
+}
+int UsScanForKey(void*, int vk) { return 0x100 + vk; }
+int UsScanForChar(void*, unsigned char c) { return 0x300 + c; }
+
+// Events are written "+vk:scan" (down) or "-vk:scan" (up), with "x" after
+// an extended key, and joined by blanks.
+void Record(void* context, int vk, int scan, int flags) {
+  std::string* out = static_cast<std::string*>(context);
+  char event[32];
+  snprintf(event, sizeof(event), "%s%c%d:%d%s", out->empty() ? "" : " ",
+           (flags & input::kKeyUp) ? '-' : '+', vk, scan,
+           (flags & input::kKeyExtended) ? "x" : "");
+  *out += event;
+}
+
+std::string Keys(const char* text) {
+  std::string out;
+  input::Keyboard kb = {&out, UsKeyForChar, UsScanForKey, UsScanForChar, Record};
+  input::SendKeys(kb, text);
+  return out;
+}
+
+// Shorthands for the modifier events.
+const std::string kShiftDown = "+16:16";
+const std::string kShiftUp = "-16:16";
+const std::string kCtrlDown = "+17:17";
+const std::string kCtrlUp = "-17:17";
+const std::string kAltDown = "+18:18";
+const std::string kAltUp = "-18:18";
+
+TEST(KeyScanTest, CharactersTakeTheirKeyAndShiftFromTheLayout) {
+  // 12 events: only "H" needs Shift, and each character carries its own scan code.
+  EXPECT_EQ(kShiftDown + " +72:72 -72:72 " + kShiftUp +
+                " +69:101 -69:101 +76:108 -76:108 +76:108 -76:108 +79:111 -79:111",
+            Keys("Hello"));
+  EXPECT_EQ(kShiftDown + " +65:97 -65:97 " + kShiftUp + " +66:98 -66:98 +67:99 -67:99",
+            Keys("+abc"));
+  // The comma and the blank are typed like any other character.
+  EXPECT_EQ("+65:97 -65:97 +188:44 -188:44 +32:32 -32:32 +66:98 -66:98", Keys("a, b"));
+  // A layout answer with Ctrl in it presses Ctrl.
+  EXPECT_EQ(kCtrlDown + " +13:10 -13:10 " + kCtrlUp, Keys("\n"));
+  EXPECT_EQ("", Keys(""));
+}
+
+TEST(KeyScanTest, PrefixesPressModifiersInCtrlAltShiftOrderAroundOneKey) {
+  EXPECT_EQ(kCtrlDown + " " + kAltDown + " +46:46x -46:46x " + kCtrlUp + " " + kAltUp,
+            Keys("^!{DEL}"));
+  EXPECT_EQ(kCtrlDown + " " + kAltDown + " " + kShiftDown + " +65:97 -65:97 " + kCtrlUp + " " +
+                kAltUp + " " + kShiftUp,
+            Keys("+!^a"));
+  // Repeated prefixes add nothing; "#" is consumed without effect.
+  EXPECT_EQ(kCtrlDown + " +65:97 -65:97 " + kCtrlUp, Keys("^^a"));
+  EXPECT_EQ("+65:97 -65:97", Keys("#a"));
+  // A trailing prefix is dropped.
+  EXPECT_EQ("+65:97 -65:97 +66:98 -66:98 +67:99 -67:99", Keys("abc+"));
+}
+
+TEST(KeyScanTest, NamedKeysWithCountsAndTheExtendedRule) {
+  std::string tab = "+9:9 -9:9";
+  EXPECT_EQ(tab + " " + tab + " " + tab, Keys("{TAB 3}"));
+  EXPECT_EQ(tab, Keys("{TAB 0}"));
+  EXPECT_EQ(tab, Keys("{TAB x}"));
+  EXPECT_EQ(tab, Keys("{tab}"));
+  EXPECT_EQ(tab, Keys("{ TAB }"));  // the name is trimmed inside the braces
+  EXPECT_EQ("+38:38x -38:38x +36:36x -36:36x +13:13 -13:13 +112:112 -112:112",
+            Keys("{up}{Home}{ENTER}{F1}"));
+  EXPECT_EQ("+123:123 -123:123 +111:111 -111:111 +3:3 -3:3", Keys("{F12}{NUMPADDIV}{CTRLBREAK}"));
+  // The extended flag goes by virtual key alone, typed keys included.
+  for (int vk = 0; vk < 256; ++vk) {
+    bool expected = (vk >= 33 && vk <= 40) || vk == 45 || vk == 46;
+    EXPECT_EQ(expected, input::IsExtendedKey(vk)) << vk;
+  }
+  EXPECT_EQ(63, input::KeyNameCount());
+}
+
+TEST(KeyScanTest, UnknownNamesAndBracesTypeCharacters) {
+  EXPECT_EQ("+88:120 -88:120 +88:120 -88:120 +88:120 -88:120 +88:120 -88:120", Keys("{xyz 4}"));
+  EXPECT_EQ(kShiftDown + " +49:33 -49:33 " + kShiftUp, Keys("{!}"));
+  EXPECT_EQ(kShiftDown + " +219:123 -219:123 " + kShiftUp, Keys("{{}"));
+  // An unclosed brace types itself and the rest is scanned as plain text.
+  std::string open_brace = kShiftDown + " +219:123 -219:123 " + kShiftUp;
+  EXPECT_EQ(open_brace + " " + kShiftDown + " +69:69 -69:69 " + kShiftUp + " " + kShiftDown +
+                " +78:78 -78:78 " + kShiftUp + " " + kShiftDown + " +84:84 -84:84 " + kShiftUp +
+                " " + kShiftDown + " +69:69 -69:69 " + kShiftUp + " " + kShiftDown +
+                " +82:82 -82:82 " + kShiftUp,
+            Keys("{ENTER"));
+  // An escaped "}" does not close the brace.
+  EXPECT_EQ(kShiftDown + " +221:125 -221:125 " + kShiftUp, Keys("{\\}}"));
+  // "{}" has no name and sends nothing; the text after it is still typed.
+  EXPECT_EQ("", Keys("{}"));
+  EXPECT_EQ("+65:97 -65:97", Keys("{}a"));
+  // A negative count presses nothing, not even the modifiers.
+  EXPECT_EQ("", Keys("+{TAB -2}"));
+  EXPECT_EQ("", Keys("{x -1}"));
+}
+
+TEST(KeyScanTest, HeldModifiersStayDownAcrossKeys) {
+  // "A" needs Shift, but the held Shift is neither pressed again nor released.
+  EXPECT_EQ(kShiftDown + " +65:65 -65:65 " + kShiftUp, Keys("{SHIFTDOWN}A{SHIFTUP}"));
+  EXPECT_EQ(kShiftDown + " +65:97 -65:97 +66:98 -66:98 +67:99 -67:99 " + kShiftUp,
+            Keys("{shiftdown}abc{shiftup}"));
+  EXPECT_EQ(kCtrlDown + " +65:97 -65:97 +67:99 -67:99 " + kCtrlUp,
+            Keys("{CTRLDOWN}^a^c{CTRLUP}"));
+  // Up without down sends nothing; down twice presses once.
+  EXPECT_EQ("", Keys("{ALTUP}"));
+  EXPECT_EQ(kAltDown + " " + kAltUp, Keys("{ALTDOWN}{ALTDOWN 3}{ALTUP}{ALTUP}"));
+  // A held modifier left down is not released at the end of the Send.
+  EXPECT_EQ(kCtrlDown, Keys("{CTRLDOWN}"));
+}
+
+TEST(KeyScanTest, AscTypesTheCodeOnTheKeypadInsideAlt) {
+  EXPECT_EQ(kAltDown + " +96:96 -96:96 +102:102 -102:102 +101:101 -101:101 " + kAltUp,
+            Keys("{ASC 065}"));
+  // An Alt held by {ALTDOWN} is released at the end of the code.
+  EXPECT_EQ(kAltDown + " +97:97 -97:97 " + kAltUp, Keys("{ALTDOWN}{ASC 1}{ALTUP}"));
+  // Pending prefixes play no part.
+  EXPECT_EQ(kAltDown + " +105:105 -105:105 " + kAltUp, Keys("+{ASC 9}"));
+  // Without digits nothing is sent; characters that are not digits are skipped.
+  EXPECT_EQ("", Keys("{ASC}"));
+  EXPECT_EQ("", Keys("{ASC xy}"));
+  EXPECT_EQ(kAltDown + " +102:102 -102:102 +101:101 -101:101 " + kAltUp, Keys("{ASC 6x5}"));
+}
+
+TEST(KeyScanTest, CharactersWithoutAKeyAreTypedByTheirCode) {
+  // 0xE9 has no key on the US layout: Alt+0233 instead of vk 255 with every modifier.
+  std::string e_acute = kAltDown + " +96:96 -96:96 +98:98 -98:98 +99:99 -99:99 +99:99 -99:99 " +
+                        kAltUp;
+  EXPECT_EQ(e_acute, Keys("\xE9"));
+  EXPECT_EQ(e_acute + " " + e_acute, Keys("{\xE9 2}"));
+  // Prefixes before it are dropped with it; the next key is plain again.
+  EXPECT_EQ(e_acute + " +65:97 -65:97", Keys("^\xE9" "a"));
+  // Shorter codes are typed as they stand after the leading zero.
+  EXPECT_EQ(kAltDown + " +96:96 -96:96 +99:99 -99:99 +97:97 -97:97 " + kAltUp, Keys("\x1F"));
+}
+
+}  // namespace
