@@ -154,7 +154,7 @@ int main(int argc, char** argv) {
     fprintf(stderr, "usage: hostprobe OUT pause-sys|pause-tray|break-off|hide [FILE]\n");
     return 2;
   }
-  g_out = fopen(argv[1], "w");
+  g_out = fopen(argv[1], "wb");
   if (!g_out) return 2;
   const char* what = argv[2];
   const char* grow = argc > 3 ? argv[3] : "";

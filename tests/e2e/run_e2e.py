@@ -1,0 +1,333 @@
+#!/usr/bin/env python3
+"""End-to-end driver: packs each case script, runs it under Wine and checks what it states.
+
+A case is a .kst script whose comment lines (which the runner drops) carry directives:
+  ; expect-exit: 0                           the runner's exit code (default 0)
+  ; expect-error: Line 4: Error: Invalid command!
+                                             the error box "Kestro Error (Line:4)" with that text
+  ; expect-box: CAPTION | TEXT               a box with that caption and text
+  ; expect-file: NAME = CONTENT              file NAME in the working directory holds CONTENT
+  ; args: TEXT                               command-line arguments, split as a shell would
+  ; runner: bare                             run the runner without a script
+  ; timeout: SECONDS                         bound for the whole run (default 20)
+  ; spawn: PROGRAM ARGS...                   starts one of our test programs (tests/e2e/PROGRAM)
+                                             in the working directory before the runner; it is
+                                             stopped after the run (repeatable)
+  ; press: BUTTON                            the button the helper presses on each box (ok, yes,
+                                             no, cancel, ..., a control id), or "none" when a
+                                             spawned program answers the boxes itself
+TEXT, CAPTION and CONTENT understand the escapes \\n \\r \\t and \\\\. Every box that no
+directive expects fails the case; only boxes of the runner's own process count. The runner
+sees KESTRO_E2E_BIN, the Windows path of the folder that holds the test programs. Run inside tools/wine-session.sh, which provides the
+display, the prefix and $KESTRO_WINE.
+"""
+
+import argparse
+import os
+import re
+import shlex
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+REPO = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+DEFAULT_TIMEOUT = 20
+HELPER_GRACE = 10          # seconds khelper gets to notice the stop file
+DIRECTIVE = re.compile(r"^\s*;\s*([a-z-]+)\s*:\s?(.*?)\s*$")
+KNOWN = {"expect-exit", "expect-error", "expect-box", "expect-file", "args", "runner", "timeout",
+         "spawn", "press"}
+SPAWN_GRACE = 2            # seconds a spawned program gets to end by itself after the run
+
+
+class CaseError(Exception):
+    """A case file whose directives cannot be read."""
+
+
+def unescape(text):
+    """Turns \\n, \\r, \\t and \\\\ into the characters they stand for; other text stays."""
+    out = []
+    i = 0
+    while i < len(text):
+        ch = text[i]
+        if ch == "\\" and i + 1 < len(text):
+            nxt = text[i + 1]
+            if nxt in "nrt\\":
+                out.append({"n": "\n", "r": "\r", "t": "\t", "\\": "\\"}[nxt])
+                i += 2
+                continue
+        out.append(ch)
+        i += 1
+    return "".join(out)
+
+
+class Case:
+    """The expectations one case script states about its run."""
+
+    def __init__(self, path):
+        self.path = path
+        self.name = os.path.splitext(os.path.basename(path))[0]
+        self.exit_code = 0
+        self.boxes = []          # (caption, text) pairs that must appear
+        self.files = []          # (name, content) pairs
+        self.args = []
+        self.bare = False
+        self.timeout = DEFAULT_TIMEOUT
+        self.spawns = []         # [program, args...] lists
+        self.press = None
+        # Latin-1 maps every byte to one character, so scripts and files compare byte for byte.
+        with open(path, encoding="latin-1") as f:
+            for number, line in enumerate(f, 1):
+                self._read_directive(number, line.rstrip("\r\n"))
+
+    def _read_directive(self, number, line):
+        match = DIRECTIVE.match(line)
+        if not match:
+            return
+        name, value = match.group(1), match.group(2)
+        if name not in KNOWN:
+            if name.startswith("expect"):
+                raise CaseError("line %d: unknown directive %r" % (number, name))
+            return  # an ordinary comment that happens to contain a colon
+        try:
+            if name == "expect-exit":
+                self.exit_code = int(value)
+            elif name == "timeout":
+                self.timeout = float(value)
+            elif name == "expect-error":
+                m = re.match(r"^Line (\d+): (.*)$", value)
+                if not m:
+                    raise ValueError("expected 'Line N: TEXT'")
+                self.boxes.append(("Kestro Error (Line:%s)" % m.group(1), unescape(m.group(2))))
+            elif name == "expect-box":
+                caption, sep, text = value.partition(" | ")
+                if not sep:
+                    raise ValueError("expected 'CAPTION | TEXT'")
+                self.boxes.append((unescape(caption), unescape(text)))
+            elif name == "expect-file":
+                file_name, sep, content = value.partition(" = ")
+                if not sep:
+                    raise ValueError("expected 'NAME = CONTENT'")
+                self.files.append((file_name, unescape(content)))
+            elif name == "args":
+                self.args = shlex.split(value)
+            elif name == "spawn":
+                words = shlex.split(value)
+                if not words:
+                    raise ValueError("expected 'PROGRAM ARGS...'")
+                self.spawns.append(words)
+            elif name == "press":
+                if not value:
+                    raise ValueError("expected a button name")
+                self.press = value
+            elif name == "runner":
+                if value != "bare":
+                    raise ValueError("the only runner is 'bare'")
+                self.bare = True
+        except ValueError as e:
+            raise CaseError("line %d: %s: %s" % (number, name, e))
+
+
+def windows_path(path):
+    """Wine maps the Linux root to drive Z:."""
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def read_boxes(path):
+    """Reads khelper's CAPTION<TAB>TEXT lines."""
+    if not os.path.exists(path):
+        return []
+    boxes = []
+    with open(path, encoding="latin-1") as f:
+        for line in f:
+            caption, _, text = line.rstrip("\n").partition("\t")
+            boxes.append((unescape(caption), unescape(text)))
+    return boxes
+
+
+def check_boxes(expected, seen):
+    """Returns the problems: expected boxes that did not appear and boxes nobody expected."""
+    problems = []
+    left = list(seen)
+    for box in expected:
+        if box in left:
+            left.remove(box)
+        else:
+            problems.append("missing box %s | %s" % (box[0], box[1]))
+    for caption, text in left:
+        problems.append("unexpected box %r | %r" % (caption, text))
+    return problems
+
+
+def check_files(expected, workdir):
+    problems = []
+    for name, content in expected:
+        path = os.path.join(workdir, name)
+        if not os.path.exists(path):
+            problems.append("file %s was not written" % name)
+            continue
+        with open(path, "rb") as f:
+            actual = f.read().decode("latin-1")
+        if actual != content:
+            problems.append("file %s holds %r, expected %r" % (name, actual, content))
+    return problems
+
+
+def stop(proc, grace):
+    """Waits up to grace seconds for proc, then kills it."""
+    try:
+        proc.wait(timeout=grace)
+    except subprocess.TimeoutExpired:
+        proc.kill()
+        proc.wait()
+
+
+class Driver:
+    def __init__(self, opts):
+        self.opts = opts
+        self.wine = opts.wine
+        # The test programs sit beside khelper's folder: <build>/tests/e2e/PROGRAM/PROGRAM.exe.
+        self.bin_dir = os.path.dirname(os.path.dirname(os.path.abspath(opts.helper)))
+        self.env = dict(os.environ, KESTRO_E2E_BIN=windows_path(self.bin_dir))
+
+    def helper_works(self):
+        # Output goes to a file, not a pipe: Wine's background processes (the desktop,
+        # services) inherit the handles and would hold a pipe open long after khelper ends.
+        with tempfile.TemporaryFile() as out:
+            try:
+                code = subprocess.run([self.wine, self.opts.helper, "version"], stdout=out,
+                                      stderr=subprocess.STDOUT, timeout=120).returncode
+            except subprocess.TimeoutExpired:
+                return False
+            out.seek(0)
+            return code == 0 and b"khelper" in out.read()
+
+    def run_case(self, case):
+        """Runs one case; returns the list of problems (empty when it passed)."""
+        workdir = tempfile.mkdtemp(prefix="kestro-e2e-%s." % case.name)
+        problems = self._run_in(case, workdir)
+        if problems and self.opts.keep_failed:
+            problems.append("(kept %s)" % workdir)
+        else:
+            shutil.rmtree(workdir, ignore_errors=True)
+        return problems
+
+    def _run_in(self, case, workdir):
+        exe = os.path.join(workdir, "case.exe")
+        if case.bare:
+            shutil.copyfile(self.opts.runner, exe)
+        else:
+            packed = subprocess.run([self.opts.packer, "build", case.path, "-o", exe,
+                                     "--runner", self.opts.runner],
+                                    capture_output=True, timeout=60)
+            if packed.returncode != 0:
+                return ["kestro-pack failed: %s" % packed.stderr.decode("latin-1").strip()]
+        boxes_file = os.path.join(workdir, "boxes.txt")
+        stop_file = os.path.join(workdir, "boxes.stop")
+        helper_log = open(os.path.join(workdir, "khelper.log"), "wb")
+        command = [self.wine, self.opts.helper, "boxes", "--out", windows_path(boxes_file),
+                   "--stop", windows_path(stop_file), "--exe", os.path.basename(exe),
+                   "--timeout", str(int(case.timeout * 1000) + 5000)]
+        if case.press:
+            command += ["--press", case.press]
+        helper = subprocess.Popen(command, cwd=workdir, stdout=helper_log,
+                                  stderr=subprocess.STDOUT)
+        problems = []
+        spawned = []
+        for number, words in enumerate(case.spawns):
+            program = os.path.join(self.bin_dir, words[0], words[0] + ".exe")
+            if not os.path.exists(program):
+                problems.append("no test program %s" % program)
+                continue
+            log = open(os.path.join(workdir, "spawn%d.log" % number), "wb")
+            spawned.append((subprocess.Popen([self.wine, program] + words[1:], cwd=workdir,
+                                             stdout=log, stderr=subprocess.STDOUT, env=self.env),
+                            log))
+        runner_log = open(os.path.join(workdir, "runner.log"), "wb")
+        runner = subprocess.Popen([self.wine, exe] + case.args, cwd=workdir, env=self.env,
+                                  stdout=runner_log, stderr=subprocess.STDOUT)
+        try:
+            code = runner.wait(timeout=case.timeout)
+            if code != case.exit_code:
+                problems.append("exit code %d, expected %d" % (code, case.exit_code))
+        except subprocess.TimeoutExpired:
+            runner.kill()
+            runner.wait()
+            problems.append("runner still running after %gs; killed" % case.timeout)
+        for proc, log in spawned:
+            stop(proc, SPAWN_GRACE)
+            log.close()
+        open(stop_file, "w").close()
+        stop(helper, HELPER_GRACE)
+        helper_log.close()
+        runner_log.close()
+        problems += check_boxes(case.boxes, read_boxes(boxes_file))
+        problems += check_files(case.files, workdir)
+        return problems
+
+
+def first_existing(*paths):
+    """The first of the repository-relative paths that exists, else the first."""
+    for path in paths:
+        if os.path.exists(os.path.join(REPO, path)):
+            return os.path.join(REPO, path)
+    return os.path.join(REPO, paths[0])
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("cases", nargs="*", help="case scripts (default: tests/e2e/cases/*.kst)")
+    tree = "windows" if os.environ.get("KESTRO_WINE_ARCH") == "win32" else "windows64"
+    parser.add_argument("--runner", default=first_existing("build/%s/kestro.exe" % tree,
+                                                          "build/%s/host/kestro.exe" % tree))
+    parser.add_argument("--helper",
+                        default=os.path.join(REPO, "build/%s/tests/e2e/helper/khelper.exe" % tree))
+    parser.add_argument("--packer", default=os.path.join(REPO, "build/native/packer/kestro-pack"))
+    parser.add_argument("--wine", default=os.environ.get("KESTRO_WINE", "wine"))
+    parser.add_argument("--keep-failed", action="store_true",
+                        help="keep the working directory of a failed case")
+    opts = parser.parse_args()
+    # Programs start in each case's own directory, so relative paths would not hold.
+    opts.runner, opts.helper, opts.packer = (os.path.abspath(p) for p in
+                                             (opts.runner, opts.helper, opts.packer))
+
+    paths = opts.cases
+    if not paths:
+        case_dir = os.path.join(REPO, "tests", "e2e", "cases")
+        paths = sorted(os.path.join(case_dir, n) for n in os.listdir(case_dir) if n.endswith(".kst"))
+        # The demo scripts state what they do with the same directives.
+        paths.append(os.path.join(REPO, "examples", "notepad.kst"))
+
+    passed = failed = 0
+    driver = Driver(opts)
+    for tool in (opts.runner, opts.helper, opts.packer):
+        if not os.path.exists(tool):
+            print("FAIL e2e: %s does not exist" % tool)
+            print("%d passed, %d failed" % (0, len(paths)))
+            return 1
+    if not driver.helper_works():
+        print("FAIL e2e: %s cannot start %s" % (opts.wine, opts.helper))
+        print("%d passed, %d failed" % (0, len(paths)))
+        return 1
+
+    for path in paths:
+        start = time.time()
+        try:
+            problems = driver.run_case(Case(path))
+        except CaseError as e:
+            problems = ["bad case: %s" % e]
+        name = os.path.splitext(os.path.basename(path))[0]
+        if problems:
+            failed += 1
+            print("FAIL %s: %s" % (name, "; ".join(problems)))
+        else:
+            passed += 1
+            print("PASS %s (%.1fs)" % (name, time.time() - start))
+        sys.stdout.flush()
+    print("%d passed, %d failed" % (passed, failed))
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

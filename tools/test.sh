@@ -1,0 +1,183 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: the unit tests (plain and under the sanitizers),
+# the checks on kestro.exe, and the end-to-end cases under Wine. Ends with "N passed, N failed".
+#
+#   tools/test.sh [all|unit|checks|e2e] [CASE.kst...]
+#   tools/test.sh runnable    (builds and prints where runner, helper and packer are)
+#
+# KESTRO_BUILD_ROOT=DIR puts the build trees in DIR/<preset> instead of build/<preset>.
+set -uo pipefail
+
+repo=$(cd "$(dirname "$0")/.." && pwd)
+cd "$repo"
+root=${KESTRO_BUILD_ROOT:-$repo/build}
+what=${1:-all}
+[ $# -gt 0 ] && shift
+logs=$root/logs
+mkdir -p "$logs"
+
+passed=0
+failed=0
+pass() { passed=$((passed + 1)); echo "PASS $*"; }
+fail() { failed=$((failed + 1)); echo "FAIL $*"; }
+
+# Adds the counts of a suite's closing "N passed, N failed" line, or of ctest's summary.
+add_counts() {
+  local log=$1 name=$2 line p f
+  line=$(grep -E '^[0-9]+ passed, [0-9]+ failed$' "$log" | tail -n1)
+  if [ -n "$line" ]; then
+    p=${line%% passed*}; f=${line#*, }; f=${f%% failed}
+  else
+    line=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$log" | tail -n1)
+    if [ -z "$line" ]; then fail "$name: no result (see $log)"; return; fi
+    f=$(sed -E 's/.*tests passed, ([0-9]+) tests failed out of ([0-9]+).*/\1/' <<<"$line")
+    p=$(( $(sed -E 's/.*out of ([0-9]+).*/\1/' <<<"$line") - f ))
+  fi
+  passed=$((passed + p)); failed=$((failed + f))
+  echo "---- $name: $p passed, $f failed"
+}
+
+# Configures and builds one preset into $root/<name>; extra arguments replace the preset.
+build() {
+  local name=$1; shift
+  local log=$logs/build-$name.log
+  echo "---- building $name"
+  if [ $# -eq 0 ]; then set -- --preset "$name"; fi
+  if timeout 900 cmake "$@" -B "$root/$name" >"$log" 2>&1 &&
+     timeout 1800 cmake --build "$root/$name" -j 2 >>"$log" 2>&1; then
+    return 0
+  fi
+  tail -n 40 "$log"
+  fail "build $name (see $log)"
+  return 1
+}
+
+unit_tests() {
+  local preset
+  for preset in native sanitize; do
+    build "$preset" || continue
+    local log=$logs/ctest-$preset.log
+    timeout 1200 ctest --test-dir "$root/$preset" --output-on-failure -j 2 --timeout 300 >"$log" 2>&1
+    grep -E '^ *[0-9]+/[0-9]+ Test .*\*\*\*(Failed|Exception|Timeout)' "$log" | sed 's/^ */FAIL /'
+    add_counts "$log" "unit tests ($preset)"
+  done
+}
+
+# The runner and helper live where the build puts them; accept both layouts.
+find_built() {
+  local dir=$1 name=$2 candidate
+  for candidate in "$dir/$name" "$dir/host/$name" "$dir/tests/e2e/helper/$name"; do
+    if [ -f "$candidate" ]; then echo "$candidate"; return 0; fi
+  done
+  return 1
+}
+
+# kestro.exe must be a 32-bit GUI program that needs nothing beyond the DLLs every Windows has.
+check_pe() {
+  local exe=$1 dump dll bad=
+  local allowed=" kernel32.dll user32.dll gdi32.dll shell32.dll advapi32.dll msvcrt.dll comctl32.dll ole32.dll oleaut32.dll comdlg32.dll shlwapi.dll version.dll winmm.dll "
+  dump=$(i686-w64-mingw32-objdump -p "$exe" 2>&1)
+  grep -q 'file format pei-i386' <<<"$dump" || bad="not an i386 PE file; "
+  grep -qE '^Magic[[:space:]]+010b' <<<"$dump" || bad+="not PE32; "
+  grep -qE '^Subsystem[[:space:]]+0+2[[:space:]]' <<<"$dump" || bad+="not a GUI program; "
+  while read -r dll; do
+    case $allowed in
+      *" ${dll,,} "*) ;;
+      *) bad+="imports $dll; " ;;
+    esac
+  done < <(sed -nE 's/^[[:space:]]*DLL Name: (.*)$/\1/p' <<<"$dump")
+  if [ -z "$bad" ]; then pass "kestro.exe is a PE32 i386 GUI program importing only system DLLs"
+  else fail "kestro.exe is a PE32 i386 GUI program importing only system DLLs: $bad"; fi
+}
+
+# The loader stops at the first line that is the marker, so the runner's own copy of it
+# must never stand at the start of a line.
+check_marker() {
+  local exe=$1 where
+  where=$(python3 - "$exe" <<'EOF'
+import sys
+data = open(sys.argv[1], "rb").read()
+marker = b">>> Start of encoded Kestro script <<<"
+at = data.find(marker)
+while at >= 0:
+    if at == 0 or data[at - 1] == 0x0A:
+        print(at)
+    at = data.find(marker, at + 1)
+EOF
+)
+  if [ -z "$where" ]; then pass "kestro.exe holds no marker line of its own"
+  else fail "kestro.exe holds no marker line of its own: marker at line start at offset(s) $where"; fi
+}
+
+checks() {
+  build windows || return
+  local exe
+  if ! exe=$(find_built "$root/windows" kestro.exe); then fail "checks: kestro.exe was not built"; return; fi
+  check_pe "$exe"
+  check_marker "$exe"
+}
+
+# Whether Wine can run 32-bit programs here: it cannot where the kernel's 32-bit emulation
+# is switched off. The suite then runs a 64-bit build of the same sources.
+wine_runs_32bit() {
+  [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1
+}
+
+build_windows64() {
+  if grep -q '"name": *"windows64"' CMakePresets.json; then build windows64; return; fi
+  build windows64 -S "$repo" -G "Unix Makefiles" -DCMAKE_BUILD_TYPE=MinSizeRel \
+    -DCMAKE_SYSTEM_NAME=Windows -DCMAKE_SYSTEM_PROCESSOR=x86_64 \
+    -DCMAKE_C_COMPILER=x86_64-w64-mingw32-gcc -DCMAKE_CXX_COMPILER=x86_64-w64-mingw32-g++ \
+    -DCMAKE_RC_COMPILER=x86_64-w64-mingw32-windres -DCMAKE_FIND_ROOT_PATH=/usr/x86_64-w64-mingw32 \
+    -DCMAKE_FIND_ROOT_PATH_MODE_PROGRAM=NEVER -DCMAKE_FIND_ROOT_PATH_MODE_LIBRARY=ONLY \
+    -DCMAKE_FIND_ROOT_PATH_MODE_INCLUDE=ONLY
+}
+
+# Builds the packer and a runner that Wine can start here; sets runner, helper and packer.
+build_runnable() {
+  build native || { fail "the packer did not build"; return 1; }
+  local tree=windows
+  if wine_runs_32bit; then
+    build windows || return 1
+  else
+    echo "NOTE: this machine cannot run 32-bit code (the kernel's 32-bit emulation is off);"
+    echo "NOTE: Wine runs a 64-bit build of the runner instead."
+    tree=windows64
+    build_windows64 || return 1
+  fi
+  packer=$root/native/packer/kestro-pack
+  runner=$(find_built "$root/$tree" kestro.exe) || { fail "no kestro.exe in $root/$tree"; return 1; }
+  helper=$(find_built "$root/$tree" khelper.exe) || { fail "no khelper.exe in $root/$tree"; return 1; }
+}
+
+e2e() {
+  local runner helper packer log=$logs/e2e.log
+  build_runnable || { fail "end-to-end cases: nothing to run"; return; }
+  echo "---- end-to-end cases under Wine"
+  timeout 3600 tools/wine-session.sh python3 tests/e2e/run_e2e.py --runner "$runner" \
+    --helper "$helper" --packer "$packer" "$@" 2>&1 | tee "$log"
+  add_counts "$log" "end-to-end cases"
+}
+
+if ! bash tools/setup.sh; then
+  echo "setup failed"
+  echo "0 passed, 1 failed"
+  exit 1
+fi
+
+case $what in
+  all) unit_tests; checks; e2e "$@" ;;
+  unit) unit_tests ;;
+  checks) checks ;;
+  e2e) e2e "$@" ;;
+  runnable)
+    # For tools/run.sh: build quietly, then print the three paths as shell assignments.
+    build_runnable >&2 || exit 1
+    printf 'runner=%q\nhelper=%q\npacker=%q\n' "$runner" "$helper" "$packer"
+    exit 0 ;;
+  *) echo "usage: tools/test.sh [all|unit|checks|e2e] [CASE.kst...]" >&2; exit 2 ;;
+esac
+
+echo
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
