@@ -1,0 +1,140 @@
+// Timings of the core's hot paths: loading a script, expanding and splitting a
+// line, the statement step's label search, and the Send scanner.
+#include <benchmark/benchmark.h>
+
+#include <stdio.h>
+#include <string.h>
+
+#include <string>
+#include <vector>
+
+#include "input/key_scan.h"
+#include "script/commands.h"
+#include "script/container.h"
+#include "script/engine.h"
+#include "script/limits.h"
+#include "script/loader.h"
+#include "script/params.h"
+#include "tests/unit/fake_platform.h"
+
+namespace {
+
+// A runner image carrying a 2000-line script of typical commands.
+std::vector<unsigned char> PackedScript(int lines) {
+  std::string text;
+  char line[128];
+  for (int i = 0; i < lines; ++i) {
+    switch (i % 4) {
+      case 0: snprintf(line, sizeof line, "; step %d\n", i); break;
+      case 1: snprintf(line, sizeof line, "WinWaitActive, Untitled - Notepad, , %d\n", i); break;
+      case 2: snprintf(line, sizeof line, "Send, line %d{ENTER}\n", i); break;
+      default: snprintf(line, sizeof line, "Label%d:\n", i); break;
+    }
+    text += line;
+  }
+  std::string head = "MZ\n" + std::string(script::kContainerMarker, script::kContainerMarkerLen) +
+                     "\nkestro-script 1\n";
+  std::vector<unsigned char> file(head.begin(), head.end());
+  file.insert(file.end(), text.begin(), text.end());
+  script::EncodeBytes(&file[head.size()], text.size());
+  return file;
+}
+
+void BM_LoadScript(benchmark::State& state) {
+  std::vector<unsigned char> file = PackedScript(2000);
+  for (auto _ : state) {
+    script::Sections sections;
+    memset(&sections, 0, sizeof sections);
+    script::LoadScript(file.data(), file.size(), &sections);
+    benchmark::DoNotOptimize(sections.main.head);
+    script::FreeSection(&sections.main);
+    script::FreeSection(&sections.adlib);
+  }
+  state.SetBytesProcessed(state.iterations() * (int64_t)file.size());
+}
+BENCHMARK(BM_LoadScript);
+
+// One line with three references, expanded and read field by field as a
+// handler would.
+void BM_ExpandAndSplit(benchmark::State& state) {
+  fake::Reset();
+  script::ResetEngine();
+  platform::SetEnv("TITLE", "Untitled - Notepad");
+  platform::SetEnv("X", "120");
+  platform::SetEnv("TEXT", "Save changes, then close?");
+  const char kLine[] = "WinMove, %TITLE%, %TEXT%, %X%, 0, default, 400";
+  char line[script::kBufSize];
+  char field[script::kBufSize];
+  for (auto _ : state) {
+    memcpy(line, kLine, sizeof kLine);
+    script::ExpandVariables(line);
+    int cursor = 0;
+    while (!script::SplitField(',', line, &cursor, field)) benchmark::DoNotOptimize(field);
+  }
+}
+BENCHMARK(BM_ExpandAndSplit);
+
+// A 1000-line script whose loop jumps to labels at the bottom, so most Goto
+// and Gosub lines walk the whole list for their label.
+void BM_StatementStepLabelSearch(benchmark::State& state) {
+  fake::Reset();
+  script::FreeEngine();
+  script::ResetEngine();
+  for (int i = 0; i < script::CMD_COUNT; ++i) script::SetCommandHandler(i, 0);
+  script::InstallEngineCommands();
+  script::Section* main = &script::g_engine.sections.main;
+  const int kLines = 1000;
+  char text[64];
+  script::AppendLine(main, 1, "Start:");
+  script::AppendLine(main, 2, "Gosub, Sub");
+  script::AppendLine(main, 3, "Goto, Bottom");
+  for (int n = 4; n <= kLines - 4; ++n) {
+    snprintf(text, sizeof text, "Send, filler %d", n);
+    script::AppendLine(main, n, text);
+  }
+  script::AppendLine(main, kLines - 3, "Bottom:");
+  script::AppendLine(main, kLines - 2, "Goto, Start");
+  script::AppendLine(main, kLines - 1, "Sub:");
+  script::AppendLine(main, kLines, "Return");
+  // A jump resumes after its label, so the steps cycle Gosub (long search),
+  // Return, Goto (long search) and Goto (short search).
+  script::g_engine.pc = main->head;
+  for (auto _ : state) {
+    script::StatementStep();
+    script::g_engine.step_delay = 20;
+    if (script::g_engine.wait_state != script::kRunning) {
+      state.SkipWithError("the loop stopped");
+      break;
+    }
+  }
+  script::FreeEngine();
+}
+BENCHMARK(BM_StatementStepLabelSearch);
+
+int LayoutKeyForChar(void*, unsigned char c) {
+  if (c >= 'a' && c <= 'z') return c - 'a' + 'A';
+  if (c >= 'A' && c <= 'Z') return 0x100 | c;
+  if (c >= '0' && c <= '9') return c;
+  if (c == ' ') return 0x20;
+  if (c == ',') return 0xBC;
+  if (c == '.') return 0xBE;
+  return 0xFFFF;
+}
+int LayoutScanForKey(void*, int vk) { return vk; }
+int LayoutScanForChar(void*, unsigned char c) { return c; }
+void CountEvent(void* context, int, int, int) { ++*static_cast<long*>(context); }
+
+// A 200-character Send text: words, capitals, prefixes and named keys.
+void BM_SendKeys(benchmark::State& state) {
+  std::string text;
+  for (int i = 0; i < 5; ++i) text += "Thanks, Bob.{ENTER}^s+{TAB 2}{DEL}Ok no ";  // 40 each
+  long events = 0;
+  input::Keyboard kb = {&events, LayoutKeyForChar, LayoutScanForKey, LayoutScanForChar, CountEvent};
+  for (auto _ : state) input::SendKeys(kb, text.c_str());
+  state.counters["events"] = benchmark::Counter((double)events, benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_SendKeys);
+
+}  // namespace
+
+BENCHMARK_MAIN();

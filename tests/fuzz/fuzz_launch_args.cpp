@@ -1,0 +1,39 @@
+// Fuzz target: the runner's command line through the "/p" argument publisher and the option parser.
+#include <stddef.h>
+#include <stdint.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <string>
+
+#include "host/launch_args.h"
+#include "tests/unit/fake_platform.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  std::string command_line(reinterpret_cast<const char*>(data), size);
+  command_line = command_line.c_str();  // a command line ends at its first NUL
+  fake::Reset();
+
+  host::PublishScriptArgs(command_line.c_str());
+  // Arguments are numbered from 1 without gaps, each cut to kArgBufSize - 1
+  // characters; the text after "/p" is cut as well, so there are at most that many.
+  int count = 0;
+  char name[16];
+  for (;;) {
+    snprintf(name, sizeof name, "%d", count + 1);
+    if (!fake::HasEnv(name)) break;
+    if (fake::Env(name).size() > (size_t)host::kArgBufSize - 1) abort();
+    ++count;
+  }
+  if (count > host::kArgBufSize) abort();
+  snprintf(name, sizeof name, "%d", count + 2);
+  if (fake::HasEnv(name)) abort();
+
+  host::LaunchOptions options;
+  memset(&options, 0x5A, sizeof options);  // the parser sets every field
+  host::ParseLaunchOptions(command_line.c_str(), &options);
+  if (memchr(options.log_path, '\0', sizeof options.log_path) == 0) abort();
+  if (!options.unattended && options.log_path[0] != '\0') abort();
+  return 0;
+}

@@ -1,0 +1,62 @@
+// Fuzz target: one script line through variable expansion and the parameter splitter.
+#include <stddef.h>
+#include <stdint.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <string>
+
+#include "script/engine.h"
+#include "script/limits.h"
+#include "script/params.h"
+#include "tests/unit/fake_platform.h"
+
+namespace {
+
+// Variables whose values stress the expansion: commas and backslashes that
+// gain an escape each, a value of a full kMaxValue characters, percent signs.
+void SetUpVariables() {
+  fake::Reset();
+  platform::SetEnv("A", "a,b\\c");
+  platform::SetEnv("LONG", std::string(script::kMaxValue, ',').c_str());
+  platform::SetEnv("X", std::string(script::kMaxValue + 40, 'x').c_str());
+  platform::SetEnv("P", "%A%");
+  fake::SetClipboard(std::string(300, '\\'));
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  SetUpVariables();  // also empties the list of error boxes from the last input
+  script::ResetEngine();
+
+  // A line as the engine holds it: at most kBufSize - 1 characters, ending at
+  // the first NUL. The buffer is allocated at its exact size so that ASan sees
+  // any write past it.
+  char* line = static_cast<char*>(malloc(script::kBufSize));
+  size_t n = size < (size_t)script::kBufSize - 1 ? size : (size_t)script::kBufSize - 1;
+  memcpy(line, data, n);
+  line[n] = '\0';
+
+  if (script::ExpandVariables(line)) {
+    if (strlen(line) > (size_t)script::kMaxExpandedLine + 1) abort();
+    char* field = static_cast<char*>(malloc(script::kBufSize));
+    int len = (int)strlen(line);
+    int cursor = 0;
+    // Fields up to the end, then once more with no delimiter, as a handler
+    // reading its last parameter does.
+    while (cursor < len) {
+      int before = cursor;
+      script::SplitField(',', line, &cursor, field);
+      if (cursor <= before || cursor > len) abort();  // always moves, never past the end
+    }
+    script::SplitField('\0', line, &cursor, field);
+    if (cursor != len) abort();
+    script::IntegerValue(field);
+    free(field);
+  } else if (script::g_engine.wait_state != script::kStopping) {
+    abort();  // a failed expansion always stops the script
+  }
+  free(line);
+  return 0;
+}
