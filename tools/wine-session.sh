@@ -20,10 +20,8 @@ export WINEDLLOVERRIDES="mscoree,mshtml="   # no Mono or Gecko installer prompts
 
 session_dir=$(mktemp -d /tmp/kestro-session.XXXXXX)
 xvfb_pid=
-keep_prefix=0
 if [ -n "${KESTRO_WINEPREFIX:-}" ]; then
   export WINEPREFIX=$KESTRO_WINEPREFIX
-  keep_prefix=1
 else
   export WINEPREFIX=$session_dir/prefix
 fi
@@ -88,5 +86,6 @@ fi
 wineserver -p
 status=0
 "$@" || status=$?
-if [ "$keep_prefix" = 0 ]; then rm -rf "$WINEPREFIX"; fi
+# The cleanup stops the wineserver first: it finds the server by the prefix folder, so the
+# throw-away prefix (inside the session folder) is removed only after that.
 exit "$status"

@@ -13,6 +13,9 @@ A case is a .kst script whose comment lines (which the runner drops) carry direc
   ; spawn: PROGRAM ARGS...                   starts one of our test programs (tests/e2e/PROGRAM)
                                              in the working directory before the runner; it is
                                              stopped after the run (repeatable)
+  ; wineprefix: own                          runs the case in a throw-away Wine prefix of its own,
+                                             after proving that its programs cannot reach the
+                                             session the tests run in (for Shutdown)
   ; press: BUTTON                            the button the helper presses on each box (ok, yes,
                                              no, cancel, ..., a control id), or "none" when a
                                              spawned program answers the boxes itself
@@ -37,7 +40,8 @@ DEFAULT_TIMEOUT = 20
 HELPER_GRACE = 10          # seconds khelper gets to notice the stop file
 DIRECTIVE = re.compile(r"^\s*;\s*([a-z-]+)\s*:\s?(.*?)\s*$")
 KNOWN = {"expect-exit", "expect-error", "expect-box", "expect-file", "args", "runner", "timeout",
-         "spawn", "press"}
+         "spawn", "press", "wineprefix"}
+SENTINEL = "Kestro Sentinel"  # a window of the main session that an own prefix must not see
 SPAWN_GRACE = 2            # seconds a spawned program gets to end by itself after the run
 
 
@@ -76,6 +80,7 @@ class Case:
         self.timeout = DEFAULT_TIMEOUT
         self.spawns = []         # [program, args...] lists
         self.press = None
+        self.own_prefix = False
         # Latin-1 maps every byte to one character, so scripts and files compare byte for byte.
         with open(path, encoding="latin-1") as f:
             for number, line in enumerate(f, 1):
@@ -121,6 +126,10 @@ class Case:
                 if not value:
                     raise ValueError("expected a button name")
                 self.press = value
+            elif name == "wineprefix":
+                if value != "own":
+                    raise ValueError("the only value is 'own'")
+                self.own_prefix = True
             elif name == "runner":
                 if value != "bare":
                     raise ValueError("the only runner is 'bare'")
@@ -214,6 +223,62 @@ class Driver:
         return problems
 
     def _run_in(self, case, workdir):
+        if not case.own_prefix:
+            return self._run_with(case, workdir, self.env)
+        # A prefix of its own has its own wineserver: a session end requested there ends
+        # that prefix's programs only. Prove it before the case runs, and after it.
+        env = dict(self.env, WINEPREFIX=os.path.join(workdir, "prefix"))
+        problems = self._make_prefix(env, workdir)
+        if problems:
+            return problems
+        with open(os.path.join(workdir, "sentinel.log"), "wb") as log:
+            sentinel = subprocess.Popen([self.wine, self._program("wintarget"), "--window",
+                                         SENTINEL], cwd=workdir, stdout=log,
+                                        stderr=subprocess.STDOUT, env=self.env)
+            try:
+                if self._sees_sentinel(self.env) is not True:
+                    return ["the sentinel window did not open in the main session"]
+                if self._sees_sentinel(env) is not False:
+                    return ["a program in the own prefix sees the main session's windows; "
+                            "the case was not run"]
+                problems = self._run_with(case, workdir, env)
+                if sentinel.poll() is not None:
+                    problems.append("the main session's sentinel window did not survive the case")
+            finally:
+                sentinel.kill()
+                sentinel.wait()
+                self._quiet_run(["wineserver", "-k"], env, 30)
+        return problems
+
+    def _quiet_run(self, command, env, timeout):
+        """Runs a command with its output in a file; returns its exit code, None on timeout."""
+        with tempfile.TemporaryFile() as out:
+            try:
+                return subprocess.run(command, env=env, stdout=out, stderr=subprocess.STDOUT,
+                                      timeout=timeout).returncode
+            except subprocess.TimeoutExpired:
+                return None
+
+    def _make_prefix(self, env, workdir):
+        if self._quiet_run([self.wine, "wineboot", "-i"], env, 300) != 0:
+            return ["could not initialise a Wine prefix of the case's own"]
+        # The same virtual desktop as the main session, so the tray answers at once.
+        for key, value, data in (("Explorer", "Desktop", "Default"),
+                                 ("Explorer\\Desktops", "Default", "1024x768")):
+            self._quiet_run([self.wine, "reg", "add", "HKCU\\Software\\Wine\\" + key, "/v", value,
+                             "/d", data, "/f"], env, 60)
+        return []
+
+    def _sees_sentinel(self, env):
+        """Whether khelper, started with env, finds the sentinel window (None: no answer)."""
+        code = self._quiet_run([self.wine, self.opts.helper, "window", "--class", "KestroTarget",
+                                "--title", SENTINEL, "--timeout", "3000"], env, 60)
+        return None if code is None else code == 0
+
+    def _program(self, name):
+        return os.path.join(self.bin_dir, name, name + ".exe")
+
+    def _run_with(self, case, workdir, env):
         exe = os.path.join(workdir, "case.exe")
         if case.bare:
             shutil.copyfile(self.opts.runner, exe)
@@ -232,20 +297,20 @@ class Driver:
         if case.press:
             command += ["--press", case.press]
         helper = subprocess.Popen(command, cwd=workdir, stdout=helper_log,
-                                  stderr=subprocess.STDOUT)
+                                  stderr=subprocess.STDOUT, env=env)
         problems = []
         spawned = []
         for number, words in enumerate(case.spawns):
-            program = os.path.join(self.bin_dir, words[0], words[0] + ".exe")
+            program = self._program(words[0])
             if not os.path.exists(program):
                 problems.append("no test program %s" % program)
                 continue
             log = open(os.path.join(workdir, "spawn%d.log" % number), "wb")
             spawned.append((subprocess.Popen([self.wine, program] + words[1:], cwd=workdir,
-                                             stdout=log, stderr=subprocess.STDOUT, env=self.env),
+                                             stdout=log, stderr=subprocess.STDOUT, env=env),
                             log))
         runner_log = open(os.path.join(workdir, "runner.log"), "wb")
-        runner = subprocess.Popen([self.wine, exe] + case.args, cwd=workdir, env=self.env,
+        runner = subprocess.Popen([self.wine, exe] + case.args, cwd=workdir, env=env,
                                   stdout=runner_log, stderr=subprocess.STDOUT)
         try:
             code = runner.wait(timeout=case.timeout)

@@ -6,32 +6,13 @@
 #include <string>
 
 #include "input/key_scan.h"
+#include "tests/unit/us_layout.h"
 
 namespace {
 
-// The unit tests' US layout: a virtual key's scan code is 0x100 + vk and a
-// character's 0x300 + its code, so the low byte shows which one was asked.
-int UsKeyForChar(void*, unsigned char c) {
-  const int shift = 0x100;
-  if (c >= 'a' && c <= 'z') return c - 'a' + 'A';
-  if (c >= 'A' && c <= 'Z') return shift | c;
-  if (c >= '0' && c <= '9') return c;
-  switch (c) {
-    case ' ': return 0x20;
-    case '!': return shift | '1';
-    case '#': return shift | '3';
-    case '^': return shift | '6';
-    case '+': return shift | 0xBB;
-    case ',': return 0xBC;
-    case '{': return shift | 0xDB;
-    case '}': return shift | 0xDD;
-    case '\\': return 0xDC;
-    case '\n': return 0x200 | 0x0D;
-  }
-  return 0xFFFF;  // the layout has no key for it
-}
-int UsScanForKey(void*, int vk) { return 0x100 + vk; }
-int UsScanForChar(void*, unsigned char c) { return 0x300 + c; }
+using test_layout::UsKeyForChar;
+using test_layout::UsScanForChar;
+using test_layout::UsScanForKey;
 
 // What the events so far have pressed.
 struct Recorder {

@@ -9,6 +9,7 @@
 #include "script/engine.h"
 #include "script/params.h"
 #include "script/variables.h"
+#include "tests/unit/engine_harness.h"
 #include "tests/unit/fake_platform.h"
 
 namespace {
@@ -57,22 +58,9 @@ class EngineTest : public ::testing::Test {
   void TearDown() override { script::FreeEngine(); }
 
   // Loads the lines as the main section, numbered from 1.
-  void Load(const std::vector<std::string>& lines) {
-    for (size_t i = 0; i < lines.size(); ++i) {
-      ASSERT_TRUE(script::AppendLine(&g_engine.sections.main, (int)i + 1, lines[i].c_str()));
-    }
-    g_engine.pc = g_engine.sections.main.head;
-  }
+  void Load(const std::vector<std::string>& lines) { test_engine::LoadMain(lines); }
   // Steps like the run loop until the script leaves the running state.
-  int Run(int max_steps = 100) {
-    int steps = 0;
-    while (g_engine.wait_state == script::kRunning && steps < max_steps) {
-      g_engine.step_delay = 20;
-      script::StatementStep();
-      ++steps;
-    }
-    return steps;
-  }
+  int Run(int max_steps = 100) { return test_engine::RunSteps(max_steps); }
   std::string LastError() {
     return fake::ErrorBoxes().empty() ? std::string() : fake::ErrorBoxes().back().message;
   }

@@ -8,6 +8,7 @@
 #include "script/commands.h"
 #include "script/engine.h"
 #include "script/params.h"
+#include "tests/unit/engine_harness.h"
 #include "tests/unit/fake_platform.h"
 
 namespace {
@@ -37,22 +38,9 @@ class FlowTest : public ::testing::Test {
   }
   void TearDown() override { script::FreeEngine(); }
 
-  void Load(const Lines& lines) {
-    for (size_t i = 0; i < lines.size(); ++i) {
-      ASSERT_TRUE(script::AppendLine(&g_engine.sections.main, (int)i + 1, lines[i].c_str()));
-    }
-    g_engine.pc = g_engine.sections.main.head;
-  }
+  void Load(const Lines& lines) { test_engine::LoadMain(lines); }
   // Steps like the run loop until the script leaves the running state.
-  int Run(int max_steps = 200) {
-    int steps = 0;
-    while (g_engine.wait_state == script::kRunning && steps < max_steps) {
-      g_engine.step_delay = 20;
-      script::StatementStep();
-      ++steps;
-    }
-    return steps;
-  }
+  int Run(int max_steps = 200) { return test_engine::RunSteps(max_steps); }
   // Runs a whole script and returns what its Send lines recorded.
   Lines Trace(const Lines& lines) {
     Load(lines);

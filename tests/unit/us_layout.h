@@ -1,0 +1,17 @@
+// A fixed US keyboard layout for tests of the Send scanner, in the shape of
+// the layout queries that input::Keyboard takes.
+#ifndef KESTRO_TESTS_UNIT_US_LAYOUT_H
+#define KESTRO_TESTS_UNIT_US_LAYOUT_H
+
+namespace test_layout {
+
+// Scan codes are made recognisable rather than real: a virtual key's scan
+// code is 0x100 + vk and a character's 0x300 + its code, so after the low
+// byte is taken a key shows its vk and a typed character its code.
+int UsKeyForChar(void* context, unsigned char c);
+int UsScanForKey(void* context, int vk);
+int UsScanForChar(void* context, unsigned char c);
+
+}  // namespace test_layout
+
+#endif
