@@ -25,40 +25,11 @@ HWND MakeWindow(const char* title) {
   return w;
 }
 
-// Lets a window's messages be handled for a while.
-void Pump(DWORD ms) {
-  DWORD start = GetTickCount();
-  while (GetTickCount() - start < ms) {
-    MSG msg;
-    while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-    Sleep(kPollMs);
-  }
-}
-
 // Thread B: its own window, brought to the foreground, kept alive until the end.
 HWND g_window_b;
 DWORD WINAPI SecondThread(LPVOID) {
   g_window_b = MakeWindow("B");
   Pump(kWaitMs);
-  return 0;
-}
-
-BOOL CALLBACK FindDialog(HWND window, LPARAM param) {
-  char cls[64];
-  if (!GetClassNameA(window, cls, sizeof cls) || lstrcmpA(cls, "#32770") != 0) return TRUE;
-  if (!IsWindowVisible(window)) return TRUE;
-  *(HWND*)param = window;
-  return FALSE;
-}
-
-HWND WaitForDialog() {
-  DWORD start = GetTickCount();
-  while (GetTickCount() - start < kWaitMs) {
-    HWND found = 0;
-    EnumWindows(FindDialog, (LPARAM)&found);
-    if (found) return found;
-    Pump(kPollMs);
-  }
   return 0;
 }
 

@@ -28,23 +28,6 @@ bool HasClass(HWND window, const char* name) {
   return GetClassNameA(window, cls, sizeof cls) && lstrcmpiA(cls, name) == 0;
 }
 
-BOOL CALLBACK FindDialog(HWND window, LPARAM param) {
-  if (!HasClass(window, "#32770") || !IsWindowVisible(window)) return TRUE;
-  *(HWND*)param = window;
-  return FALSE;
-}
-
-HWND WaitForDialog() {
-  DWORD start = GetTickCount();
-  while (GetTickCount() - start < kWaitMs) {
-    HWND found = 0;
-    EnumWindows(FindDialog, (LPARAM)&found);
-    if (found) return found;
-    Sleep(kPollMs);
-  }
-  return 0;
-}
-
 // Removes the "&" that marks a button's access key.
 void StripAmpersands(char* text) {
   char* out = text;

@@ -24,6 +24,38 @@ void ReadText(HWND window, char* out, int size) {
   out[size - 1] = '\0';
 }
 
+void Pump(DWORD ms) {
+  DWORD start = GetTickCount();
+  while (GetTickCount() - start < ms) {
+    MSG msg;
+    while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    Sleep(kPollMs);
+  }
+}
+
+namespace {
+
+BOOL CALLBACK FindDialog(HWND window, LPARAM param) {
+  char cls[64];
+  if (!GetClassNameA(window, cls, sizeof cls) || lstrcmpA(cls, "#32770") != 0) return TRUE;
+  if (!IsWindowVisible(window)) return TRUE;
+  *(HWND*)param = window;
+  return FALSE;
+}
+
+}  // namespace
+
+HWND WaitForDialog() {
+  DWORD start = GetTickCount();
+  while (GetTickCount() - start < kWaitMs) {
+    HWND found = 0;
+    EnumWindows(FindDialog, (LPARAM)&found);
+    if (found) return found;
+    Pump(kPollMs);
+  }
+  return 0;
+}
+
 }  // namespace dialogs
 
 int main(int argc, char** argv) {

@@ -26,6 +26,12 @@ void AppendLine(const char* file, const char* text);
 // another process; a hung window gives the empty text.
 void ReadText(HWND window, char* out, int size);
 
+// Lets this thread's windows handle their messages for ms milliseconds.
+void Pump(DWORD ms);
+
+// Waits (bounded by kWaitMs) for a visible dialog of any program; 0 when none came.
+HWND WaitForDialog();
+
 }  // namespace dialogs
 
 #endif
