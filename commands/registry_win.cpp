@@ -82,7 +82,7 @@ void CmdRegRead(char* line, char* param, int* cursor) {
       script::SetErrorLevel(1);
       return;
     }
-    sprintf(text, "%lu", static_cast<unsigned long>(number));
+    wsprintfA(text, "%lu", static_cast<unsigned long>(number));
   } else {
     DWORD size = kRegValueSize;
     LONG rc = RegQueryValueExA(key, param, NULL, NULL, reinterpret_cast<BYTE*>(text), &size);

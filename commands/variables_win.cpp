@@ -54,7 +54,7 @@ void AddToVariable(char* line, char* param, int* cursor, int sign, const char* m
   // Unsigned arithmetic wraps instead of overflowing.
   unsigned int result = sign > 0 ? current + amount : current - amount;
   char text[16];
-  sprintf(text, "%d", static_cast<int>(result));
+  wsprintfA(text, "%d", static_cast<int>(result));
   script::WriteVariable(name, text);
 }
 

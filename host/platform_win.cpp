@@ -18,7 +18,8 @@ void WriteLogLine(const char* text) {
   if (g_log_path[0]) {
     FILE* f = fopen(g_log_path, "ab");
     if (!f) return;
-    fprintf(f, "%s\r\n", text);
+    fputs(text, f);
+    fputs("\r\n", f);
     fclose(f);
     return;
   }

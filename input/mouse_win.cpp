@@ -142,9 +142,9 @@ void CmdMouseGetPos(char* line, char* param, int* cursor) {
   Point screen_pos = {cursor_pos.x, cursor_pos.y};
   Point pos = ScreenToScript(screen_pos, ScriptOrigin());
   char number[16];
-  sprintf(number, "%d", pos.x);
+  wsprintfA(number, "%d", pos.x);
   script::WriteVariable(x_name, number);
-  sprintf(number, "%d", pos.y);
+  wsprintfA(number, "%d", pos.y);
   script::WriteVariable(param, number);
 }
 

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what building and testing Kestro needs on Debian 12: compilers, GoogleTest,
-# MinGW-w64, Wine with its 32-bit part, Xvfb and Python 3. Does nothing when all is present.
+# Google Benchmark, clang with libFuzzer, MinGW-w64, Wine with its 32-bit part, Xvfb and Python 3. Does nothing when all is present.
 set -euo pipefail
 
 export DEBIAN_FRONTEND=noninteractive
@@ -12,6 +12,9 @@ wanted=(
   "g++ g++"
   "make make"
   "libgtest-dev"
+  "libbenchmark-dev"
+  "clang clang++"
+  "libclang-rt-14-dev"
   "g++-mingw-w64-i686 i686-w64-mingw32-g++"
   "binutils-mingw-w64-i686 i686-w64-mingw32-windres"
   "g++-mingw-w64-x86-64 x86_64-w64-mingw32-g++"

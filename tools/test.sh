@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the unit tests (plain and under the sanitizers),
-# the checks on kestro.exe, and the end-to-end cases under Wine. Ends with "N passed, N failed".
+# the fuzz targets' corpus replay, the checks on kestro.exe, and the end-to-end cases under
+# Wine. Ends with "N passed, N failed".
 #
-#   tools/test.sh [all|unit|checks|e2e] [CASE.kst...]
+#   tools/test.sh [all|unit|fuzz|checks|e2e] [CASE.kst...]
 #   tools/test.sh runnable    (builds and prints where runner, helper and packer are)
 #
 # KESTRO_BUILD_ROOT=DIR puts the build trees in DIR/<preset> instead of build/<preset>.
@@ -61,6 +62,17 @@ unit_tests() {
     grep -E '^ *[0-9]+/[0-9]+ Test .*\*\*\*(Failed|Exception|Timeout)' "$log" | sed 's/^ */FAIL /'
     add_counts "$log" "unit tests ($preset)"
   done
+}
+
+# The fuzz targets, built with clang, replay their seed corpora once (no fuzzing here;
+# docs/fuzzing.md says how to fuzz for longer).
+fuzz_replay() {
+  build fuzz -S "$repo" -G "Unix Makefiles" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DKESTRO_FUZZ=ON || return
+  local log=$logs/ctest-fuzz.log
+  timeout 600 ctest --test-dir "$root/fuzz" -R _corpus --output-on-failure --timeout 300 >"$log" 2>&1
+  grep -E '^ *[0-9]+/[0-9]+ Test .*\*\*\*(Failed|Exception|Timeout)' "$log" | sed 's/^ */FAIL /'
+  add_counts "$log" "fuzz corpus replay"
 }
 
 # The runner and helper live where the build puts them; accept both layouts.
@@ -166,8 +178,9 @@ if ! bash tools/setup.sh; then
 fi
 
 case $what in
-  all) unit_tests; checks; e2e "$@" ;;
+  all) unit_tests; fuzz_replay; checks; e2e "$@" ;;
   unit) unit_tests ;;
+  fuzz) fuzz_replay ;;
   checks) checks ;;
   e2e) e2e "$@" ;;
   runnable)
@@ -175,7 +188,7 @@ case $what in
     build_runnable >&2 || exit 1
     printf 'runner=%q\nhelper=%q\npacker=%q\n' "$runner" "$helper" "$packer"
     exit 0 ;;
-  *) echo "usage: tools/test.sh [all|unit|checks|e2e] [CASE.kst...]" >&2; exit 2 ;;
+  *) echo "usage: tools/test.sh [all|unit|fuzz|checks|e2e] [CASE.kst...]" >&2; exit 2 ;;
 esac
 
 echo
