@@ -228,7 +228,7 @@ class Driver:
         # A prefix of its own has its own wineserver: a session end requested there ends
         # that prefix's programs only. Prove it before the case runs, and after it.
         env = dict(self.env, WINEPREFIX=os.path.join(workdir, "prefix"))
-        problems = self._make_prefix(env, workdir)
+        problems = self._make_prefix(env)
         if problems:
             return problems
         with open(os.path.join(workdir, "sentinel.log"), "wb") as log:
@@ -259,7 +259,7 @@ class Driver:
             except subprocess.TimeoutExpired:
                 return None
 
-    def _make_prefix(self, env, workdir):
+    def _make_prefix(self, env):
         if self._quiet_run([self.wine, "wineboot", "-i"], env, 300) != 0:
             return ["could not initialise a Wine prefix of the case's own"]
         # The same virtual desktop as the main session, so the tray answers at once.
