@@ -43,7 +43,13 @@ if [ $# -gt 0 ]; then args+=(/p "$@"); fi
 
 echo "Running $name under Wine..."
 status=0
-(cd "$scratch/work" && timeout "${KESTRO_RUN_TIMEOUT:-300}" "$KESTRO_WINE" "$exe" "${args[@]}") || status=$?
+# Wine's own notices go to a file, shown only when the run did not end well.
+(cd "$scratch/work" && timeout "${KESTRO_RUN_TIMEOUT:-300}" "$KESTRO_WINE" "$exe" "${args[@]}" \
+  2>"$scratch/wine.log") || status=$?
+if [ "$status" != 0 ] && [ -s "$scratch/wine.log" ]; then
+  echo "---- Wine said:"
+  cat "$scratch/wine.log"
+fi
 
 if [ "$status" = 124 ]; then
   echo "Script did not end within ${KESTRO_RUN_TIMEOUT:-300} seconds and was stopped."
@@ -58,7 +64,8 @@ fi
 # Show what the script wrote, so FileAppend and IniWrite output can be read here.
 find "$scratch/work" -type f | sort | while read -r file; do
   echo "---- ${file#$scratch/work/}"
-  cat -v "$file"
+  # Text files written on Windows end their lines with CR LF; show them as plain lines.
+  sed 's/\r$//' "$file" | cat -v
   echo
 done
 [ "$status" = 0 ] && [ ! -s "$log" ]
