@@ -1,6 +1,5 @@
 // The Adlib walk: on every tick, the first Adlib line whose window exists has
 // its command run, so that a script can deal with windows that turn up uninvited.
-#include "host/host.h"
 #include "script/commands.h"
 #include "script/engine.h"
 #include "script/params.h"
@@ -18,15 +17,25 @@ char g_adlib_param[kBufSize];
 // The pattern of a pending main-section wait, kept across the walk.
 char g_saved_title[kBufSize];
 char g_saved_text[kBufSize];
+// Set once an Adlib line has failed. The script is stopping then, but the
+// walk would otherwise run the failing line, and show its error again, on
+// every tick for as long as its window stays.
+bool g_walk_failed;
+
+// Restores the main-section pattern and notes whether the walk reported an error.
+void EndWalk(int errors_before) {
+  CopyText(win::g_match.title, g_saved_title, kBufSize);
+  CopyText(win::g_match.text, g_saved_text, kBufSize);
+  if (g_engine.errors_reported != errors_before) g_walk_failed = true;
+}
 
 }  // namespace
 
 // An Adlib line reads "title, text, command, parameters...". At most one line
 // acts per walk; the walk starts from the first line again on every tick.
 bool AdlibWalk() {
-  // A script error ends the script: no Adlib command may run after it (an
-  // Adlib command that fails would otherwise show its error again every walk).
-  if (host::ErrorReported()) return false;
+  if (g_walk_failed) return false;
+  int errors_before = g_engine.errors_reported;
   CopyText(g_saved_title, win::g_match.title, kBufSize);
   CopyText(g_saved_text, win::g_match.text, kBufSize);
   bool acted = false;
@@ -40,6 +49,7 @@ bool AdlibWalk() {
     at_end += SplitField(',', g_adlib_line, &cursor, win::g_match.text);
     if (at_end != 0) {
       ReportError("Adlib: Invalid number of parameters!");
+      g_walk_failed = true;
       return false;
     }
     if (win::FindMatchingWindow() != 0) continue;
@@ -48,8 +58,7 @@ bool AdlibWalk() {
     acted = true;
     break;
   }
-  CopyText(win::g_match.title, g_saved_title, kBufSize);
-  CopyText(win::g_match.text, g_saved_text, kBufSize);
+  EndWalk(errors_before);
   return acted;
 }
 

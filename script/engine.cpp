@@ -74,6 +74,7 @@ void ReportError(const char* message) {
   char title[48];
   sprintf(title, "Kestro Error (Line:%d)", g_engine.line_number);
   platform::ShowScriptError(g_engine.line_number, title, message);
+  ++g_engine.errors_reported;
   g_engine.wait_state = kStopping;
 }
 

@@ -43,6 +43,7 @@ struct Engine {
   RepeatEntry* repeat;            // repeat stack, top first
   int wait_state;                 // WaitState value the tick acts on
   int step_delay;                 // ms until the next tick; reset to 20 by each tick
+  int errors_reported;            // script errors reported so far
   // Settings changed by script commands.
   int key_delay;                  // ms after every key or mouse event (20)
   int title_match_mode;           // 1 starts-with, 2 contains (1)

@@ -19,6 +19,7 @@ A case is a .kst script whose comment lines (which the runner drops) carry direc
   ; press: BUTTON                            the button the helper presses on each box (ok, yes,
                                              no, cancel, ..., a control id), or "none" when a
                                              spawned program answers the boxes itself
+  ; press-delay: MS                          each box stays up MS milliseconds before the press
 TEXT, CAPTION and CONTENT understand the escapes \\n \\r \\t and \\\\. Every box that no
 directive expects fails the case; only boxes of the runner's own process count. The runner
 sees KESTRO_E2E_BIN, the Windows path of the folder that holds the test programs. Run inside tools/wine-session.sh, which provides the
@@ -40,7 +41,7 @@ DEFAULT_TIMEOUT = 20
 HELPER_GRACE = 10          # seconds khelper gets to notice the stop file
 DIRECTIVE = re.compile(r"^\s*;\s*([a-z-]+)\s*:\s?(.*?)\s*$")
 KNOWN = {"expect-exit", "expect-error", "expect-box", "expect-file", "args", "runner", "timeout",
-         "spawn", "press", "wineprefix"}
+         "spawn", "press", "press-delay", "wineprefix"}
 SENTINEL = "Kestro Sentinel"  # a window of the main session that an own prefix must not see
 SPAWN_GRACE = 2            # seconds a spawned program gets to end by itself after the run
 
@@ -80,6 +81,7 @@ class Case:
         self.timeout = DEFAULT_TIMEOUT
         self.spawns = []         # [program, args...] lists
         self.press = None
+        self.press_delay = 0
         self.own_prefix = False
         # Latin-1 maps every byte to one character, so scripts and files compare byte for byte.
         with open(path, encoding="latin-1") as f:
@@ -126,6 +128,8 @@ class Case:
                 if not value:
                     raise ValueError("expected a button name")
                 self.press = value
+            elif name == "press-delay":
+                self.press_delay = int(value)
             elif name == "wineprefix":
                 if value != "own":
                     raise ValueError("the only value is 'own'")
@@ -296,6 +300,8 @@ class Driver:
                    "--timeout", str(int(case.timeout * 1000) + 5000)]
         if case.press:
             command += ["--press", case.press]
+        if case.press_delay:
+            command += ["--press-delay", str(case.press_delay)]
         helper = subprocess.Popen(command, cwd=workdir, stdout=helper_log,
                                   stderr=subprocess.STDOUT, env=env)
         problems = []

@@ -107,7 +107,7 @@ int ButtonId(const char* name, HWND box) {
 }
 
 // Records one box as CAPTION<TAB>TEXT and presses its button.
-void RecordAndClose(HWND box, FILE* out, const char* press) {
+void RecordAndClose(HWND box, FILE* out, const char* press, long press_delay) {
   static char caption[8192];
   static char text[8192];
   if (!GetWindowTextA(box, caption, sizeof caption)) caption[0] = '\0';
@@ -121,6 +121,7 @@ void RecordAndClose(HWND box, FILE* out, const char* press) {
   printf("box: %s | %s\n", caption, text);
   fflush(stdout);
   if (press && lstrcmpiA(press, "none") == 0) return;  // someone else answers it
+  if (press_delay > 0) Sleep((DWORD)press_delay);      // the box stays up this long
   int id = ButtonId(press, box);
   // Posting keeps the helper from blocking on a box whose owner does not answer.
   PostMessageA(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(box, id));
@@ -137,6 +138,7 @@ int RunBoxes(const Args& args) {
   long timeout = GetNumber(args, "timeout", 10000);
   long count = GetNumber(args, "count", 0);
   const char* press = GetText(args, "press", 0);
+  long press_delay = GetNumber(args, "press-delay", 0);
   const char* stop_path = GetText(args, "stop", 0);
   const char* exe = GetText(args, "exe", 0);
   if (!out_path) {
@@ -161,7 +163,7 @@ int RunBoxes(const Args& args) {
       if (count > 0 && recorded >= count) break;
       HWND box = watch.found[i];
       Sleep(kSettleMs);  // let a box that just appeared finish filling in its controls
-      RecordAndClose(box, out, press);
+      RecordAndClose(box, out, press, press_delay);
       if (watch.seen_count < kMaxSeen) watch.seen[watch.seen_count++] = box;
       ++recorded;
     }

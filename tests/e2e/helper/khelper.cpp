@@ -10,7 +10,7 @@ namespace {
 
 void PrintUsage() {
   fputs("usage: khelper boxes --out FILE [--timeout MS] [--count N] [--press BUTTON|none]\n"
-        "                     [--stop FILE] [--exe NAME]\n"
+        "                     [--press-delay MS] [--stop FILE] [--exe NAME]\n"
         "       khelper window --class NAME [--title T] [--timeout MS]\n"
         "       khelper post|send --class NAME [--title T] --msg N [--wparam W] [--lparam L]\n"
         "       khelper version\n",
