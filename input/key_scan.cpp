@@ -114,25 +114,36 @@ void PressInsideModifiers(Scan* s, int vk, int ch, int count) {
   if (s->state & kPendingShift) ModifierUp(*s, kVkShift);
 }
 
+// {CTRLDOWN}-style names: press the modifier unless its held bit is set.
+void HoldDown(Scan* s, int held_bit, int vk) {
+  if (s->state & held_bit) return;
+  s->state |= held_bit;
+  ModifierDown(*s, vk);
+}
+
+// {CTRLUP}-style names: release the modifier only if this Send holds it.
+void HoldUp(Scan* s, int held_bit, int vk) {
+  if (!(s->state & held_bit)) return;
+  s->state &= ~held_bit;
+  ModifierUp(*s, vk);
+}
+
 // Alt down (unless held), each digit of code on the numeric keypad, Alt up.
 // An Alt held by {ALTDOWN} is released too: the code is only typed when Alt
 // comes up. Characters other than digits have no keypad key and are skipped;
-// a code without digits sends nothing.
+// a code without digits presses nothing and only releases a held Alt.
 void TypeKeypadCode(Scan* s, const char* code) {
   bool has_digit = false;
   for (const char* p = code; *p != '\0'; ++p) has_digit = has_digit || (*p >= '0' && *p <= '9');
-  if (!has_digit) return;
-  if (!(s->state & kHeldAlt)) {
-    s->state |= kHeldAlt;
-    ModifierDown(*s, kVkAlt);
+  if (has_digit) {
+    HoldDown(s, kHeldAlt, kVkAlt);
+    for (const char* p = code; *p != '\0'; ++p) {
+      if (*p < '0' || *p > '9') continue;
+      int vk = *p + 48;  // "0".."9" become the keypad keys 96..105
+      KeyPress(*s->kb, vk, ScanOfKey(*s, vk));
+    }
   }
-  for (const char* p = code; *p != '\0'; ++p) {
-    if (*p < '0' || *p > '9') continue;
-    int vk = *p + 48;  // "0".."9" become the keypad keys 96..105
-    KeyPress(*s->kb, vk, ScanOfKey(*s, vk));
-  }
-  s->state &= ~kHeldAlt;
-  ModifierUp(*s, kVkAlt);
+  HoldUp(s, kHeldAlt, kVkAlt);
 }
 
 // Types a character count times. A character the layout has no key for is
@@ -155,20 +166,6 @@ void SendChar(Scan* s, unsigned char c, int count) {
   if (key & kLayoutCtrl) s->state |= kPendingCtrl;
   if (key & kLayoutAlt) s->state |= kPendingAlt;
   PressInsideModifiers(s, key & 0xFF, c, count);
-}
-
-// {CTRLDOWN}-style names: press the modifier unless its held bit is set.
-void HoldDown(Scan* s, int held_bit, int vk) {
-  if (s->state & held_bit) return;
-  s->state |= held_bit;
-  ModifierDown(*s, vk);
-}
-
-// {CTRLUP}-style names: release the modifier only if this Send holds it.
-void HoldUp(Scan* s, int held_bit, int vk) {
-  if (!(s->state & held_bit)) return;
-  s->state &= ~held_bit;
-  ModifierUp(*s, vk);
 }
 
 const KeyName* FindKeyName(const char* name) {

@@ -130,6 +130,9 @@ TEST(KeyScanTest, AscTypesTheCodeOnTheKeypadInsideAlt) {
   // Without digits nothing is sent; characters that are not digits are skipped.
   EXPECT_EQ("", Keys("{ASC}"));
   EXPECT_EQ("", Keys("{ASC xy}"));
+  // ... but an Alt held by {ALTDOWN} is still released, so it cannot stay stuck.
+  EXPECT_EQ(kAltDown + " " + kAltUp, Keys("{ALTDOWN}{ASC}"));
+  EXPECT_EQ(kAltDown + " " + kAltUp, Keys("{ALTDOWN}{ASC x}{ALTUP}"));
   EXPECT_EQ(kAltDown + " +102:102 -102:102 +101:101 -101:101 " + kAltUp, Keys("{ASC 6x5}"));
 }
 
