@@ -15,7 +15,7 @@ void InstallProgramCommands();      // commands/programs_win.cpp: Run, RunWait, 
 void InstallDialogCommands();       // commands/dialogs_win.cpp: MsgBox, IfMsgBox, InputBox, SplashTextOn/Off
 void InstallVariableCommands();     // commands/variables_win.cpp: SetEnv, EnvAdd, EnvSub, If... conditions
 void InstallWindowCommands();       // windows/: window commands, waits, IfWin conditions, the Adlib walk
-void InstallInputCommands();        // input/: Send, KeyDown/KeyUp/KeyPress, mouse commands, BlockInput
+void InstallInputCommands();        // input/: Send, mouse commands, BlockInput
 
 }  // namespace commands
 

@@ -1,7 +1,5 @@
 // Control flow and settings commands implemented by the engine itself:
 // Goto, Gosub, Return, Repeat, EndRepeat, Exit and the settings.
-#include "script/flow.h"
-
 #include <stdlib.h>
 #include <string.h>
 
@@ -144,11 +142,12 @@ void AdlibOnCommand(char*, char*, int*) { g_engine.adlib_enabled = 1; }
 // AdlibOff   e.g.  AdlibOff
 void AdlibOffCommand(char*, char*, int*) { g_engine.adlib_enabled = 0; }
 
-}  // namespace
-
+// Break, X   e.g.  Break, Off   (the user may pause, resume and exit only after "On")
 void BreakCommand(char* line, char* param, int* cursor) {
   g_engine.break_enabled = EqualsNoCase(RestOfLine(line, param, cursor), "On") ? 1 : 0;
 }
+
+}  // namespace
 
 // EXESCRIPT and QUIT keep no handler: they are recognised and do nothing.
 void InstallEngineCommands() {
