@@ -205,16 +205,8 @@ class Driver:
         self.env = dict(os.environ, KESTRO_E2E_BIN=windows_path(self.bin_dir))
 
     def helper_works(self):
-        # Output goes to a file, not a pipe: Wine's background processes (the desktop,
-        # services) inherit the handles and would hold a pipe open long after khelper ends.
-        with tempfile.TemporaryFile() as out:
-            try:
-                code = subprocess.run([self.wine, self.opts.helper, "version"], stdout=out,
-                                      stderr=subprocess.STDOUT, timeout=120).returncode
-            except subprocess.TimeoutExpired:
-                return False
-            out.seek(0)
-            return code == 0 and b"khelper" in out.read()
+        code, output = self._quiet_run([self.wine, self.opts.helper, "version"], self.env, 120)
+        return code == 0 and b"khelper" in output
 
     def run_case(self, case):
         """Runs one case; returns the list of problems (empty when it passed)."""
@@ -255,16 +247,22 @@ class Driver:
         return problems
 
     def _quiet_run(self, command, env, timeout):
-        """Runs a command with its output in a file; returns its exit code, None on timeout."""
+        """Runs a command and returns its exit code (None on timeout) and its output.
+
+        The output goes to a file, not a pipe: Wine's background processes (the desktop,
+        services) inherit the handles and would hold a pipe open long after the command ends.
+        """
         with tempfile.TemporaryFile() as out:
             try:
-                return subprocess.run(command, env=env, stdout=out, stderr=subprocess.STDOUT,
+                code = subprocess.run(command, env=env, stdout=out, stderr=subprocess.STDOUT,
                                       timeout=timeout).returncode
             except subprocess.TimeoutExpired:
-                return None
+                code = None
+            out.seek(0)
+            return code, out.read()
 
     def _make_prefix(self, env):
-        if self._quiet_run([self.wine, "wineboot", "-i"], env, 300) != 0:
+        if self._quiet_run([self.wine, "wineboot", "-i"], env, 300)[0] != 0:
             return ["could not initialise a Wine prefix of the case's own"]
         # The same virtual desktop as the main session, so the tray answers at once.
         for key, value, data in (("Explorer", "Desktop", "Default"),
@@ -275,8 +273,8 @@ class Driver:
 
     def _sees_sentinel(self, env):
         """Whether khelper, started with env, finds the sentinel window (None: no answer)."""
-        code = self._quiet_run([self.wine, self.opts.helper, "window", "--class", "KestroTarget",
-                                "--title", SENTINEL, "--timeout", "3000"], env, 60)
+        code, _ = self._quiet_run([self.wine, self.opts.helper, "window", "--class", "KestroTarget",
+                                   "--title", SENTINEL, "--timeout", "3000"], env, 60)
         return None if code is None else code == 0
 
     def _program(self, name):
