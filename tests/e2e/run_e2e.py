@@ -37,6 +37,7 @@ import tempfile
 import time
 
 REPO = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+CASE_DIR = os.path.join(REPO, "tests", "e2e", "cases")
 DEFAULT_TIMEOUT = 20
 HELPER_GRACE = 10          # seconds khelper gets to notice the stop file
 DIRECTIVE = re.compile(r"^\s*;\s*([a-z-]+)\s*:\s?(.*?)\s*$")
@@ -72,7 +73,7 @@ class Case:
 
     def __init__(self, path):
         self.path = path
-        self.name = os.path.splitext(os.path.basename(path))[0]
+        self.name = case_name(path)
         self.exit_code = 0
         self.boxes = []          # (caption, text) pairs that must appear
         self.files = []          # (name, content) pairs
@@ -84,9 +85,13 @@ class Case:
         self.press_delay = 0
         self.own_prefix = False
         # Latin-1 maps every byte to one character, so scripts and files compare byte for byte.
-        with open(path, encoding="latin-1") as f:
-            for number, line in enumerate(f, 1):
-                self._read_directive(number, line.rstrip("\r\n"))
+        try:
+            with open(path, encoding="latin-1") as f:
+                lines = f.readlines()
+        except OSError as e:
+            raise CaseError("cannot read %s: %s" % (path, e.strerror))
+        for number, line in enumerate(lines, 1):
+            self._read_directive(number, line.rstrip("\r\n"))
 
     def _read_directive(self, number, line):
         match = DIRECTIVE.match(line)
@@ -210,7 +215,8 @@ class Driver:
 
     def run_case(self, case):
         """Runs one case; returns the list of problems (empty when it passed)."""
-        workdir = tempfile.mkdtemp(prefix="kestro-e2e-%s." % case.name)
+        stem = os.path.splitext(os.path.basename(case.path))[0]
+        workdir = tempfile.mkdtemp(prefix="kestro-e2e-%s." % stem)
         problems = self._run_in(case, workdir)
         if problems and self.opts.keep_failed:
             problems.append("(kept %s)" % workdir)
@@ -336,6 +342,40 @@ class Driver:
         return problems
 
 
+def case_name(path):
+    """How reports name a case: its path below the cases folder (adlib/first_match.kst),
+    else its path in the repository (examples/notepad.kst), else the path as given."""
+    full = os.path.abspath(path)
+    for base in (CASE_DIR, REPO):
+        relative = os.path.relpath(full, base)
+        if not relative.startswith(os.pardir + os.sep) and relative != os.pardir:
+            return relative.replace(os.sep, "/")
+    return path
+
+
+def cases_below(folder):
+    """Every .kst file below folder, in the order of their paths."""
+    found = []
+    for parent, dirs, files in os.walk(folder):
+        found += [os.path.join(parent, n) for n in files if n.endswith(".kst")]
+    return sorted(found, key=lambda p: os.path.relpath(p, folder).split(os.sep))
+
+
+def resolve_cases(names):
+    """Turns the command line's case names into case files. A name is a case file or a folder
+    of cases, as a path or as a path below the cases folder (the way reports name a case)."""
+    paths = []
+    for name in names:
+        path = name
+        if not os.path.exists(path) and os.path.exists(os.path.join(CASE_DIR, name)):
+            path = os.path.join(CASE_DIR, name)
+        if os.path.isdir(path):
+            paths += cases_below(path)
+        else:
+            paths.append(path)  # a missing file is reported as that case's failure
+    return paths
+
+
 def first_existing(*paths):
     """The first of the repository-relative paths that exists, else the first."""
     for path in paths:
@@ -346,7 +386,9 @@ def first_existing(*paths):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("cases", nargs="*", help="case scripts (default: tests/e2e/cases/*.kst)")
+    parser.add_argument("cases", nargs="*",
+                        help="case scripts or folders of them, as paths or below tests/e2e/cases "
+                             "(default: every .kst below tests/e2e/cases, and the examples)")
     tree = "windows" if os.environ.get("KESTRO_WINE_ARCH") == "win32" else "windows64"
     parser.add_argument("--runner", default=first_existing("build/%s/kestro.exe" % tree,
                                                           "build/%s/host/kestro.exe" % tree))
@@ -361,10 +403,9 @@ def main():
     opts.runner, opts.helper, opts.packer = (os.path.abspath(p) for p in
                                              (opts.runner, opts.helper, opts.packer))
 
-    paths = opts.cases
-    if not paths:
-        case_dir = os.path.join(REPO, "tests", "e2e", "cases")
-        paths = sorted(os.path.join(case_dir, n) for n in os.listdir(case_dir) if n.endswith(".kst"))
+    paths = resolve_cases(opts.cases)
+    if not opts.cases:
+        paths = cases_below(CASE_DIR)
         # The demo scripts state what they do with the same directives.
         paths.append(os.path.join(REPO, "examples", "notepad.kst"))
 
@@ -386,7 +427,7 @@ def main():
             problems = driver.run_case(Case(path))
         except CaseError as e:
             problems = ["bad case: %s" % e]
-        name = os.path.splitext(os.path.basename(path))[0]
+        name = case_name(path)
         if problems:
             failed += 1
             print("FAIL %s: %s" % (name, "; ".join(problems)))
