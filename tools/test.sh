@@ -3,7 +3,8 @@
 # the fuzz targets' corpus replay, the checks on kestro.exe, and the end-to-end cases under
 # Wine. Ends with "N passed, N failed".
 #
-#   tools/test.sh [all|unit|fuzz|checks|e2e] [CASE.kst...]
+#   tools/test.sh [all|unit|fuzz|checks|e2e] [CASE.kst|FOLDER...]
+#   (a case or folder as a path, or as a path below tests/e2e/cases/, e.g. adlib/gosub.kst)
 #   tools/test.sh runnable    (builds and prints where runner, helper and packer are)
 #
 # KESTRO_BUILD_ROOT=DIR puts the build trees in DIR/<preset> instead of build/<preset>.
@@ -188,7 +189,7 @@ case $what in
     build_runnable >&2 || exit 1
     printf 'runner=%q\nhelper=%q\npacker=%q\n' "$runner" "$helper" "$packer"
     exit 0 ;;
-  *) echo "usage: tools/test.sh [all|unit|fuzz|checks|e2e] [CASE.kst...]" >&2; exit 2 ;;
+  *) echo "usage: tools/test.sh [all|unit|fuzz|checks|e2e] [CASE.kst|FOLDER...]" >&2; exit 2 ;;
 esac
 
 echo
