@@ -1,17 +1,18 @@
 // Timings of the core's hot paths: loading a script, expanding and splitting a
-// line, the statement step's label search, and the Send scanner.
+// line, the statement step's label search, the Adlib walk and the Send scanner.
 #include <benchmark/benchmark.h>
 
 #include <stdio.h>
 #include <string.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "input/key_scan.h"
 #include "script/commands.h"
 #include "script/container.h"
-#include "script/engine.h"
+#include "script/interp.h"
 #include "script/limits.h"
 #include "script/loader.h"
 #include "script/params.h"
@@ -57,17 +58,16 @@ BENCHMARK(BM_LoadScript);
 // One line with three references, expanded and read field by field as a
 // handler would.
 void BM_ExpandAndSplit(benchmark::State& state) {
-  fake::Reset();
-  script::ResetEngine();
-  platform::SetEnv("TITLE", "Untitled - Notepad");
-  platform::SetEnv("X", "120");
-  platform::SetEnv("TEXT", "Save changes, then close?");
+  fake::Platform platform;
+  platform.SetEnv("TITLE", "Untitled - Notepad");
+  platform.SetEnv("X", "120");
+  platform.SetEnv("TEXT", "Save changes, then close?");
   const char kLine[] = "WinMove, %TITLE%, %TEXT%, %X%, 0, default, 400";
   char line[script::kBufSize];
   char field[script::kBufSize];
   for (auto _ : state) {
     memcpy(line, kLine, sizeof kLine);
-    script::ExpandVariables(line);
+    script::ExpandVariables(platform.services(), line);
     int cursor = 0;
     while (!script::SplitField(',', line, &cursor, field)) benchmark::DoNotOptimize(field);
   }
@@ -77,12 +77,13 @@ BENCHMARK(BM_ExpandAndSplit);
 // A 1000-line script whose loop jumps to labels at the bottom, so most Goto
 // and Gosub lines walk the whole list for their label.
 void BM_StatementStepLabelSearch(benchmark::State& state) {
-  fake::Reset();
-  script::FreeEngine();
-  script::ResetEngine();
-  for (int i = 0; i < script::CMD_COUNT; ++i) script::SetCommandHandler(i, 0);
-  script::InstallEngineCommands();
-  script::Section* main = &script::g_engine.sections.main;
+  fake::Platform platform;
+  // The interpreter is large; keep it off the benchmark's stack.
+  std::unique_ptr<script::Interp> owner(new script::Interp);
+  script::Interp& in = *owner;
+  script::InitInterp(in, &platform.services());
+  script::InstallCoreCommands(in);
+  script::Section* main = &in.sections.main;
   const int kLines = 1000;
   char text[64];
   script::AppendLine(main, 1, "Start:");
@@ -98,18 +99,41 @@ void BM_StatementStepLabelSearch(benchmark::State& state) {
   script::AppendLine(main, kLines, "Return");
   // A jump resumes after its label, so the steps cycle Gosub (long search),
   // Return, Goto (long search) and Goto (short search).
-  script::g_engine.pc = main->head;
+  in.pc = main->head;
   for (auto _ : state) {
-    script::StatementStep();
-    script::g_engine.step_delay = 20;
-    if (script::g_engine.wait_state != script::kRunning) {
+    script::StatementStep(in);
+    in.step_delay = 20;
+    if (in.wait_state != script::kRunning) {
       state.SkipWithError("the loop stopped");
       break;
     }
   }
-  script::FreeEngine();
+  script::FreeInterp(in);
 }
 BENCHMARK(BM_StatementStepLabelSearch);
+
+// The Adlib walk on a tick where none of its 20 lines finds a window: every
+// line is copied, expanded, split and matched, as on most ticks of a script
+// that guards against dialogs.
+void BM_AdlibWalkWithoutAMatch(benchmark::State& state) {
+  fake::Platform platform;
+  platform.SetEnv("APP", "Untitled - Notepad");
+  platform.AddWindow("Untitled - Notepad", "Body text");
+  std::unique_ptr<script::Interp> owner(new script::Interp);
+  script::Interp& in = *owner;
+  script::InitInterp(in, &platform.services());
+  script::InstallCoreCommands(in);
+  char text[96];
+  for (int n = 1; n <= 20; ++n) {
+    snprintf(text, sizeof text, "Dialog %d, %%APP%% asks, Send, {ENTER}", n);
+    script::AppendLine(&in.sections.adlib, 100 + n, text);
+  }
+  for (auto _ : state) benchmark::DoNotOptimize(script::AdlibWalk(in));
+  state.counters["lines"] = benchmark::Counter(20.0 * static_cast<double>(state.iterations()),
+                                               benchmark::Counter::kIsRate);
+  script::FreeInterp(in);
+}
+BENCHMARK(BM_AdlibWalkWithoutAMatch);
 
 int LayoutKeyForChar(void*, unsigned char c) {
   if (c >= 'a' && c <= 'z') return c - 'a' + 'A';

@@ -1,14 +1,9 @@
 // The commands that talk to the user through modal boxes: MsgBox, IfMsgBox
-// and InputBox; the splash commands are installed from here too.
+// and InputBox.
 #include <windows.h>
 
 #include "commands/handlers.h"
-#include "commands/splash.h"
-#include "host/host.h"
 #include "resources/resource.h"
-#include "script/commands.h"
-#include "script/engine.h"
-#include "script/limits.h"
 #include "script/params.h"
 #include "script/text.h"
 #include "script/variables.h"
@@ -76,33 +71,21 @@ const char* ResultWord(int result) {
 // The flags are the platform's MB_ values, passed through unchanged; the text
 // is the rest of the line, commas included. The button that closed the box
 // is remembered for IfMsgBox.
-void CmdMsgBox(char* line, char* param, int* cursor) {
-  char flags[script::kBufSize];
-  char title[script::kBufSize];
-  int missing = script::SplitField(',', line, cursor, flags);
-  missing += script::SplitField(',', line, cursor, title);
-  script::SplitField(0, line, cursor, param);
-  if (missing) {
-    script::ReportError("MsgBox: Invalid number of parameters!");
-    return;
-  }
-  UINT type = static_cast<UINT>(script::IntegerValue(flags));
+bool CmdMsgBox(script::Interp& in, script::Fields& f) {
+  UINT type = static_cast<UINT>(script::IntegerValue(f.at[0]));
   DWORD attached = AttachToForeground();
-  int result = MessageBoxA(host::g_host.window, param, title, type);
+  int result = MessageBoxA(static_cast<HWND>(in.sys->host_window), f.at[2], f.at[1], type);
   DetachInput(attached);
   script::CopyText(g_last_result, ResultWord(result), kResultWordSize);
+  return true;
 }
 
 // IfMsgBox, word, command ...   e.g.  IfMsgBox, Yes, Goto, go_on
 // Runs the rest of the line when the last message box was closed with the
 // button named by the word (OK, Cancel, Abort, Retry, Ignore, Yes, No; any case).
-void CmdIfMsgBox(char* line, char* param, int* cursor) {
-  if (script::SplitField(',', line, cursor, param)) {
-    script::ReportError("IfMsgBox: Invalid number of parameters!");
-    return;
-  }
-  if (!script::EqualsNoCase(param, g_last_result)) return;
-  script::Dispatch(line, param, cursor);
+bool CmdIfMsgBox(script::Interp& in, script::Fields& f) {
+  if (!script::EqualsNoCase(f.at[0], g_last_result)) return true;
+  return script::RunTail(in, f);
 }
 
 // Sets the requested title, prompt and masking when the dialog initialises.
@@ -137,38 +120,27 @@ INT_PTR CALLBACK InputDialogProc(HWND dialog, UINT msg, WPARAM wparam, LPARAM) {
 // Asks for one line of text and stores it in the variable (which may be
 // CLIPBOARD). "hide" in any letter case masks the entry with "*". The dialog
 // has only an OK button; an empty entry stores the empty text.
-void CmdInputBox(char* line, char* param, int* cursor) {
-  char name[script::kBufSize];
-  char title[script::kBufSize];
-  char prompt[script::kBufSize];
-  int missing = script::SplitField(',', line, cursor, name);
-  missing += script::SplitField(',', line, cursor, title);
-  script::SplitField(',', line, cursor, prompt);  // the option after it is optional
-  script::SplitField(0, line, cursor, param);
-  if (missing) {
-    script::ReportError("InputBox: Invalid number of parameters!");
-    return;
-  }
-  g_input.title = title;
-  g_input.prompt = prompt;
-  g_input.masked = script::EqualsNoCase(param, "hide");
+bool CmdInputBox(script::Interp& in, script::Fields& f) {
+  g_input.title = f.at[1];
+  g_input.prompt = f.at[2];
+  g_input.masked = script::EqualsNoCase(f.at[3], "hide");
   // Should the dialog fail to appear, the variable gets the empty text rather
   // than whatever the previous InputBox left behind.
   g_input.result[0] = '\0';
   DWORD attached = AttachToForeground();
-  DialogBoxParamA(host::g_host.instance, MAKEINTRESOURCEA(IDD_INPUT), host::g_host.window,
-                  InputDialogProc, 0);
+  DialogBoxParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDD_INPUT),
+                  static_cast<HWND>(in.sys->host_window), InputDialogProc, 0);
   DetachInput(attached);
-  script::WriteVariable(name, g_input.result);
+  script::WriteVariable(*in.sys, f.at[0], g_input.result);
+  return true;
 }
 
 }  // namespace
 
-void InstallDialogCommands() {
-  script::SetCommandHandler(script::CMD_MSGBOX, CmdMsgBox);
-  script::SetCommandHandler(script::CMD_IFMSGBOX, CmdIfMsgBox);
-  script::SetCommandHandler(script::CMD_INPUTBOX, CmdInputBox);
-  InstallSplashCommands();
+void InstallDialogCommands(script::Interp& in) {
+  script::SetHandler(in, script::CMD_MSGBOX, CmdMsgBox);
+  script::SetHandler(in, script::CMD_IFMSGBOX, CmdIfMsgBox);
+  script::SetHandler(in, script::CMD_INPUTBOX, CmdInputBox);
 }
 
 }  // namespace commands

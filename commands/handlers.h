@@ -1,21 +1,23 @@
-// Installers of the command handlers that live outside the interpreter core.
-// Each subsystem file plugs its commands into the command table by index.
+// Installers of the system commands: each file of this folder plugs its
+// commands into the interpreter by index.
 #ifndef KESTRO_COMMANDS_HANDLERS_H
 #define KESTRO_COMMANDS_HANDLERS_H
 
+#include "script/interp.h"
+
 namespace commands {
 
-// Plugs every platform command into the command table (called at start-up).
-void InstallCommandHandlers();
+// Plugs every command of this folder into the interpreter (called at start-up).
+void InstallCommands(script::Interp& in);
 
-// One installer per subsystem.
-void InstallTextFileCommands();     // commands/text_files_win.cpp: FileAppend, FileReadLine
-void InstallIniRegistryCommands();  // commands/ini_registry_win.cpp: IniRead/Write/Delete, RegRead/Write/Delete
-void InstallProgramCommands();      // commands/programs_win.cpp: Run, RunWait, Shutdown
-void InstallDialogCommands();       // commands/dialogs_win.cpp: MsgBox, IfMsgBox, InputBox, SplashTextOn/Off
-void InstallVariableCommands();     // commands/variables_win.cpp: SetEnv, EnvAdd, EnvSub, If... conditions
-void InstallWindowCommands();       // windows/: window commands, waits, IfWin conditions, the Adlib walk
-void InstallInputCommands();        // input/: Send, mouse commands, BlockInput
+// One installer per file.
+void InstallTextFileCommands(script::Interp& in);   // text_files_win.cpp: FileAppend, FileReadLine
+void InstallIniCommands(script::Interp& in);        // ini_win.cpp: IniRead, IniWrite, IniDelete
+void InstallRegistryCommands(script::Interp& in);   // registry_win.cpp: RegRead, RegWrite, RegDelete
+void InstallProgramCommands(script::Interp& in);    // programs_win.cpp: Run, RunWait, Shutdown
+void InstallDialogCommands(script::Interp& in);     // dialogs_win.cpp: MsgBox, IfMsgBox, InputBox
+void InstallSplashCommands(script::Interp& in);     // splash_win.cpp: SplashTextOn, SplashTextOff
+void InstallPathConditions(script::Interp& in);     // path_conditions_win.cpp: IfExist, IfNotExist
 
 }  // namespace commands
 

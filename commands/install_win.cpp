@@ -1,16 +1,16 @@
-// Plugs the handlers of the command subsystems into the command table.
+// Plugs the system commands into the interpreter.
 #include "commands/handlers.h"
 
 namespace commands {
 
-void InstallCommandHandlers() {
-  InstallWindowCommands();
-  InstallInputCommands();
-  InstallDialogCommands();
-  InstallVariableCommands();
-  InstallTextFileCommands();
-  InstallIniRegistryCommands();
-  InstallProgramCommands();
+void InstallCommands(script::Interp& in) {
+  InstallDialogCommands(in);
+  InstallSplashCommands(in);
+  InstallPathConditions(in);
+  InstallTextFileCommands(in);
+  InstallIniCommands(in);
+  InstallRegistryCommands(in);
+  InstallProgramCommands(in);
 }
 
 }  // namespace commands

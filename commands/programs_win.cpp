@@ -5,13 +5,9 @@
 #include <windows.h>
 
 #include "commands/handlers.h"
-#include "host/host.h"
-#include "script/commands.h"
-#include "script/engine.h"
-#include "script/limits.h"
 #include "script/params.h"
 #include "script/text.h"
-#include "windows/windows.h"
+#include "windows/match.h"
 
 namespace commands {
 
@@ -47,7 +43,7 @@ WORD ShowValue(const char* word) {
 // line; then, optionally, the working directory; then, optionally, the show
 // mode. With two fields the directory is passed exactly as written; with three
 // an empty directory means the runner's own.
-void RunProgram(int command, char* line, int* cursor) {
+bool RunProgram(script::Interp& in, script::Fields& f, bool wait) {
   STARTUPINFOA startup;
   memset(&startup, 0, sizeof(startup));
   startup.cb = sizeof(startup);
@@ -57,58 +53,49 @@ void RunProgram(int command, char* line, int* cursor) {
   // CreateProcess may write into the command line it is given, so it gets
   // this buffer of our own rather than a constant or a shared one.
   char command_line[script::kBufSize];
-  char directory[script::kBufSize];
-  char show[script::kBufSize];
+  script::CopyText(command_line, f.at[0], script::kBufSize);
   const char* working_dir = NULL;
-  if (!script::SplitField(',', line, cursor, command_line)) {
-    if (script::SplitField(',', line, cursor, directory)) {
-      working_dir = directory;
-    } else {
-      script::SplitField(0, line, cursor, show);
-      startup.wShowWindow = ShowValue(show);
-      if (directory[0] != '\0') working_dir = directory;
-    }
+  if (f.given == 2) {
+    working_dir = f.at[1];
+  } else if (f.given >= 3) {
+    startup.wShowWindow = ShowValue(f.at[2]);
+    if (f.at[1][0] != '\0') working_dir = f.at[1];
   }
-  if (command_line[0] == '\0') {
-    script::ReportError("Failed to run program!");
-    return;
-  }
+  if (command_line[0] == '\0') return in.Fail("Failed to run program!");
 
   PROCESS_INFORMATION process;
   // The child gets the runner's environment block (null), so it sees every
   // script variable, ERRORLEVEL included.
   if (!CreateProcessA(NULL, command_line, NULL, NULL, FALSE, 0, NULL, working_dir, &startup,
                       &process)) {
-    script::ReportError("Failed to run program!");
-    return;
+    return in.Fail("Failed to run program!");
   }
   CloseHandle(process.hThread);
-  if (command != script::CMD_RUNWAIT) {
+  if (!wait) {
     CloseHandle(process.hProcess);
-    return;
+    return true;
   }
   // A RunWait run from the Adlib section while another waits replaces it;
   // the handle of the one given up is not needed any more.
   if (g_run_wait_process) CloseHandle(g_run_wait_process);
   g_run_wait_process = process.hProcess;
-  script::g_engine.wait_state = script::kWaitRun;
+  script::SetWaitState(in, script::kWaitRun);
+  return true;
 }
 
 // Run, program, working directory, show mode   e.g.  Run, notepad.exe readme.txt, C:\\Docs, max
 // Starts the program and goes on with the next line at once.
-void CmdRun(char* line, char* /*param*/, int* cursor) { RunProgram(script::CMD_RUN, line, cursor); }
+bool CmdRun(script::Interp& in, script::Fields& f) { return RunProgram(in, f, false); }
 
 // RunWait, program, working directory, show mode   e.g.  RunWait, setup.exe /quiet, , hide
 // Starts the program and waits until it ends; ERRORLEVEL is then its exit code.
-void CmdRunWait(char* line, char* /*param*/, int* cursor) {
-  RunProgram(script::CMD_RUNWAIT, line, cursor);
-}
+bool CmdRunWait(script::Interp& in, script::Fields& f) { return RunProgram(in, f, true); }
 
 // Runs on every tick of the RunWait state: once the program has ended, its
 // exit code goes to ERRORLEVEL as a signed number and the script goes on.
 // Trap: a program whose exit code is 259 (STILL_ACTIVE) looks as if it were
 // still running, so that wait never ends by itself.
-void PollRunWait() {
+void PollRunWait(script::Interp& in) {
   DWORD code = 0;
   if (!GetExitCodeProcess(g_run_wait_process, &code)) {
     // No process to ask about: end the wait rather than wait for ever.
@@ -118,8 +105,8 @@ void PollRunWait() {
   }
   if (g_run_wait_process) CloseHandle(g_run_wait_process);
   g_run_wait_process = NULL;
-  script::g_engine.wait_state = script::kRunning;
-  script::SetErrorLevel(static_cast<int>(code));
+  script::SetWaitState(in, script::kRunning);
+  script::SetErrorLevel(in, static_cast<int>(code));
 }
 
 // On the NT family a process must enable the shutdown privilege of its own
@@ -146,8 +133,8 @@ bool EnableShutdownPrivilege() {
 // EnumWindows callback of the forced shutdown on the Windows 95 family: every
 // top-level window but the host window is asked to close or has its process
 // ended.
-BOOL CALLBACK CloseEveryWindow(HWND window, LPARAM /*unused*/) {
-  if (window != host::g_host.window) win::CloseOrKillWindow(window);
+BOOL CALLBACK CloseEveryWindow(HWND window, LPARAM host_window) {
+  if (window != reinterpret_cast<HWND>(host_window)) windows::CloseOrKillWindow(window);
   return TRUE;
 }
 
@@ -155,34 +142,31 @@ BOOL CALLBACK CloseEveryWindow(HWND window, LPARAM /*unused*/) {
 // Logs off (0), shuts down (1), restarts (2) or powers off (8), plus 4 to
 // force; the flags go to ExitWindowsEx as they are. The script stops at the
 // next tick whatever the system answers.
-void CmdShutdown(char* line, char* param, int* cursor) {
-  script::SplitField(0, line, cursor, param);
-  int flags = script::IntegerValue(param);
-  DWORD platform = host::g_host.os.dwPlatformId;
-  if (platform == VER_PLATFORM_WIN32_NT) {
-    if (!EnableShutdownPrivilege()) {
-      script::ReportError("Shutdown: NT Security error!");
-      return;
-    }
-  } else if (platform == VER_PLATFORM_WIN32_WINDOWS && (flags & kForceFlag) != 0) {
+bool CmdShutdown(script::Interp& in, script::Fields& f) {
+  int flags = script::IntegerValue(f.at[0]);
+  int platform = in.sys->os_platform;
+  if (platform == script::kPlatformNt) {
+    if (!EnableShutdownPrivilege()) return in.Fail("Shutdown: NT Security error!");
+  } else if (platform == script::kPlatformWindows95 && (flags & kForceFlag) != 0) {
     // On the 95 family the runner forces the end itself: every other window
     // is closed (or its process ended) first, and the system is then asked
     // without the force bit.
     flags &= ~kForceFlag;
-    EnumWindows(CloseEveryWindow, 0);
+    EnumWindows(CloseEveryWindow, reinterpret_cast<LPARAM>(in.sys->host_window));
   }
-  script::g_engine.wait_state = script::kStopping;
-  script::g_engine.step_delay = 1;
+  script::SetWaitState(in, script::kStopping);
+  in.step_delay = 1;
   ExitWindowsEx(static_cast<UINT>(flags), 0);
+  return true;
 }
 
 }  // namespace
 
-void InstallProgramCommands() {
-  script::SetCommandHandler(script::CMD_RUN, CmdRun);
-  script::SetCommandHandler(script::CMD_RUNWAIT, CmdRunWait);
-  script::SetCommandHandler(script::CMD_SHUTDOWN, CmdShutdown);
-  host::SetWaitPoller(script::kWaitRun, PollRunWait);
+void InstallProgramCommands(script::Interp& in) {
+  script::SetHandler(in, script::CMD_RUN, CmdRun);
+  script::SetHandler(in, script::CMD_RUNWAIT, CmdRunWait);
+  script::SetHandler(in, script::CMD_SHUTDOWN, CmdShutdown);
+  script::SetPoller(in, script::kWaitRun, PollRunWait);
 }
 
 }  // namespace commands

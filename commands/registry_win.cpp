@@ -5,16 +5,12 @@
 
 #include <windows.h>
 
-#include "script/commands.h"
-#include "script/engine.h"
-#include "script/limits.h"
+#include "commands/handlers.h"
 #include "script/params.h"
 #include "script/text.h"
 #include "script/variables.h"
 
 namespace commands {
-
-void InstallRegistryCommands();
 
 namespace {
 
@@ -50,24 +46,16 @@ bool IsDwordType(const char* type) { return script::EqualsNoCase(type, "REG_DWOR
 // Stores the value's data: a REG_DWORD read as unsigned decimal, anything else
 // as text. The stored type of the value is not consulted. ERRORLEVEL 0, or 1
 // (the variable unchanged) when the key or value cannot be read.
-void CmdRegRead(char* line, char* param, int* cursor) {
-  char name[script::kBufSize];
-  char type[script::kBufSize];
-  char root[script::kBufSize];
-  char subkey[script::kBufSize];
-  int missing = script::SplitField(',', line, cursor, name);
-  missing += script::SplitField(',', line, cursor, type);
-  missing += script::SplitField(',', line, cursor, root);
-  missing += script::SplitField(',', line, cursor, subkey);
-  script::SplitField(0, line, cursor, param);
-  if (missing != 0) {
-    script::ReportError("RegRead: Invalid number of parameters!");
-    return;
-  }
+bool CmdRegRead(script::Interp& in, script::Fields& f) {
+  const char* name = f.at[0];
+  const char* type = f.at[1];
+  const char* root = f.at[2];
+  const char* subkey = f.at[3];
+  const char* param = f.at[4];
   HKEY key;
   if (RegOpenKeyExA(RootKey(root), subkey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
-    script::SetErrorLevel(1);
-    return;
+    script::SetErrorLevel(in, 1);
+    return true;
   }
   // One byte more than the query may fill, so that the text always ends
   // inside the buffer even when the stored bytes hold no zero.
@@ -79,8 +67,8 @@ void CmdRegRead(char* line, char* param, int* cursor) {
     LONG rc = RegQueryValueExA(key, param, NULL, NULL, reinterpret_cast<BYTE*>(&number), &size);
     RegCloseKey(key);
     if (rc != ERROR_SUCCESS) {
-      script::SetErrorLevel(1);
-      return;
+      script::SetErrorLevel(in, 1);
+      return true;
     }
     wsprintfA(text, "%lu", static_cast<unsigned long>(number));
   } else {
@@ -88,39 +76,32 @@ void CmdRegRead(char* line, char* param, int* cursor) {
     LONG rc = RegQueryValueExA(key, param, NULL, NULL, reinterpret_cast<BYTE*>(text), &size);
     RegCloseKey(key);
     if (rc != ERROR_SUCCESS) {
-      script::SetErrorLevel(1);
-      return;
+      script::SetErrorLevel(in, 1);
+      return true;
     }
     text[size <= kRegValueSize ? size : kRegValueSize] = '\0';
   }
-  script::WriteVariable(name, text);
-  script::SetErrorLevel(0);
+  script::WriteVariable(*in.sys, name, text);
+  script::SetErrorLevel(in, 0);
+  return true;
 }
 
 // RegWrite, type, root, subkey, value name, data   e.g.  RegWrite, REG_DWORD, HKEY_CURRENT_USER, Software\\Acme, Runs, 3
 // Writes the data as REG_DWORD (its integer value) or else as REG_SZ,
 // creating the subkey and any missing keys above it. ERRORLEVEL 0 or 1.
-void CmdRegWrite(char* line, char* param, int* cursor) {
-  char type[script::kBufSize];
-  char root[script::kBufSize];
-  char subkey[script::kBufSize];
-  char value_name[script::kBufSize];
-  int missing = script::SplitField(',', line, cursor, type);
-  missing += script::SplitField(',', line, cursor, root);
-  missing += script::SplitField(',', line, cursor, subkey);
-  missing += script::SplitField(',', line, cursor, value_name);
-  script::SplitField(0, line, cursor, param);
-  if (missing != 0) {
-    script::ReportError("RegWrite: Invalid number of parameters!");
-    return;
-  }
+bool CmdRegWrite(script::Interp& in, script::Fields& f) {
+  const char* type = f.at[0];
+  const char* root = f.at[1];
+  const char* subkey = f.at[2];
+  const char* value_name = f.at[3];
+  const char* param = f.at[4];
   HKEY key;
   DWORD disposition;
   char no_class[] = "";
   if (RegCreateKeyExA(RootKey(root), subkey, 0, no_class, REG_OPTION_NON_VOLATILE, KEY_WRITE,
                       NULL, &key, &disposition) != ERROR_SUCCESS) {
-    script::SetErrorLevel(1);
-    return;
+    script::SetErrorLevel(in, 1);
+    return true;
   }
   LONG rc;
   if (IsDwordType(type)) {
@@ -132,38 +113,34 @@ void CmdRegWrite(char* line, char* param, int* cursor) {
     rc = RegSetValueExA(key, value_name, 0, REG_SZ, reinterpret_cast<const BYTE*>(param), size);
   }
   RegCloseKey(key);
-  script::SetErrorLevel(rc == ERROR_SUCCESS ? 0 : 1);
+  script::SetErrorLevel(in, rc == ERROR_SUCCESS ? 0 : 1);
+  return true;
 }
 
 // RegDelete, root, subkey, value name   e.g.  RegDelete, HKEY_CURRENT_USER, Software\\Acme, Runs
 // Deletes one value (never a key). ERRORLEVEL 0, or 1 when the key cannot be
 // opened or the value not deleted.
-void CmdRegDelete(char* line, char* param, int* cursor) {
-  char root[script::kBufSize];
-  char subkey[script::kBufSize];
-  int missing = script::SplitField(',', line, cursor, root);
-  missing += script::SplitField(',', line, cursor, subkey);
-  script::SplitField(0, line, cursor, param);
-  if (missing != 0) {
-    script::ReportError("RegDelete: Invalid number of parameters!");
-    return;
-  }
+bool CmdRegDelete(script::Interp& in, script::Fields& f) {
+  const char* root = f.at[0];
+  const char* subkey = f.at[1];
+  const char* param = f.at[2];
   HKEY key;
   if (RegOpenKeyExA(RootKey(root), subkey, 0, KEY_WRITE, &key) != ERROR_SUCCESS) {
-    script::SetErrorLevel(1);
-    return;
+    script::SetErrorLevel(in, 1);
+    return true;
   }
   LONG rc = RegDeleteValueA(key, param);
   RegCloseKey(key);
-  script::SetErrorLevel(rc == ERROR_SUCCESS ? 0 : 1);
+  script::SetErrorLevel(in, rc == ERROR_SUCCESS ? 0 : 1);
+  return true;
 }
 
 }  // namespace
 
-void InstallRegistryCommands() {
-  script::SetCommandHandler(script::CMD_REGREAD, CmdRegRead);
-  script::SetCommandHandler(script::CMD_REGWRITE, CmdRegWrite);
-  script::SetCommandHandler(script::CMD_REGDELETE, CmdRegDelete);
+void InstallRegistryCommands(script::Interp& in) {
+  script::SetHandler(in, script::CMD_REGREAD, CmdRegRead);
+  script::SetHandler(in, script::CMD_REGWRITE, CmdRegWrite);
+  script::SetHandler(in, script::CMD_REGDELETE, CmdRegDelete);
 }
 
 }  // namespace commands

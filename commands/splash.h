@@ -1,5 +1,4 @@
-// The splash text window: its paint routine and the SplashTextOn and
-// SplashTextOff commands.
+// The splash text window, which the host creates with its own window.
 #ifndef KESTRO_COMMANDS_SPLASH_H
 #define KESTRO_COMMANDS_SPLASH_H
 
@@ -7,11 +6,11 @@
 
 namespace commands {
 
-// Window procedure of the "Kestro - Splash" class: paints the splash text.
-LRESULT CALLBACK SplashWindowProc(HWND window, UINT msg, WPARAM wparam, LPARAM lparam);
+// Registers the "Kestro - Splash" window class, whose procedure paints the splash text.
+ATOM RegisterSplashClass(HINSTANCE instance, HICON icon);
 
-// Plugs SplashTextOn and SplashTextOff into the command table.
-void InstallSplashCommands();
+// Creates the splash window, owned by the host window and hidden until SplashTextOn.
+void CreateSplashWindow(HWND owner, HINSTANCE instance);
 
 }  // namespace commands
 

@@ -2,18 +2,19 @@
 // SplashTextOn and SplashTextOff commands that show and hide it.
 #include <windows.h>
 
+#include "commands/handlers.h"
 #include "commands/splash.h"
-#include "host/host.h"
-#include "script/commands.h"
-#include "script/engine.h"
-#include "script/limits.h"
 #include "script/params.h"
+#include "script/text.h"
 
 namespace commands {
 
 namespace {
 
+const char kSplashClass[] = "Kestro - Splash";
+
 char g_splash_text[script::kBufSize];  // body of the splash window; kept while hidden
+HWND g_splash;                         // the splash window, hidden until SplashTextOn
 
 // Draws the text centred and word-wrapped, its first line one and a half line
 // heights above the middle of the client area; "&" is shown as it is.
@@ -34,44 +35,60 @@ LRESULT OnPaint(HWND window) {
 // Shows the splash window centred on the screen with the given outer size,
 // on top of other windows but without taking the focus. The text is the rest
 // of the line, commas included.
-void CmdSplashTextOn(char* line, char* param, int* cursor) {
-  char width_text[script::kBufSize];
-  char height_text[script::kBufSize];
-  int missing = script::SplitField(',', line, cursor, width_text);
-  missing += script::SplitField(',', line, cursor, height_text);
-  missing += script::SplitField(',', line, cursor, param);
-  script::SplitField(0, line, cursor, g_splash_text);
-  if (missing) {
-    script::ReportError("SplashTextOn: Invalid number of parameters!");
-    return;
-  }
-  int width = script::IntegerValue(width_text);
-  int height = script::IntegerValue(height_text);
+bool CmdSplashTextOn(script::Interp&, script::Fields& f) {
+  script::CopyText(g_splash_text, f.at[3], script::kBufSize);
+  int width = script::IntegerValue(f.at[0]);
+  int height = script::IntegerValue(f.at[1]);
   // The desktop's client rectangle starts at 0, 0: right and bottom are the screen size.
   RECT screen;
   GetClientRect(GetDesktopWindow(), &screen);
-  HWND splash = host::g_host.splash;
-  SetWindowTextA(splash, param);
-  MoveWindow(splash, screen.right / 2 - width / 2, screen.bottom / 2 - height / 2, width, height,
+  SetWindowTextA(g_splash, f.at[2]);
+  MoveWindow(g_splash, screen.right / 2 - width / 2, screen.bottom / 2 - height / 2, width, height,
              TRUE);
   // SW_SHOWNA leaves the foreground and the keyboard focus where they are.
-  ShowWindow(splash, SW_SHOWNA);
-  InvalidateRect(splash, NULL, TRUE);
+  ShowWindow(g_splash, SW_SHOWNA);
+  InvalidateRect(g_splash, NULL, TRUE);
+  return true;
 }
 
 // SplashTextOff   e.g.  SplashTextOff
-void CmdSplashTextOff(char*, char*, int*) { ShowWindow(host::g_host.splash, SW_HIDE); }
-
-}  // namespace
+bool CmdSplashTextOff(script::Interp&, script::Fields&) {
+  ShowWindow(g_splash, SW_HIDE);
+  return true;
+}
 
 LRESULT CALLBACK SplashWindowProc(HWND window, UINT msg, WPARAM wparam, LPARAM lparam) {
   if (msg == WM_PAINT) return OnPaint(window);
   return DefWindowProcA(window, msg, wparam, lparam);
 }
 
-void InstallSplashCommands() {
-  script::SetCommandHandler(script::CMD_SPLASHTEXTON, CmdSplashTextOn);
-  script::SetCommandHandler(script::CMD_SPLASHTEXTOFF, CmdSplashTextOff);
+}  // namespace
+
+ATOM RegisterSplashClass(HINSTANCE instance, HICON icon) {
+  WNDCLASSEXA wc;
+  ZeroMemory(&wc, sizeof(wc));
+  wc.cbSize = sizeof(wc);
+  wc.style = CS_HREDRAW | CS_VREDRAW;
+  wc.lpfnWndProc = SplashWindowProc;
+  wc.hInstance = instance;
+  wc.hIcon = icon;
+  wc.hIconSm = icon;
+  wc.hCursor = LoadCursor(NULL, IDC_ARROW);
+  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+  wc.lpszClassName = kSplashClass;
+  return RegisterClassExA(&wc);
+}
+
+void CreateSplashWindow(HWND owner, HINSTANCE instance) {
+  g_splash = CreateWindowExA(WS_EX_TOPMOST, kSplashClass, "", WS_DISABLED | WS_THICKFRAME,
+                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner,
+                             NULL, instance, NULL);
+  ShowWindow(g_splash, SW_HIDE);
+}
+
+void InstallSplashCommands(script::Interp& in) {
+  script::SetHandler(in, script::CMD_SPLASHTEXTON, CmdSplashTextOn);
+  script::SetHandler(in, script::CMD_SPLASHTEXTOFF, CmdSplashTextOff);
 }
 
 }  // namespace commands

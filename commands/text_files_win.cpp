@@ -3,9 +3,6 @@
 #include <stdio.h>
 
 #include "commands/handlers.h"
-#include "script/commands.h"
-#include "script/engine.h"
-#include "script/limits.h"
 #include "script/params.h"
 #include "script/text.h"
 #include "script/variables.h"
@@ -17,23 +14,17 @@ namespace {
 // FileAppend, text, file   e.g.  FileAppend, Done\n, %A_SCRIPTDIR%log.txt
 // Appends the text in text mode (a line feed is written as CR LF), with no
 // line end of its own; ERRORLEVEL 0 on success, 1 when the file cannot be opened.
-void CmdFileAppend(char* line, char* param, int* cursor) {
-  char text[script::kBufSize];
-  bool missing = script::SplitField(',', line, cursor, text);
-  script::SplitField(0, line, cursor, param);
-  if (missing) {
-    script::ReportError("FileAppendLine: Invalid number of parameters!");
-    return;
+bool CmdFileAppend(script::Interp& in, script::Fields& f) {
+  FILE* file = fopen(f.at[1], "a");
+  if (!file) {
+    script::SetErrorLevel(in, 1);
+    return true;
   }
-  FILE* f = fopen(param, "a");
-  if (!f) {
-    script::SetErrorLevel(1);
-    return;
-  }
-  bool ok = fputs(text, f) >= 0;
-  ok = (fclose(f) == 0) && ok;
+  bool ok = fputs(f.at[0], file) >= 0;
+  ok = (fclose(file) == 0) && ok;
   // A write that did not reach the file is a failure, not a success.
-  script::SetErrorLevel(ok ? 0 : 1);
+  script::SetErrorLevel(in, ok ? 0 : 1);
+  return true;
 }
 
 // One read of the buffered line reader takes at most this many bytes with the
@@ -45,46 +36,32 @@ const int kLineReadSize = 1023;
 // Reads the file from its start every time and stores line N (from 1) without
 // its line end; ERRORLEVEL 0, or 1 when the file cannot be opened, N is 0 or
 // less, or the file ends first (the variable then keeps its value).
-void CmdFileReadLine(char* line, char* param, int* cursor) {
-  char name[script::kBufSize];
-  char file[script::kBufSize];
-  int missing = script::SplitField(',', line, cursor, name);
-  missing += script::SplitField(',', line, cursor, file);
-  script::SplitField(0, line, cursor, param);
-  if (missing != 0) {
-    script::ReportError("FileReadLine: Invalid number of parameters!");
-    return;
+bool CmdFileReadLine(script::Interp& in, script::Fields& f) {
+  FILE* file = fopen(f.at[1], "r");
+  if (!file) {
+    script::SetErrorLevel(in, 1);
+    return true;
   }
-  FILE* f = fopen(file, "r");
-  if (!f) {
-    script::SetErrorLevel(1);
-    return;
-  }
-  int wanted = script::IntegerValue(param);
-  if (wanted <= 0) {
-    fclose(f);
-    script::SetErrorLevel(1);
-    return;
-  }
+  int wanted = script::IntegerValue(f.at[2]);
   char text[kLineReadSize + 1];
-  for (int i = 0; i < wanted; ++i) {
-    if (!fgets(text, kLineReadSize, f)) {
-      fclose(f);
-      script::SetErrorLevel(1);
-      return;
-    }
+  bool found = wanted > 0;
+  for (int i = 0; found && i < wanted; ++i) found = fgets(text, kLineReadSize, file) != NULL;
+  fclose(file);
+  if (!found) {
+    script::SetErrorLevel(in, 1);
+    return true;
   }
-  fclose(f);
   script::CutAtLineFeed(text);
-  script::WriteVariable(name, text);
-  script::SetErrorLevel(0);
+  script::WriteVariable(*in.sys, f.at[0], text);
+  script::SetErrorLevel(in, 0);
+  return true;
 }
 
 }  // namespace
 
-void InstallTextFileCommands() {
-  script::SetCommandHandler(script::CMD_FILEAPPEND, CmdFileAppend);
-  script::SetCommandHandler(script::CMD_FILEREADLINE, CmdFileReadLine);
+void InstallTextFileCommands(script::Interp& in) {
+  script::SetHandler(in, script::CMD_FILEAPPEND, CmdFileAppend);
+  script::SetHandler(in, script::CMD_FILEREADLINE, CmdFileReadLine);
 }
 
 }  // namespace commands

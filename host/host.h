@@ -1,10 +1,11 @@
-// Process-wide state of the host window, the tray icon and the run loop, and
-// the hooks through which the window waits, RunWait and the Adlib walk plug
-// into the run-timer tick.
+// Process-wide state of the host window and the tray icon, the interpreter
+// the host runs, and the start-up steps that wire the runner together.
 #ifndef KESTRO_HOST_HOST_H
 #define KESTRO_HOST_HOST_H
 
 #include <windows.h>
+
+#include "script/interp.h"
 
 namespace host {
 
@@ -25,22 +26,18 @@ struct Host {
   OSVERSIONINFOA os;        // platform id 2 = NT family, 1 = 95 family
   HWND window;              // host window: owns timers, tray icon, clipboard and boxes
   HWND status_edit;         // read-only view of the last executed line
-  HWND splash;              // splash text window, hidden until SplashTextOn
-  bool paused;              // set and cleared by the user through the menus
   bool tray_shown;          // the tray icon is currently added
   bool hidden;              // HideKestroWin On: the tray icon is never added
-  bool timeout_expired;     // set by the wait timeout tick
-  bool timeout_armed;       // set when a window wait arms the wait timeout timer
 };
 
 extern Host g_host;
 
-// A poller runs on every tick while its wait state is current; the Adlib walk
-// runs first on every unpaused tick and returns true when it ran a command.
-typedef void (*WaitPoller)();
-typedef bool (*AdlibWalker)();
-void SetWaitPoller(int wait_state, WaitPoller poller);
-void SetAdlibWalker(AdlibWalker walker);
+// The one interpreter of the runner, and the services it reaches the system through.
+extern script::Interp g_interp;
+extern script::Services g_services;
+
+// Fills the services with the Win32 implementations (host/platform_win.cpp).
+void FillServices(script::Services* sys);
 
 // Registers the "Kestro" and "Kestro - Splash" window classes.
 bool RegisterWindowClasses();
@@ -53,9 +50,9 @@ HWND CreateHostWindow();
 void AddTrayIcon();
 void RemoveTrayIcon();
 
-// Plugs the host's own commands (HideKestroWin and the platform commands that
-// have no subsystem of their own yet) into the command table.
-void InstallHostCommands();
+// Plugs every command into the interpreter: the core's, the host's own
+// (HideKestroWin) and those of the windows, input and commands folders.
+void InstallAllCommands(script::Interp& in);
 
 // Reads the program's own file and loads the script container from it; on
 // failure shows "Unable to open script file!" and returns false.

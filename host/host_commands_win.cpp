@@ -1,12 +1,12 @@
-// The host's own command (HideKestroWin) and the table slots it fills on
-// behalf of the command subsystems.
+// The host's own command (HideKestroWin), and the one place where the
+// commands of every folder are plugged into the interpreter.
 #include <windows.h>
 
 #include "commands/handlers.h"
 #include "host/host.h"
-#include "script/commands.h"
-#include "script/params.h"
+#include "input/input_win.h"
 #include "script/text.h"
+#include "windows/match.h"
 
 namespace host {
 
@@ -15,23 +15,26 @@ namespace {
 // HideKestroWin, On|Off   e.g.  HideKestroWin, On
 // "On" hides the host window and its tray icon for good; anything else
 // brings the tray icon back (the window stays as it is).
-void CmdHideKestroWin(char* line, char* param, int* cursor) {
-  script::SplitField(0, line, cursor, param);
-  if (script::EqualsNoCase(param, "On")) {
+bool CmdHideKestroWin(script::Interp&, script::Fields& f) {
+  if (script::EqualsNoCase(f.at[0], "On")) {
     g_host.hidden = true;
     RemoveTrayIcon();
     ShowWindow(g_host.window, SW_HIDE);
-    return;
+    return true;
   }
   g_host.hidden = false;
   AddTrayIcon();
+  return true;
 }
 
 }  // namespace
 
-void InstallHostCommands() {
-  script::SetCommandHandler(script::CMD_HIDEKESTROWIN, CmdHideKestroWin);
-  commands::InstallCommandHandlers();
+void InstallAllCommands(script::Interp& in) {
+  script::InstallCoreCommands(in);
+  script::SetHandler(in, script::CMD_HIDEKESTROWIN, CmdHideKestroWin);
+  windows::InstallCommands(in);
+  input::InstallCommands(in);
+  commands::InstallCommands(in);
 }
 
 }  // namespace host

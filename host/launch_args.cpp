@@ -5,7 +5,7 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "script/platform.h"
+#include "script/services.h"
 #include "script/text.h"
 
 namespace host {
@@ -31,11 +31,11 @@ void AppendChar(Argument* arg, char c) {
 }
 
 // Publishes the argument as the variable named by its number, then empties it.
-void Store(Argument* arg, int* number) {
+void Store(const script::Services& sys, Argument* arg, int* number) {
   char name[16];
   sprintf(name, "%d", *number);
   arg->text[arg->len] = '\0';
-  platform::SetEnv(name, arg->text);
+  sys.set_env(sys.context, name, arg->text);
   ++*number;
   arg->len = 0;
   arg->text[0] = '\0';
@@ -78,7 +78,7 @@ void ApplyOption(const char* word, LaunchOptions* out) {
 // right after a quote gives one literal quote; an unclosed quote runs to the
 // end. A space always ends an argument, so two spaces give an empty one; the
 // last argument is published only when it is not empty.
-void PublishScriptArgs(const char* command_line) {
+void PublishScriptArgs(const script::Services& sys, const char* command_line) {
   const char* mark = FindArgsMark(command_line);
   if (mark == 0) return;
   char text[kArgBufSize];
@@ -95,7 +95,7 @@ void PublishScriptArgs(const char* command_line) {
   for (const char* p = text; *p != '\0'; ++p) {
     char c = *p;
     if (c == ' ' && !in_quotes) {
-      Store(&arg, &number);
+      Store(sys, &arg, &number);
       prev_quote = false;
     } else if (c == '"') {
       in_quotes = !in_quotes;
@@ -110,7 +110,7 @@ void PublishScriptArgs(const char* command_line) {
       prev_quote = false;
     }
   }
-  if (arg.len > 0) Store(&arg, &number);
+  if (arg.len > 0) Store(sys, &arg, &number);
 }
 
 // The options are words separated by spaces or tabs; double quotes group a

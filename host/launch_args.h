@@ -3,6 +3,10 @@
 #ifndef KESTRO_HOST_LAUNCH_ARGS_H
 #define KESTRO_HOST_LAUNCH_ARGS_H
 
+namespace script {
+struct Services;
+}
+
 namespace host {
 
 const int kArgBufSize = 260;  // an argument text longer than 259 characters is cut
@@ -14,8 +18,8 @@ struct LaunchOptions {
 };
 
 // Publishes the script arguments found after the first "/p" (or, with no
-// "/p", the first "/P") through platform::SetEnv.
-void PublishScriptArgs(const char* command_line);
+// "/p", the first "/P") as environment variables.
+void PublishScriptArgs(const script::Services& sys, const char* command_line);
 
 // Reads the options that stand before the "/p" (the whole text when none).
 void ParseLaunchOptions(const char* command_line, LaunchOptions* out);

@@ -4,9 +4,7 @@
 #include <windows.h>
 
 #include "host/host.h"
-#include "script/engine.h"
 #include "script/loader.h"
-#include "script/platform.h"
 
 namespace host {
 
@@ -50,13 +48,13 @@ bool LoadOwnScript() {
     ReportLoadFailure();
     return false;
   }
-  script::LoadResult result = script::LoadScript(data, size, &script::g_engine.sections);
+  script::LoadResult result = script::LoadScript(data, size, &g_interp.sections);
   HeapFree(GetProcessHeap(), 0, data);
   if (result != script::kLoadOk) {
     ReportLoadFailure();
     return false;
   }
-  script::g_engine.pc = script::g_engine.sections.main.head;
+  g_interp.pc = g_interp.sections.main.head;
   return true;
 }
 
@@ -68,17 +66,17 @@ void PublishBuiltins() {
   char* name = NULL;
   DWORD len = GetFullPathNameA(own, MAX_PATH, full, &name);
   if (len > 0 && len < MAX_PATH) {
-    platform::SetEnv("A_SCRIPTFULLPATH", full);
+    SetEnvironmentVariableA("A_SCRIPTFULLPATH", full);
     const char* slash = strrchr(full, '\\');
-    platform::SetEnv("A_SCRIPTNAME", slash ? slash + 1 : full);
+    SetEnvironmentVariableA("A_SCRIPTNAME", slash ? slash + 1 : full);
     if (slash) full[slash - full + 1] = '\0';
-    platform::SetEnv("A_SCRIPTDIR", full);
+    SetEnvironmentVariableA("A_SCRIPTDIR", full);
   }
   char dir[MAX_PATH + 1];
   DWORD dlen = GetCurrentDirectoryA(MAX_PATH, dir);
   if (dlen == 0 || dlen >= MAX_PATH) dir[0] = '\0';
-  platform::SetEnv("A_WORKINGDIR", dir);
-  platform::SetEnv("A_OSTYPE", g_host.os.dwPlatformId == VER_PLATFORM_WIN32_NT ? "WIN32_NT"
+  SetEnvironmentVariableA("A_WORKINGDIR", dir);
+  SetEnvironmentVariableA("A_OSTYPE", g_host.os.dwPlatformId == VER_PLATFORM_WIN32_NT ? "WIN32_NT"
                                                                                 : "WIN32_WINDOWS");
 }
 

@@ -3,11 +3,12 @@
 
 #include "host/host.h"
 #include "host/launch_args.h"
-#include "script/commands.h"
-#include "script/engine.h"
+#include "script/interp.h"
 
 namespace host {
 Host g_host;
+script::Interp g_interp;
+script::Services g_services;
 }
 
 using host::g_host;
@@ -28,23 +29,23 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int) {
 #endif
   GetVersionExA(&g_host.os);
 
-  script::ResetEngine();
-  script::InstallEngineCommands();
-  host::InstallHostCommands();
+  host::FillServices(&host::g_services);
+  script::InitInterp(host::g_interp, &host::g_services);
+  host::InstallAllCommands(host::g_interp);
   host::RegisterWindowClasses();
 
   const char* args = command_line ? command_line : "";
   host::LaunchOptions options;
   host::ParseLaunchOptions(args, &options);
   if (options.unattended) host::SetUnattended(options.log_path);
-  host::PublishScriptArgs(args);
+  host::PublishScriptArgs(host::g_services, args);
 
   if (!host::LoadOwnScript()) return ExitCode(0, false);
   host::PublishBuiltins();
 
   HWND window = host::CreateHostWindow();
   if (!window) {
-    script::FreeEngine();
+    script::FreeInterp(host::g_interp);
     return ExitCode(0, true);
   }
   HMENU system_menu = GetSystemMenu(window, FALSE);
@@ -59,6 +60,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int) {
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }
-  script::FreeEngine();
+  script::FreeInterp(host::g_interp);
   return ExitCode(static_cast<int>(msg.wParam), true);
 }

@@ -5,7 +5,7 @@
 #include <windows.h>
 
 #include "host/host.h"
-#include "script/platform.h"
+#include "windows/match.h"
 
 namespace {
 
@@ -64,9 +64,9 @@ void ReportLoadFailure() {
 
 }  // namespace host
 
-namespace platform {
+namespace {
 
-void GetEnv(const char* name, char* out, int size) {
+void GetEnv(void*, const char* name, char* out, int size) {
   // Read into a buffer that fits any environment value, then cut to size, so
   // that a long value is cut rather than lost.
   static char value[32768];
@@ -76,9 +76,9 @@ void GetEnv(const char* name, char* out, int size) {
   lstrcpynA(out, value, size + 1);
 }
 
-void SetEnv(const char* name, const char* value) { SetEnvironmentVariableA(name, value); }
+void SetEnv(void*, const char* name, const char* value) { SetEnvironmentVariableA(name, value); }
 
-void ReadClipboard(char* out, int size) {
+void ReadClipboard(void*, char* out, int size) {
   out[0] = '\0';
   if (!IsClipboardFormatAvailable(CF_TEXT)) return;
   bool ok = false;
@@ -95,7 +95,7 @@ void ReadClipboard(char* out, int size) {
   if (!ok) lstrcpynA(out, "Kestro Clipboard overflow", size + 1);
 }
 
-void WriteClipboard(const char* value) {
+void WriteClipboard(void*, const char* value) {
   SIZE_T len = lstrlenA(value);
   HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, len + 1);
   if (!block) return;
@@ -116,7 +116,7 @@ void WriteClipboard(const char* value) {
   CloseClipboard();
 }
 
-void LocalTime(TimeParts* out) {
+void LocalTime(void*, script::TimeParts* out) {
   SYSTEMTIME st;
   GetLocalTime(&st);
   out->sec = st.wSecond;
@@ -133,7 +133,7 @@ void LocalTime(TimeParts* out) {
   out->yday = kDaysBefore[st.wMonth - 1] + st.wDay + (leap && st.wMonth > 2 ? 1 : 0);
 }
 
-void ShowScriptError(int line_number, const char* title, const char* message) {
+void ShowScriptError(void*, int line_number, const char* title, const char* message) {
   g_error_reported = true;
   if (g_unattended) {
     char line[1200];
@@ -145,4 +145,34 @@ void ShowScriptError(int line_number, const char* title, const char* message) {
   MessageBoxA(host::g_host.window, message, title, MB_OK | MB_ICONERROR | MB_SYSTEMMODAL);
 }
 
-}  // namespace platform
+// Starting the timer again under the same id replaces a pending one.
+void ArmWaitTimer(void*, unsigned int ms) {
+  SetTimer(host::g_host.window, host::kWaitTimeoutTimer, ms, NULL);
+}
+
+bool FindWindowFor(void*, const script::WindowPattern& pattern, int title_match_mode,
+                   int detect_hidden_text) {
+  windows::MatchSettings settings = {title_match_mode, detect_hidden_text};
+  return windows::FindMatchingWindow(pattern, settings, NULL);
+}
+
+}  // namespace
+
+namespace host {
+
+void FillServices(script::Services* sys) {
+  sys->context = NULL;
+  sys->get_env = GetEnv;
+  sys->set_env = SetEnv;
+  sys->read_clipboard = ReadClipboard;
+  sys->write_clipboard = WriteClipboard;
+  sys->local_time = LocalTime;
+  sys->show_error = ShowScriptError;
+  sys->arm_wait_timer = ArmWaitTimer;
+  sys->find_window = FindWindowFor;
+  sys->os_platform = static_cast<int>(g_host.os.dwPlatformId);
+  sys->os_major = static_cast<int>(g_host.os.dwMajorVersion);
+  sys->host_window = g_host.window;
+}
+
+}  // namespace host

@@ -6,7 +6,6 @@
 #include "host/host.h"
 #include "host/menus.h"
 #include "resources/resource.h"
-#include "script/engine.h"
 
 namespace host {
 
@@ -28,7 +27,7 @@ void RebuildSystemMenu() {
   GetSystemMenu(g_host.window, TRUE);
   HMENU menu = GetSystemMenu(g_host.window, FALSE);
   AppendMenuA(menu, MF_SEPARATOR, 0, NULL);
-  if (g_host.paused)
+  if (g_interp.paused)
     AppendMenuA(menu, MF_STRING, kSysResume, "Resume Script Execution");
   else
     AppendMenuA(menu, MF_STRING, kSysPause, "Pause Script Execution");
@@ -57,13 +56,13 @@ void RemoveTrayIcon() {
 }
 
 void SetPaused(bool paused) {
-  if (!script::g_engine.break_enabled) return;
-  g_host.paused = paused;
+  if (!g_interp.break_enabled) return;
+  g_interp.paused = paused;
   RebuildSystemMenu();
 }
 
 void ExitFromTray() {
-  if (!script::g_engine.break_enabled) return;
+  if (!g_interp.break_enabled) return;
   KillTimer(g_host.window, kRunTimer);
   KillTimer(g_host.window, kWaitTimeoutTimer);
   RemoveTrayIcon();
@@ -73,11 +72,11 @@ void ExitFromTray() {
 void ShowTrayMenu() {
   HMENU loaded = LoadMenuA(g_host.instance, MAKEINTRESOURCEA(IDM_TRAY));
   if (!loaded) return;
-  UINT enable = script::g_engine.break_enabled ? MF_ENABLED : MF_GRAYED;
+  UINT enable = g_interp.break_enabled ? MF_ENABLED : MF_GRAYED;
   EnableMenuItem(loaded, kTrayPauseCommand, MF_BYCOMMAND | enable);
   EnableMenuItem(loaded, kTrayExitCommand, MF_BYCOMMAND | enable);
   CheckMenuItem(loaded, kTrayPauseCommand,
-                MF_BYCOMMAND | (g_host.paused ? MF_CHECKED : MF_UNCHECKED));
+                MF_BYCOMMAND | (g_interp.paused ? MF_CHECKED : MF_UNCHECKED));
   HMENU popup = GetSubMenu(loaded, 0);
   POINT at;
   GetCursorPos(&at);

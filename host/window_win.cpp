@@ -7,21 +7,19 @@
 #include "host/menus.h"
 #include "host/run_loop.h"
 #include "resources/resource.h"
-#include "script/engine.h"
 
 namespace host {
 
 namespace {
 
 const char kHostClass[] = "Kestro";
-const char kSplashClass[] = "Kestro - Splash";
 const int kStatusEditId = 1;
 
 // Switches Caps Lock off so that typed text keeps its letter case.
 void SwitchCapsLockOff() {
   if (!(GetKeyState(VK_CAPITAL) & 1)) return;
   BYTE scan = static_cast<BYTE>(MapVirtualKeyA(VK_CAPITAL, 0));
-  DWORD delay = script::g_engine.key_delay > 0 ? script::g_engine.key_delay : 0;
+  DWORD delay = g_interp.key_delay > 0 ? static_cast<DWORD>(g_interp.key_delay) : 0;
   keybd_event(VK_CAPITAL, scan, 0, 0);
   Sleep(delay);
   keybd_event(VK_CAPITAL, scan, KEYEVENTF_KEYUP, 0);
@@ -30,6 +28,7 @@ void SwitchCapsLockOff() {
 
 LRESULT OnCreate(HWND window) {
   g_host.window = window;
+  g_services.host_window = window;
   SwitchCapsLockOff();
   SetTimer(window, kRunTimer, 0, NULL);
   g_host.status_edit = CreateWindowExA(
@@ -38,10 +37,7 @@ LRESULT OnCreate(HWND window) {
           ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_READONLY,
       0, 0, 0, 0, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kStatusEditId)),
       g_host.instance, NULL);
-  g_host.splash = CreateWindowExA(WS_EX_TOPMOST, kSplashClass, "", WS_DISABLED | WS_THICKFRAME,
-                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                                  window, NULL, g_host.instance, NULL);
-  ShowWindow(g_host.splash, SW_HIDE);
+  commands::CreateSplashWindow(window, g_host.instance);
   return 0;
 }
 
@@ -69,7 +65,7 @@ LRESULT OnSize(HWND window, WPARAM type, LPARAM size) {
 LRESULT OnCommand(HWND window, UINT msg, WPARAM wparam, LPARAM lparam) {
   switch (LOWORD(wparam)) {
     case kTrayPauseCommand:
-      SetPaused(!g_host.paused);
+      SetPaused(!g_interp.paused);
       return 0;
     case kTrayExitCommand:
       ExitFromTray();
@@ -116,7 +112,7 @@ LRESULT CALLBACK HostWindowProc(HWND window, UINT msg, WPARAM wparam, LPARAM lpa
       return 0;
     case WM_CLOSE:
       // With break off the user cannot close the window.
-      if (!script::g_engine.break_enabled) return 0;
+      if (!g_interp.break_enabled) return 0;
       break;
     case WM_COMMAND:
       return OnCommand(window, msg, wparam, lparam);
@@ -153,7 +149,8 @@ ATOM RegisterClass(const char* name, WNDPROC proc) {
 
 bool RegisterWindowClasses() {
   bool host_ok = RegisterClass(kHostClass, HostWindowProc) != 0;
-  bool splash_ok = RegisterClass(kSplashClass, commands::SplashWindowProc) != 0;
+  HICON icon = LoadIconA(g_host.instance, MAKEINTRESOURCEA(IDI_MAIN));
+  bool splash_ok = commands::RegisterSplashClass(g_host.instance, icon) != 0;
   return host_ok && splash_ok;
 }
 

@@ -4,19 +4,21 @@
 #define KESTRO_INPUT_INPUT_WIN_H
 
 #include "input/key_scan.h"
+#include "script/interp.h"
 
 namespace input {
 
 // The keyboard of the active layout: VkKeyScan, MapVirtualKey, CharToOem with
-// OemKeyScan, and keybd_event followed by the key delay.
-const Keyboard& SystemKeyboard();
+// OemKeyScan, and keybd_event followed by the interpreter's key delay.
+Keyboard SystemKeyboard(script::Interp& in);
 
 // Sleeps the key delay; a negative delay counts as zero.
-void SleepKeyDelay();
+void SleepKeyDelay(const script::Interp& in);
 
-// Plug the command handlers into the command table.
-void InstallSendCommands();   // Send
-void InstallMouseCommands();  // LeftClick ... MouseGetPos, BlockInput
+// Plug the command handlers into the interpreter.
+void InstallCommands(script::Interp& in);       // install_win.cpp: all of the below
+void InstallSendCommands(script::Interp& in);   // Send
+void InstallMouseCommands(script::Interp& in);  // LeftClick ... MouseGetPos, BlockInput
 
 }  // namespace input
 

@@ -1,13 +1,12 @@
 // Plugs the input commands (Send, the mouse commands and BlockInput) into the
-// command table.
-#include "commands/handlers.h"
+// interpreter.
 #include "input/input_win.h"
 
-namespace commands {
+namespace input {
 
-void InstallInputCommands() {
-  input::InstallSendCommands();
-  input::InstallMouseCommands();
+void InstallCommands(script::Interp& in) {
+  InstallSendCommands(in);
+  InstallMouseCommands(in);
 }
 
-}  // namespace commands
+}  // namespace input

@@ -241,6 +241,12 @@ void KeyPress(const Keyboard& kb, int vk, int scan) {
 
 int KeyNameCount() { return kKeyNameCount; }
 
+const char* KeyNameAt(int index) {
+  return index >= 0 && index < kKeyNameCount ? kKeyNames[index].name : 0;
+}
+
+bool IsKeyName(const char* name) { return FindKeyName(name) != 0; }
+
 void SendKeys(const Keyboard& kb, const char* text) {
   Scan s;
   s.kb = &kb;

@@ -45,6 +45,12 @@ void SendKeys(const Keyboard& kb, const char* text);
 // The number of names in the key-name table (63).
 int KeyNameCount();
 
+// The key name at a position of the table (upper case), or null past its end.
+const char* KeyNameAt(int index);
+
+// True when Send knows the name, compared without regard to letter case.
+bool IsKeyName(const char* name);
+
 }  // namespace input
 
 #endif

@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include "input/input_win.h"
-#include "script/engine.h"
 
 namespace input {
 
@@ -25,20 +24,22 @@ int ScanForChar(void*, unsigned char c) {
   return static_cast<int>(OemKeyScan(static_cast<unsigned char>(oem[0])) & 0xFF);
 }
 
-void Emit(void*, int vk, int scan, int flags) {
+// The context is the interpreter, whose key delay follows every event.
+void Emit(void* context, int vk, int scan, int flags) {
   keybd_event(static_cast<BYTE>(vk), static_cast<BYTE>(scan), static_cast<DWORD>(flags), 0);
-  SleepKeyDelay();
+  SleepKeyDelay(*static_cast<const script::Interp*>(context));
 }
-
-const Keyboard kSystemKeyboard = {0, KeyForChar, ScanForKey, ScanForChar, Emit};
 
 }  // namespace
 
-const Keyboard& SystemKeyboard() { return kSystemKeyboard; }
+Keyboard SystemKeyboard(script::Interp& in) {
+  Keyboard kb = {&in, KeyForChar, ScanForKey, ScanForChar, Emit};
+  return kb;
+}
 
-void SleepKeyDelay() {
+void SleepKeyDelay(const script::Interp& in) {
   // Sleep takes an unsigned count: a negative delay would be a wait of weeks.
-  int delay = script::g_engine.key_delay;
+  int delay = in.key_delay;
   Sleep(delay > 0 ? static_cast<DWORD>(delay) : 0);
 }
 

@@ -6,9 +6,6 @@
 
 #include "input/coords.h"
 #include "input/input_win.h"
-#include "script/commands.h"
-#include "script/engine.h"
-#include "script/limits.h"
 #include "script/params.h"
 #include "script/text.h"
 #include "script/variables.h"
@@ -55,97 +52,75 @@ Point ToAbsolutePosition(const char* x_text, const char* y_text) {
 // One mouse event at an absolute position, then the key delay. The absolute
 // values are handed over as they are: a negative one reaches mouse_event as
 // its two's complement, which the system clamps to the screen edge.
-void MouseEvent(DWORD flags, Point at) {
+void MouseEvent(const script::Interp& in, DWORD flags, Point at) {
   mouse_event(flags, static_cast<DWORD>(at.x), static_cast<DWORD>(at.y), 0, 0);
-  SleepKeyDelay();
+  SleepKeyDelay(in);
 }
 
-// Move, button down, button up, all at the same point.
-void Click(char* line, char* param, int* cursor, DWORD down, DWORD up) {
-  char x[script::kBufSize];
-  bool missing = script::SplitField(',', line, cursor, x);
-  script::SplitField(0, line, cursor, param);
-  if (missing) return;  // a click with one parameter does nothing
-  Point at = ToAbsolutePosition(x, param);
-  MouseEvent(kMove, at);
-  MouseEvent(down, at);
-  MouseEvent(up, at);
+// Move, button down, button up, all at the same point. A click with one
+// parameter does nothing (the table gives it no message).
+void Click(const script::Interp& in, script::Fields& f, DWORD down, DWORD up) {
+  Point at = ToAbsolutePosition(f.at[0], f.at[1]);
+  MouseEvent(in, kMove, at);
+  MouseEvent(in, down, at);
+  MouseEvent(in, up, at);
 }
 
 // Move to point 1, button down, move to point 2, button up; both points are
 // converted before the first event.
-void Drag(char* line, char* param, int* cursor, DWORD down, DWORD up, const char* message) {
-  char x1[script::kBufSize];
-  char y1[script::kBufSize];
-  char x2[script::kBufSize];
-  int missing = script::SplitField(',', line, cursor, x1);
-  missing += script::SplitField(',', line, cursor, y1);
-  missing += script::SplitField(',', line, cursor, x2);
-  script::SplitField(0, line, cursor, param);
-  if (missing) {
-    script::ReportError(message);
-    return;
-  }
-  Point from = ToAbsolutePosition(x1, y1);
-  Point to = ToAbsolutePosition(x2, param);
-  MouseEvent(kMove, from);
-  MouseEvent(down, from);
-  MouseEvent(kMove, to);
-  MouseEvent(up, to);
+void Drag(const script::Interp& in, script::Fields& f, DWORD down, DWORD up) {
+  Point from = ToAbsolutePosition(f.at[0], f.at[1]);
+  Point to = ToAbsolutePosition(f.at[2], f.at[3]);
+  MouseEvent(in, kMove, from);
+  MouseEvent(in, down, from);
+  MouseEvent(in, kMove, to);
+  MouseEvent(in, up, to);
 }
 
 // LeftClick, x, y   e.g.  LeftClick, 120, 45
-void CmdLeftClick(char* line, char* param, int* cursor) {
-  Click(line, param, cursor, kLeftDown, kLeftUp);
+bool CmdLeftClick(script::Interp& in, script::Fields& f) {
+  Click(in, f, kLeftDown, kLeftUp);
+  return true;
 }
 
 // RightClick, x, y   e.g.  RightClick, 120, 45
-void CmdRightClick(char* line, char* param, int* cursor) {
-  Click(line, param, cursor, kRightDown, kRightUp);
+bool CmdRightClick(script::Interp& in, script::Fields& f) {
+  Click(in, f, kRightDown, kRightUp);
+  return true;
 }
 
 // LeftClickDrag, x1, y1, x2, y2   e.g.  LeftClickDrag, 20, 60, 200, 60
-void CmdLeftClickDrag(char* line, char* param, int* cursor) {
-  Drag(line, param, cursor, kLeftDown, kLeftUp, "LeftClickDrag: Invalid number of parameters!");
+bool CmdLeftClickDrag(script::Interp& in, script::Fields& f) {
+  Drag(in, f, kLeftDown, kLeftUp);
+  return true;
 }
 
 // RightClickDrag, x1, y1, x2, y2   e.g.  RightClickDrag, 20, 60, 200, 60
-void CmdRightClickDrag(char* line, char* param, int* cursor) {
-  Drag(line, param, cursor, kRightDown, kRightUp, "RightClickDrag: Invalid number of parameters!");
+bool CmdRightClickDrag(script::Interp& in, script::Fields& f) {
+  Drag(in, f, kRightDown, kRightUp);
+  return true;
 }
 
 // MouseMove, x, y   e.g.  MouseMove, 200, 10
-void CmdMouseMove(char* line, char* param, int* cursor) {
-  char x[script::kBufSize];
-  bool missing = script::SplitField(',', line, cursor, x);
-  script::SplitField(0, line, cursor, param);
-  if (missing) {
-    script::ReportError("MouseMove: Invalid number of parameters!");
-    return;
-  }
-  MouseEvent(kMove, ToAbsolutePosition(x, param));
+bool CmdMouseMove(script::Interp& in, script::Fields& f) {
+  MouseEvent(in, kMove, ToAbsolutePosition(f.at[0], f.at[1]));
+  return true;
 }
 
 // MouseGetPos, x variable, y variable   e.g.  MouseGetPos, MX, MY
 // Stores the cursor's position in pixels relative to the foreground window,
 // negative left of or above it; either name may be "clipboard".
-void CmdMouseGetPos(char* line, char* param, int* cursor) {
-  char x_name[script::kBufSize];
-  bool missing = script::SplitField(',', line, cursor, x_name);
-  script::SplitField(0, line, cursor, param);
-  if (missing) {
-    script::ReportError("MouseGetPos: Invalid number of parameters!");
-    return;
-  }
+bool CmdMouseGetPos(script::Interp& in, script::Fields& f) {
   POINT cursor_pos = {0, 0};
   GetCursorPos(&cursor_pos);
   Point screen_pos = {cursor_pos.x, cursor_pos.y};
   Point pos = ScreenToScript(screen_pos, ScriptOrigin());
   char number[16];
   wsprintfA(number, "%d", pos.x);
-  script::WriteVariable(x_name, number);
+  script::WriteVariable(*in.sys, f.at[0], number);
   wsprintfA(number, "%d", pos.y);
-  script::WriteVariable(param, number);
+  script::WriteVariable(*in.sys, f.at[1], number);
+  return true;
 }
 
 typedef BOOL(WINAPI* BlockInputFn)(BOOL block);
@@ -153,26 +128,26 @@ typedef BOOL(WINAPI* BlockInputFn)(BOOL block);
 // BlockInput, On|Off   e.g.  BlockInput, On
 // "On" blocks the user's keyboard and mouse, anything else unblocks. The
 // function is looked up at run time: systems without it simply do nothing.
-void CmdBlockInput(char* line, char* param, int* cursor) {
-  script::SplitField(0, line, cursor, param);
+bool CmdBlockInput(script::Interp&, script::Fields& f) {
   HMODULE user32 = LoadLibraryA("user32.dll");
-  if (user32 == NULL) return;
+  if (user32 == NULL) return true;
   BlockInputFn block_input =
       reinterpret_cast<BlockInputFn>(reinterpret_cast<void*>(GetProcAddress(user32, "BlockInput")));
-  if (block_input != NULL) block_input(script::EqualsNoCase(param, "On") ? TRUE : FALSE);
+  if (block_input != NULL) block_input(script::EqualsNoCase(f.at[0], "On") ? TRUE : FALSE);
   FreeLibrary(user32);
+  return true;
 }
 
 }  // namespace
 
-void InstallMouseCommands() {
-  script::SetCommandHandler(script::CMD_LEFTCLICK, CmdLeftClick);
-  script::SetCommandHandler(script::CMD_RIGHTCLICK, CmdRightClick);
-  script::SetCommandHandler(script::CMD_LEFTCLICKDRAG, CmdLeftClickDrag);
-  script::SetCommandHandler(script::CMD_RIGHTCLICKDRAG, CmdRightClickDrag);
-  script::SetCommandHandler(script::CMD_MOUSEMOVE, CmdMouseMove);
-  script::SetCommandHandler(script::CMD_MOUSEGETPOS, CmdMouseGetPos);
-  script::SetCommandHandler(script::CMD_BLOCKINPUT, CmdBlockInput);
+void InstallMouseCommands(script::Interp& in) {
+  script::SetHandler(in, script::CMD_LEFTCLICK, CmdLeftClick);
+  script::SetHandler(in, script::CMD_RIGHTCLICK, CmdRightClick);
+  script::SetHandler(in, script::CMD_LEFTCLICKDRAG, CmdLeftClickDrag);
+  script::SetHandler(in, script::CMD_RIGHTCLICKDRAG, CmdRightClickDrag);
+  script::SetHandler(in, script::CMD_MOUSEMOVE, CmdMouseMove);
+  script::SetHandler(in, script::CMD_MOUSEGETPOS, CmdMouseGetPos);
+  script::SetHandler(in, script::CMD_BLOCKINPUT, CmdBlockInput);
 }
 
 }  // namespace input

@@ -1,8 +1,6 @@
 // The Send command: types the key language of input/key_scan.h into whatever
 // window has the keyboard focus.
 #include "input/input_win.h"
-#include "script/commands.h"
-#include "script/params.h"
 
 namespace input {
 
@@ -11,13 +9,13 @@ namespace {
 // Send, keys   e.g.  Send, Dear Sir,{ENTER}{TAB}^s
 // The whole rest of the line, commas included, is the key text. Reports
 // nothing and leaves ERRORLEVEL alone.
-void CmdSend(char* line, char* param, int* cursor) {
-  script::SplitField(0, line, cursor, param);
-  SendKeys(SystemKeyboard(), param);
+bool CmdSend(script::Interp& in, script::Fields& f) {
+  SendKeys(SystemKeyboard(in), f.at[0]);
+  return true;
 }
 
 }  // namespace
 
-void InstallSendCommands() { script::SetCommandHandler(script::CMD_SEND, CmdSend); }
+void InstallSendCommands(script::Interp& in) { script::SetHandler(in, script::CMD_SEND, CmdSend); }
 
 }  // namespace input

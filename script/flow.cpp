@@ -1,10 +1,10 @@
-// Control flow and settings commands implemented by the engine itself:
+// Control flow and settings commands implemented by the core itself:
 // Goto, Gosub, Return, Repeat, EndRepeat, Exit and the settings.
 #include <stdlib.h>
 #include <string.h>
 
-#include "script/commands.h"
-#include "script/engine.h"
+#include "script/core_commands.h"
+#include "script/interp.h"
 #include "script/params.h"
 #include "script/text.h"
 
@@ -13,158 +13,163 @@ namespace script {
 namespace {
 
 // Allocates one stack entry; honours the test seam that simulates running out of memory.
-void* AllocEntry(size_t size) {
-  if (g_stack_alloc_budget == 0) return 0;
-  if (g_stack_alloc_budget > 0) --g_stack_alloc_budget;
+void* AllocEntry(Interp& in, size_t size) {
+  if (in.stack_alloc_budget == 0) return 0;
+  if (in.stack_alloc_budget > 0) --in.stack_alloc_budget;
   return malloc(size);
-}
-
-// Reads the rest of the line (no delimiter) into param and returns it.
-char* RestOfLine(char* line, char* param, int* cursor) {
-  SplitField('\0', line, cursor, param);
-  return param;
 }
 
 // Walks the main section from its head for the line equal to the label
 // buffer; the program counter becomes the line after it, or null.
-void JumpToLabel() {
-  g_engine.pc = g_engine.sections.main.head;
-  while (g_engine.pc != 0) {
-    ScriptLine* candidate = g_engine.pc;
-    g_engine.pc = candidate->next;
-    if (EqualsNoCase(candidate->text, g_engine.label)) return;
+bool JumpToLabel(Interp& in) {
+  in.pc = in.sections.main.head;
+  while (in.pc != 0) {
+    ScriptLine* candidate = in.pc;
+    in.pc = candidate->next;
+    if (EqualsNoCase(candidate->text, in.label)) return true;
   }
-  ReportError("Error: Cannot find requested label!");
+  return in.Fail("Error: Cannot find requested label!");
 }
 
 // Copies the label name and appends ":"; the buffer always has room for it.
-void SetLabel(const char* name) {
-  CopyText(g_engine.label, name, kBufSize - 1);
-  strcat(g_engine.label, ":");
+void SetLabel(Interp& in, const char* name) {
+  CopyText(in.label, name, kBufSize - 1);
+  strcat(in.label, ":");
 }
 
 // Goto, Label   e.g.  Goto, Start
-void GotoCommand(char* line, char* param, int* cursor) {
-  SetLabel(RestOfLine(line, param, cursor));
-  JumpToLabel();
+bool CmdGoto(Interp& in, Fields& f) {
+  SetLabel(in, f.at[0]);
+  return JumpToLabel(in);
 }
 
 // Gosub, Label   e.g.  Gosub, SaveFile
-void GosubCommand(char* line, char* param, int* cursor) {
-  SetLabel(RestOfLine(line, param, cursor));
-  GosubEntry* entry = (GosubEntry*)AllocEntry(sizeof(GosubEntry));
-  if (entry == 0) {
-    ReportError("Gosub: Out of memory!");
-    return;
-  }
-  entry->ret = g_engine.pc;  // already the line after the Gosub line
-  entry->next = g_engine.gosub;
-  g_engine.gosub = entry;
-  JumpToLabel();
+bool CmdGosub(Interp& in, Fields& f) {
+  SetLabel(in, f.at[0]);
+  GosubEntry* entry = static_cast<GosubEntry*>(AllocEntry(in, sizeof(GosubEntry)));
+  if (entry == 0) return in.Fail("Gosub: Out of memory!");
+  entry->ret = in.pc;  // already the line after the Gosub line
+  entry->next = in.gosub;
+  in.gosub = entry;
+  return JumpToLabel(in);
 }
 
 // Return   e.g.  Return
-void ReturnCommand(char*, char*, int*) {
-  GosubEntry* top = g_engine.gosub;
-  if (top == 0) {
-    ReportError("Return: Return with no matching Gosub!");
-    return;
-  }
-  g_engine.gosub = top->next;
-  g_engine.pc = top->ret;
+bool CmdReturn(Interp& in, Fields&) {
+  GosubEntry* top = in.gosub;
+  if (top == 0) return in.Fail("Return: Return with no matching Gosub!");
+  in.gosub = top->next;
+  in.pc = top->ret;
   free(top);
+  return true;
 }
 
 // Repeat, Count   e.g.  Repeat, 3   (0, empty or not a number: without end)
-void RepeatCommand(char* line, char* param, int* cursor) {
-  int count = IntegerValue(RestOfLine(line, param, cursor));
-  RepeatEntry* entry = (RepeatEntry*)AllocEntry(sizeof(RepeatEntry));
-  if (entry == 0) {
-    ReportError("Repeat: Out of memory!");
-    return;
-  }
-  entry->start = g_engine.pc;  // the line after the Repeat line
+bool CmdRepeat(Interp& in, Fields& f) {
+  int count = IntegerValue(f.at[0]);
+  RepeatEntry* entry = static_cast<RepeatEntry*>(AllocEntry(in, sizeof(RepeatEntry)));
+  if (entry == 0) return in.Fail("Repeat: Out of memory!");
+  entry->start = in.pc;  // the line after the Repeat line
   entry->remaining = count;
-  entry->next = g_engine.repeat;
-  g_engine.repeat = entry;
+  entry->next = in.repeat;
+  in.repeat = entry;
+  return true;
 }
 
 // EndRepeat   e.g.  EndRepeat
 // The top entry is reused for the next round rather than freed and allocated
 // again, so a running loop never needs fresh memory.
-void EndRepeatCommand(char*, char*, int*) {
-  RepeatEntry* top = g_engine.repeat;
-  if (top == 0) {
-    ReportError("EndRepeat: EndRepeat with no matching Repeat!");
-    return;
-  }
+bool CmdEndRepeat(Interp& in, Fields&) {
+  RepeatEntry* top = in.repeat;
+  if (top == 0) return in.Fail("EndRepeat: EndRepeat with no matching Repeat!");
   if (top->remaining == 1) {
-    g_engine.repeat = top->next;
+    in.repeat = top->next;
     free(top);
-    return;
+    return true;
   }
   // 0 stays 0 (without end); anything else counts down, wrapping past the lowest value.
-  if (top->remaining != 0) top->remaining = (int)((unsigned int)top->remaining - 1u);
-  g_engine.pc = top->start;
+  if (top->remaining != 0) top->remaining = static_cast<int>(static_cast<unsigned int>(top->remaining) - 1u);
+  in.pc = top->start;
+  return true;
 }
 
 // Exit   e.g.  Exit
-void ExitCommand(char*, char*, int*) { g_engine.wait_state = kStopping; }
+bool CmdExit(Interp& in, Fields&) {
+  SetWaitState(in, kStopping);
+  return true;
+}
 
 // SetKeyDelay, N   e.g.  SetKeyDelay, 50
-void SetKeyDelayCommand(char* line, char* param, int* cursor) {
-  g_engine.key_delay = IntegerValue(RestOfLine(line, param, cursor));
+bool CmdSetKeyDelay(Interp& in, Fields& f) {
+  in.key_delay = IntegerValue(f.at[0]);
+  return true;
 }
 
 // Sleep, N   e.g.  Sleep, 1000
-void SleepCommand(char* line, char* param, int* cursor) {
-  AddStepDelay(IntegerValue(RestOfLine(line, param, cursor)));
+bool CmdSleep(Interp& in, Fields& f) {
+  AddStepDelay(in, IntegerValue(f.at[0]));
+  return true;
 }
 
 // SetTitleMatchMode, N   e.g.  SetTitleMatchMode, 2
-void SetTitleMatchModeCommand(char* line, char* param, int* cursor) {
-  g_engine.title_match_mode = IntegerValue(RestOfLine(line, param, cursor));
+bool CmdSetTitleMatchMode(Interp& in, Fields& f) {
+  in.title_match_mode = IntegerValue(f.at[0]);
+  return true;
 }
 
 // SetWinDelay, N   e.g.  SetWinDelay, 100
-void SetWinDelayCommand(char* line, char* param, int* cursor) {
-  g_engine.win_delay = IntegerValue(RestOfLine(line, param, cursor));
+bool CmdSetWinDelay(Interp& in, Fields& f) {
+  in.win_delay = IntegerValue(f.at[0]);
+  return true;
 }
 
 // DetectHiddenText, X   e.g.  DetectHiddenText, On
-void DetectHiddenTextCommand(char* line, char* param, int* cursor) {
-  g_engine.detect_hidden_text = EqualsNoCase(RestOfLine(line, param, cursor), "On") ? 1 : 0;
+bool CmdDetectHiddenText(Interp& in, Fields& f) {
+  in.detect_hidden_text = EqualsNoCase(f.at[0], "On") ? 1 : 0;
+  return true;
 }
 
 // AdlibOn   e.g.  AdlibOn
-void AdlibOnCommand(char*, char*, int*) { g_engine.adlib_enabled = 1; }
+bool CmdAdlibOn(Interp& in, Fields&) {
+  in.adlib_enabled = 1;
+  return true;
+}
 
 // AdlibOff   e.g.  AdlibOff
-void AdlibOffCommand(char*, char*, int*) { g_engine.adlib_enabled = 0; }
+bool CmdAdlibOff(Interp& in, Fields&) {
+  in.adlib_enabled = 0;
+  return true;
+}
 
 // Break, X   e.g.  Break, Off   (the user may pause, resume and exit only after "On")
-void BreakCommand(char* line, char* param, int* cursor) {
-  g_engine.break_enabled = EqualsNoCase(RestOfLine(line, param, cursor), "On") ? 1 : 0;
+bool CmdBreak(Interp& in, Fields& f) {
+  in.break_enabled = EqualsNoCase(f.at[0], "On") ? 1 : 0;
+  return true;
 }
 
 }  // namespace
 
 // EXESCRIPT and QUIT keep no handler: they are recognised and do nothing.
-void InstallEngineCommands() {
-  SetCommandHandler(CMD_GOTO, GotoCommand);
-  SetCommandHandler(CMD_GOSUB, GosubCommand);
-  SetCommandHandler(CMD_RETURN, ReturnCommand);
-  SetCommandHandler(CMD_REPEAT, RepeatCommand);
-  SetCommandHandler(CMD_ENDREPEAT, EndRepeatCommand);
-  SetCommandHandler(CMD_EXIT, ExitCommand);
-  SetCommandHandler(CMD_SETKEYDELAY, SetKeyDelayCommand);
-  SetCommandHandler(CMD_SLEEP, SleepCommand);
-  SetCommandHandler(CMD_SETTITLEMATCHMODE, SetTitleMatchModeCommand);
-  SetCommandHandler(CMD_SETWINDELAY, SetWinDelayCommand);
-  SetCommandHandler(CMD_DETECTHIDDENTEXT, DetectHiddenTextCommand);
-  SetCommandHandler(CMD_BREAK, BreakCommand);
-  SetCommandHandler(CMD_ADLIBON, AdlibOnCommand);
-  SetCommandHandler(CMD_ADLIBOFF, AdlibOffCommand);
+void InstallFlowCommands(Interp& in) {
+  SetHandler(in, CMD_GOTO, CmdGoto);
+  SetHandler(in, CMD_GOSUB, CmdGosub);
+  SetHandler(in, CMD_RETURN, CmdReturn);
+  SetHandler(in, CMD_REPEAT, CmdRepeat);
+  SetHandler(in, CMD_ENDREPEAT, CmdEndRepeat);
+  SetHandler(in, CMD_EXIT, CmdExit);
+  SetHandler(in, CMD_SETKEYDELAY, CmdSetKeyDelay);
+  SetHandler(in, CMD_SLEEP, CmdSleep);
+  SetHandler(in, CMD_SETTITLEMATCHMODE, CmdSetTitleMatchMode);
+  SetHandler(in, CMD_SETWINDELAY, CmdSetWinDelay);
+  SetHandler(in, CMD_DETECTHIDDENTEXT, CmdDetectHiddenText);
+  SetHandler(in, CMD_BREAK, CmdBreak);
+  SetHandler(in, CMD_ADLIBON, CmdAdlibOn);
+  SetHandler(in, CMD_ADLIBOFF, CmdAdlibOff);
+}
+
+void InstallCoreCommands(Interp& in) {
+  InstallFlowCommands(in);
+  InstallVariableCommands(in);
 }
 
 }  // namespace script

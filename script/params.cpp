@@ -4,7 +4,6 @@
 
 #include <string.h>
 
-#include "script/engine.h"
 #include "script/limits.h"
 #include "script/text.h"
 #include "script/variables.h"
@@ -20,6 +19,10 @@ namespace script {
 // spaces and tabs. Nothing is rejected; a field longer than the output buffer
 // is cut at kBufSize - 1 characters, but the cursor still moves past all of it.
 bool SplitField(char delim, const char* line, int* cursor, char* out) {
+  return SplitFieldInto(delim, line, cursor, out, kBufSize);
+}
+
+bool SplitFieldInto(char delim, const char* line, int* cursor, char* out, int size) {
   int len = 0;
   bool escaped = false;
   bool closed = false;
@@ -54,7 +57,7 @@ bool SplitField(char delim, const char* line, int* cursor, char* out) {
       escaped = false;
       has_add = true;
     }
-    if (has_add && len < kBufSize - 1) out[len++] = add;
+    if (has_add && len < size - 1) out[len++] = add;
     ++pos;
   }
   *cursor = pos;
@@ -72,9 +75,11 @@ static void Put(char* out, int* len, char c) { out[(*len)++] = c; }
 // backslashes of inserted values get a backslash so that the splitter gives
 // them back unchanged. Output stops taking input at kMaxExpandedLine
 // characters (one more when the last value character needed its backslash).
-// A reference without its closing percent sign is reported as an error and
-// the line is left untouched.
-bool ExpandVariables(char* line) {
+// A reference without its closing percent sign is an error; the line is
+// then left untouched.
+const char kBadReference[] = "Incorrectly formatted ENV string!";
+
+bool ExpandVariables(const Services& sys, char* line) {
   char out[kBufSize];
   char name[kBufSize];
   char value[kMaxValue + 1];
@@ -92,14 +97,11 @@ bool ExpandVariables(char* line) {
     if (c == '%') {
       int end = pos + 1;
       while (line[end] != '\0' && line[end] != '%') ++end;
-      if (line[end] == '\0') {
-        ReportError("Incorrectly formatted ENV string!");
-        return false;
-      }
+      if (line[end] == '\0') return false;
       int name_len = end - pos - 1;  // the line fits kBufSize, so the name does too
       memcpy(name, line + pos + 1, name_len);
       name[name_len] = '\0';
-      ReadVariable(name, value, kMaxValue);
+      ReadVariable(sys, name, value, kMaxValue);
       for (int i = 0; value[i] != '\0' && len < kMaxExpandedLine; ++i) {
         if (value[i] == ',' || value[i] == '\\') Put(out, &len, '\\');
         Put(out, &len, value[i]);

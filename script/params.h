@@ -5,16 +5,25 @@
 
 namespace script {
 
+struct Services;
+
 // Reads the next field of `line` from *cursor into `out` (kBufSize bytes),
 // applying backslash escapes and trimming. `delim` is ',' or 0 (the rest of
 // the line). Returns the end-of-line flag: true when delim is ',' and the
 // field ran to the end of the line instead of ending at a comma.
 bool SplitField(char delim, const char* line, int* cursor, char* out);
 
+// The same into an output of `size` bytes (size > 0): a longer field is cut,
+// but the cursor still moves past all of it.
+bool SplitFieldInto(char delim, const char* line, int* cursor, char* out, int size);
+
 // Replaces %NAME% references in the line buffer (kBufSize bytes) with their
-// values. On an unterminated reference it reports the error, leaves the line
-// as it was and returns false.
-bool ExpandVariables(char* line);
+// values. On an unterminated reference it leaves the line as it was and
+// returns false; the caller reports kBadReference.
+bool ExpandVariables(const Services& sys, char* line);
+
+// The error of a reference without its closing percent sign.
+extern const char kBadReference[];
 
 // The integer value of a text: optional blanks and sign, then decimal digits,
 // accumulated with 32-bit wrap-around; anything else ends it; no digits give 0.

@@ -4,7 +4,7 @@
 
 #include <stdio.h>
 
-#include "script/platform.h"
+#include "script/services.h"
 #include "script/text.h"
 
 namespace script {
@@ -25,9 +25,9 @@ int FindBuiltIn(const char* name) {
 }
 
 // Writes one part of the current local time; the clock is read for every call.
-void FormatTimePart(int which, char* out, int size) {
-  platform::TimeParts now;
-  platform::LocalTime(&now);
+void FormatTimePart(const Services& sys, int which, char* out, int size) {
+  TimeParts now;
+  sys.local_time(sys.context, &now);
   char text[16];
   switch (which) {
     case kSec: sprintf(text, "%.2d", now.sec); break;
@@ -44,28 +44,28 @@ void FormatTimePart(int which, char* out, int size) {
 
 }  // namespace
 
-void ReadVariable(const char* name, char* out, int size) {
+void ReadVariable(const Services& sys, const char* name, char* out, int size) {
   out[0] = '\0';
   int which = FindBuiltIn(name);
   if (which == kClipboard) {
-    platform::ReadClipboard(out, size);
+    sys.read_clipboard(sys.context, out, size);
     out[size] = '\0';
     return;
   }
   if (which != kBuiltInCount) {
-    FormatTimePart(which, out, size);
+    FormatTimePart(sys, which, out, size);
     return;
   }
-  platform::GetEnv(name, out, size);
+  sys.get_env(sys.context, name, out, size);
   out[size] = '\0';  // a value longer than size characters is cut here
 }
 
-void WriteVariable(const char* name, const char* value) {
+void WriteVariable(const Services& sys, const char* name, const char* value) {
   if (EqualsNoCase(name, "clipboard")) {
-    platform::WriteClipboard(value);
+    sys.write_clipboard(sys.context, value);
     return;
   }
-  platform::SetEnv(name, value);
+  sys.set_env(sys.context, name, value);
 }
 
 }  // namespace script

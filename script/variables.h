@@ -5,13 +5,15 @@
 
 namespace script {
 
+struct Services;
+
 // Reads a variable: built-in names first, then the environment. Writes at most
 // size characters into out (size + 1 bytes), always terminated; "" if undefined.
-void ReadVariable(const char* name, char* out, int size);
+void ReadVariable(const Services& sys, const char* name, char* out, int size);
 
 // Writes a variable: "clipboard" (any case) sets the clipboard text, any other
 // name an environment variable.
-void WriteVariable(const char* name, const char* value);
+void WriteVariable(const Services& sys, const char* name, const char* value);
 
 }  // namespace script
 

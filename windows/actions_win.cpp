@@ -3,94 +3,93 @@
 // and no delay is added.
 #include <windows.h>
 
-#include "script/commands.h"
-#include "script/engine.h"
-#include "script/params.h"
+#include "windows/match.h"
 #include "windows/window_commands.h"
-#include "windows/windows.h"
 
-namespace win {
+namespace windows {
 
 namespace {
 
-// Matches the title and text of the line; true when a window was found.
-bool FindWindowOfLine(char* line, int* cursor) {
-  ReadWindowParameters(line, cursor);
-  return FindMatchingWindow() == 0;
-}
-
 // Shows the window of the line in the given way and adds the window delay.
-void ShowWindowOfLine(char* line, int* cursor, int how) {
-  if (!FindWindowOfLine(line, cursor)) return;
-  ShowWindow(g_match.target, how);
-  AddWindowDelay();
+bool ShowWindowOfLine(script::Interp& in, script::Fields& f, int how) {
+  HWND window;
+  if (!FindPattern(in, f.at[0], f.at[1], &window)) return true;
+  ShowWindow(window, how);
+  AddWindowDelay(in);
+  return true;
 }
 
 // WinActivate, title, text   e.g.  WinActivate, Untitled - Notepad
 // The foreground wait holds the thread, but a window that is destroyed or
 // never comes forward releases it (see kForegroundWaitMs).
-void CmdWinActivate(char* line, char*, int* cursor) {
-  if (!FindWindowOfLine(line, cursor)) return;
-  HWND window = g_match.target;
+bool CmdWinActivate(script::Interp& in, script::Fields& f) {
+  HWND window;
+  if (!FindPattern(in, f.at[0], f.at[1], &window)) return true;
   ShowWindow(window, SW_SHOW);
-  ActivateWindow(window);
+  ActivateWindow(window, *in.sys);
   WaitForForeground(window);
-  AddWindowDelay();
+  AddWindowDelay(in);
+  return true;
 }
 
 // WinMinimize, title, text   e.g.  WinMinimize, Untitled - Notepad
-void CmdWinMinimize(char* line, char*, int* cursor) { ShowWindowOfLine(line, cursor, SW_MINIMIZE); }
+bool CmdWinMinimize(script::Interp& in, script::Fields& f) {
+  return ShowWindowOfLine(in, f, SW_MINIMIZE);
+}
 
 // WinRestore, title, text   e.g.  WinRestore, Untitled - Notepad
-void CmdWinRestore(char* line, char*, int* cursor) { ShowWindowOfLine(line, cursor, SW_RESTORE); }
+bool CmdWinRestore(script::Interp& in, script::Fields& f) {
+  return ShowWindowOfLine(in, f, SW_RESTORE);
+}
 
 // WinHide, title, text   e.g.  WinHide, Untitled - Notepad
-void CmdWinHide(char* line, char*, int* cursor) { ShowWindowOfLine(line, cursor, SW_HIDE); }
+bool CmdWinHide(script::Interp& in, script::Fields& f) { return ShowWindowOfLine(in, f, SW_HIDE); }
 
 // WinMaximize, title, text   e.g.  WinMaximize, Untitled - Notepad
-void CmdWinMaximize(char* line, char*, int* cursor) { ShowWindowOfLine(line, cursor, SW_MAXIMIZE); }
+bool CmdWinMaximize(script::Interp& in, script::Fields& f) {
+  return ShowWindowOfLine(in, f, SW_MAXIMIZE);
+}
 
 // WinShow, title, text   e.g.  WinShow, Untitled - Notepad
 // Finds hidden windows whatever DetectHiddenText says, and leaves the setting as it was.
-void CmdWinShow(char* line, char*, int* cursor) {
-  int saved = script::g_engine.detect_hidden_text;
-  script::g_engine.detect_hidden_text = 1;
-  ShowWindowOfLine(line, cursor, SW_SHOW);
-  script::g_engine.detect_hidden_text = saved;
+bool CmdWinShow(script::Interp& in, script::Fields& f) {
+  int saved = in.detect_hidden_text;
+  in.detect_hidden_text = 1;
+  ShowWindowOfLine(in, f, SW_SHOW);
+  in.detect_hidden_text = saved;
+  return true;
 }
 
 // WinClose, title, text   e.g.  WinClose, Untitled - Notepad
 // Only asks: the window may refuse, and the command does not wait.
-void CmdWinClose(char* line, char*, int* cursor) {
-  if (!FindWindowOfLine(line, cursor)) return;
-  PostMessageA(g_match.target, WM_CLOSE, 0, 0);
-  AddWindowDelay();
+bool CmdWinClose(script::Interp& in, script::Fields& f) {
+  HWND window;
+  if (!FindPattern(in, f.at[0], f.at[1], &window)) return true;
+  PostMessageA(window, WM_CLOSE, 0, 0);
+  AddWindowDelay(in);
+  return true;
 }
 
 // WinKill, title, text   e.g.  WinKill, Untitled - Notepad
-void CmdWinKill(char* line, char*, int* cursor) {
-  if (!FindWindowOfLine(line, cursor)) return;
-  CloseOrKillWindow(g_match.target);
-  AddWindowDelay();
+bool CmdWinKill(script::Interp& in, script::Fields& f) {
+  HWND window;
+  if (!FindPattern(in, f.at[0], f.at[1], &window)) return true;
+  CloseOrKillWindow(window);
+  AddWindowDelay(in);
+  return true;
 }
 
 }  // namespace
 
-void ReadWindowParameters(char* line, int* cursor) {
-  g_match.text[0] = '\0';
-  if (script::SplitField(',', line, cursor, g_match.title)) return;
-  script::SplitField(0, line, cursor, g_match.text);
+void InstallActionCommands(script::Interp& in) {
+  script::SetHandler(in, script::CMD_WINACTIVATE, CmdWinActivate);
+  script::SetHandler(in, script::CMD_WINMINIMIZE, CmdWinMinimize);
+  script::SetHandler(in, script::CMD_WINRESTORE, CmdWinRestore);
+  script::SetHandler(in, script::CMD_WINHIDE, CmdWinHide);
+  script::SetHandler(in, script::CMD_WINMAXIMIZE, CmdWinMaximize);
+  script::SetHandler(in, script::CMD_WINSHOW, CmdWinShow);
+  script::SetHandler(in, script::CMD_WINCLOSE, CmdWinClose);
+  script::SetHandler(in, script::CMD_WINKILL, CmdWinKill);
 }
 
-void InstallActionCommands() {
-  script::SetCommandHandler(script::CMD_WINACTIVATE, CmdWinActivate);
-  script::SetCommandHandler(script::CMD_WINMINIMIZE, CmdWinMinimize);
-  script::SetCommandHandler(script::CMD_WINRESTORE, CmdWinRestore);
-  script::SetCommandHandler(script::CMD_WINHIDE, CmdWinHide);
-  script::SetCommandHandler(script::CMD_WINMAXIMIZE, CmdWinMaximize);
-  script::SetCommandHandler(script::CMD_WINSHOW, CmdWinShow);
-  script::SetCommandHandler(script::CMD_WINCLOSE, CmdWinClose);
-  script::SetCommandHandler(script::CMD_WINKILL, CmdWinKill);
-}
-
-}  // namespace win
+}  // namespace windows

@@ -1,11 +1,10 @@
 // Bringing a window to the foreground, and the bounded wait until it is there.
 #include <windows.h>
 
-#include "host/host.h"
 #include "windows/window_commands.h"
-#include "windows/windows.h"
+#include "windows/match.h"
 
-namespace win {
+namespace windows {
 
 namespace {
 
@@ -15,7 +14,7 @@ void Attach(DWORD from, DWORD to, BOOL attach) { AttachThreadInput(from, to, att
 
 }  // namespace
 
-void ActivateWindow(HWND window) {
+void ActivateWindow(HWND window, const script::Services& sys) {
   HWND foreground = GetForegroundWindow();
   if (foreground == window) return;
   DWORD fore_thread = GetWindowThreadProcessId(foreground, NULL);
@@ -26,8 +25,7 @@ void ActivateWindow(HWND window) {
   Attach(my_thread, target_thread, TRUE);
   Attach(my_thread, fore_thread, TRUE);
   Attach(fore_thread, target_thread, TRUE);
-  const OSVERSIONINFOA& os = host::g_host.os;
-  if (os.dwPlatformId == VER_PLATFORM_WIN32_NT && os.dwMajorVersion > 4) {
+  if (sys.os_platform == script::kPlatformNt && sys.os_major > 4) {
     // Windows 2000 and later refuse the foreground to a window that is simply
     // asked for it; a window coming back from the taskbar is let through.
     ShowWindow(window, SW_MINIMIZE);
@@ -51,4 +49,4 @@ bool WaitForForeground(HWND window) {
   return true;
 }
 
-}  // namespace win
+}  // namespace windows

@@ -2,9 +2,9 @@
 // process as the fallback for a window that does not answer.
 #include <windows.h>
 
-#include "windows/windows.h"
+#include "windows/match.h"
 
-namespace win {
+namespace windows {
 
 namespace {
 
@@ -31,4 +31,4 @@ void CloseOrKillWindow(HWND window) {
   CloseHandle(process);
 }
 
-}  // namespace win
+}  // namespace windows

@@ -2,63 +2,53 @@
 // IfWinNotActive run the rest of their line when they hold.
 #include <windows.h>
 
-#include "script/commands.h"
-#include "script/engine.h"
-#include "script/params.h"
+#include "windows/match.h"
 #include "windows/window_commands.h"
-#include "windows/windows.h"
 
-namespace win {
+namespace windows {
 
 namespace {
 
-// Reads title and text, each up to a comma, into the match pattern; false
-// (after reporting `message`) when either comma is missing.
-bool ReadConditionPattern(char* line, int* cursor, const char* message) {
-  int at_end = script::SplitField(',', line, cursor, g_match.title);
-  at_end += script::SplitField(',', line, cursor, g_match.text);
-  if (at_end != 0) {
-    script::ReportError(message);
-    return false;
-  }
-  return true;
+// The window the pattern matched is the foreground window.
+bool MatchIsActive(script::Interp& in, script::Fields& f) {
+  HWND window;
+  return FindPattern(in, f.at[0], f.at[1], &window) && window == GetForegroundWindow();
 }
 
-// The window the pattern matched is the foreground window.
-bool MatchIsActive() { return FindMatchingWindow() == 0 && g_match.target == GetForegroundWindow(); }
-
 // IfWinExist, title, text, command   e.g.  IfWinExist, Untitled - Notepad, , WinClose, Untitled - Notepad
-void CmdIfWinExist(char* line, char* param, int* cursor) {
-  if (!ReadConditionPattern(line, cursor, "IfWinExist: Invalid number of parameters!")) return;
-  if (FindMatchingWindow() == 0) script::Dispatch(line, param, cursor);
+bool CmdIfWinExist(script::Interp& in, script::Fields& f) {
+  HWND window;
+  if (!FindPattern(in, f.at[0], f.at[1], &window)) return true;
+  return script::RunTail(in, f);
 }
 
 // IfWinNotExist, title, text, command   e.g.  IfWinNotExist, Calculator, , Goto, StartCalc
-void CmdIfWinNotExist(char* line, char* param, int* cursor) {
-  if (!ReadConditionPattern(line, cursor, "IfWinNotExist: Invalid number of parameters!")) return;
-  if (FindMatchingWindow() != 0) script::Dispatch(line, param, cursor);
+bool CmdIfWinNotExist(script::Interp& in, script::Fields& f) {
+  HWND window;
+  if (FindPattern(in, f.at[0], f.at[1], &window)) return true;
+  return script::RunTail(in, f);
 }
 
 // IfWinActive, title, text, command   e.g.  IfWinActive, Save As, , Send, {ENTER}
-void CmdIfWinActive(char* line, char* param, int* cursor) {
-  if (!ReadConditionPattern(line, cursor, "IfWinActive: Invalid number of parameters!")) return;
-  if (MatchIsActive()) script::Dispatch(line, param, cursor);
+bool CmdIfWinActive(script::Interp& in, script::Fields& f) {
+  if (!MatchIsActive(in, f)) return true;
+  return script::RunTail(in, f);
 }
 
 // IfWinNotActive, title, text, command   e.g.  IfWinNotActive, Untitled - Notepad, , WinActivate, Untitled - Notepad
 // Holds also when no window matches at all.
-void CmdIfWinNotActive(char* line, char* param, int* cursor) {
-  if (!ReadConditionPattern(line, cursor, "IfWinNotActive: Invalid number of parameters!")) return;
-  if (!MatchIsActive()) script::Dispatch(line, param, cursor);
+bool CmdIfWinNotActive(script::Interp& in, script::Fields& f) {
+  if (MatchIsActive(in, f)) return true;
+  return script::RunTail(in, f);
 }
 
 }  // namespace
 
-void InstallConditions() {
-  script::SetCommandHandler(script::CMD_IFWINEXIST, CmdIfWinExist);
-  script::SetCommandHandler(script::CMD_IFWINNOTEXIST, CmdIfWinNotExist);
-  script::SetCommandHandler(script::CMD_IFWINACTIVE, CmdIfWinActive);
-  script::SetCommandHandler(script::CMD_IFWINNOTACTIVE, CmdIfWinNotActive);
+void InstallConditions(script::Interp& in) {
+  script::SetHandler(in, script::CMD_IFWINEXIST, CmdIfWinExist);
+  script::SetHandler(in, script::CMD_IFWINNOTEXIST, CmdIfWinNotExist);
+  script::SetHandler(in, script::CMD_IFWINACTIVE, CmdIfWinActive);
+  script::SetHandler(in, script::CMD_IFWINNOTACTIVE, CmdIfWinNotActive);
 }
 
-}  // namespace win
+}  // namespace windows

@@ -1,18 +1,24 @@
-// Plugs the window commands, the window-wait pollers and the Adlib walk into
-// the command table and the run loop.
-#include "commands/handlers.h"
-#include "host/host.h"
+// Plugs the window commands, waits and IfWin conditions into the interpreter,
+// and the matcher that the other window files share.
+#include "script/text.h"
+#include "windows/match.h"
 #include "windows/window_commands.h"
-#include "windows/windows.h"
 
-namespace commands {
+namespace windows {
 
-void InstallWindowCommands() {
-  win::InstallWaitCommands();
-  win::InstallConditions();
-  win::InstallActionCommands();
-  win::InstallEditCommands();
-  host::SetAdlibWalker(script::AdlibWalk);
+bool FindPattern(script::Interp& in, const char* title, const char* text, HWND* found) {
+  script::CopyText(in.match.title, title, script::kBufSize);
+  script::CopyText(in.match.text, text, script::kBufSize);
+  return FindMatchingWindow(in.match, SettingsOf(in), found);
 }
 
-}  // namespace commands
+void AddWindowDelay(script::Interp& in) { script::AddStepDelay(in, in.win_delay); }
+
+void InstallCommands(script::Interp& in) {
+  InstallWaitCommands(in);
+  InstallConditions(in);
+  InstallActionCommands(in);
+  InstallEditCommands(in);
+}
+
+}  // namespace windows

@@ -1,14 +1,11 @@
 // The window matcher: finds the first top-level window whose title and child
-// texts match the current pattern under the title match mode.
+// texts match a pattern under the title match mode.
 #include <string.h>
 #include <windows.h>
 
-#include "script/engine.h"
-#include "windows/windows.h"
+#include "windows/match.h"
 
-namespace win {
-
-MatchState g_match;
+namespace windows {
 
 namespace {
 
@@ -17,21 +14,28 @@ namespace {
 // every tick of a pending wait.
 const UINT kChildTextTimeoutMs = 200;
 
-int g_not_found;                         // 1 while no window has matched
-char g_text_buffer[script::kTextBufSize];  // every title and child text is read here
+// One match in progress: what is looked for, the text buffer every title and
+// child text is read into, and the window found.
+struct Search {
+  const script::WindowPattern* pattern;
+  MatchSettings settings;
+  HWND found;
+  bool text_found;
+  char text[script::kTextBufSize];
+};
 
-bool Visible(HWND window) {
-  return IsWindowVisible(window) || script::g_engine.detect_hidden_text == 1;
+bool Visible(const Search& s, HWND window) {
+  return IsWindowVisible(window) || s.settings.detect_hidden_text == 1;
 }
 
-bool TitlePasses(const char* title) {
-  const char* pattern = g_match.title;
-  if (pattern[0] == '\0') return true;
-  switch (script::g_engine.title_match_mode) {
+bool TitlePasses(const Search& s, const char* title) {
+  const char* wanted = s.pattern->title;
+  if (wanted[0] == '\0') return true;
+  switch (s.settings.title_match_mode) {
     case 1:
-      return strncmp(title, pattern, strlen(pattern)) == 0;
+      return strncmp(title, wanted, strlen(wanted)) == 0;
     case 2:
-      return strstr(title, pattern) != NULL;
+      return strstr(title, wanted) != NULL;
     default:
       return false;
   }
@@ -39,47 +43,59 @@ bool TitlePasses(const char* title) {
 
 // GetWindowText does not read the text of another process's controls (it
 // only returns a caption the system keeps), so the control is asked itself.
-void ReadChildText(HWND child) {
-  g_text_buffer[0] = '\0';
+void ReadChildText(Search* s, HWND child) {
+  s->text[0] = '\0';
   DWORD_PTR copied = 0;
-  if (!SendMessageTimeoutA(child, WM_GETTEXT, sizeof(g_text_buffer),
-                           reinterpret_cast<LPARAM>(g_text_buffer), SMTO_ABORTIFHUNG,
-                           kChildTextTimeoutMs, &copied)) {
-    g_text_buffer[0] = '\0';
+  if (!SendMessageTimeoutA(child, WM_GETTEXT, sizeof(s->text), reinterpret_cast<LPARAM>(s->text),
+                           SMTO_ABORTIFHUNG, kChildTextTimeoutMs, &copied)) {
+    s->text[0] = '\0';
   }
-  g_text_buffer[sizeof(g_text_buffer) - 1] = '\0';
+  s->text[sizeof(s->text) - 1] = '\0';
 }
 
 // EnumChildWindows delivers children of children too.
-BOOL CALLBACK OnChildWindow(HWND child, LPARAM) {
-  if (!Visible(child)) return TRUE;
-  ReadChildText(child);
-  if (strstr(g_text_buffer, g_match.text) == NULL) return TRUE;
-  g_not_found = 0;
+BOOL CALLBACK OnChildWindow(HWND child, LPARAM data) {
+  Search* s = reinterpret_cast<Search*>(data);
+  if (!Visible(*s, child)) return TRUE;
+  ReadChildText(s, child);
+  if (strstr(s->text, s->pattern->text) == NULL) return TRUE;
+  s->text_found = true;
   return FALSE;
 }
 
-BOOL CALLBACK OnTopLevelWindow(HWND window, LPARAM) {
-  if (!Visible(window)) return TRUE;
-  g_text_buffer[0] = '\0';
-  GetWindowTextA(window, g_text_buffer, sizeof(g_text_buffer));
-  g_match.target = window;  // set before any test, so a failed match leaves the last one examined
-  if (!TitlePasses(g_text_buffer)) return TRUE;
-  if (g_match.text[0] == '\0') {
-    g_not_found = 0;
-    return FALSE;
+BOOL CALLBACK OnTopLevelWindow(HWND window, LPARAM data) {
+  Search* s = reinterpret_cast<Search*>(data);
+  if (!Visible(*s, window)) return TRUE;
+  s->text[0] = '\0';
+  GetWindowTextA(window, s->text, sizeof(s->text));
+  if (!TitlePasses(*s, s->text)) return TRUE;
+  if (s->pattern->text[0] != '\0') {
+    // The text is only looked for in child windows, never in the title.
+    s->text_found = false;
+    EnumChildWindows(window, OnChildWindow, data);
+    if (!s->text_found) return TRUE;
   }
-  // The text is only looked for in child windows, never in the title.
-  EnumChildWindows(window, OnChildWindow, 0);
-  return g_not_found == 0 ? FALSE : TRUE;
+  s->found = window;
+  return FALSE;
 }
 
 }  // namespace
 
-int FindMatchingWindow() {
-  g_not_found = 1;
-  EnumWindows(OnTopLevelWindow, 0);
-  return g_not_found;
+MatchSettings SettingsOf(const script::Interp& in) {
+  MatchSettings settings = {in.title_match_mode, in.detect_hidden_text};
+  return settings;
 }
 
-}  // namespace win
+bool FindMatchingWindow(const script::WindowPattern& pattern, const MatchSettings& settings,
+                        HWND* found) {
+  Search s;
+  s.pattern = &pattern;
+  s.settings = settings;
+  s.found = NULL;
+  EnumWindows(OnTopLevelWindow, reinterpret_cast<LPARAM>(&s));
+  if (s.found == NULL) return false;
+  if (found) *found = s.found;
+  return true;
+}
+
+}  // namespace windows

@@ -2,130 +2,136 @@
 // timeout; the pollers, called by the run loop once per tick, end them.
 #include <windows.h>
 
-#include "host/host.h"
-#include "script/commands.h"
-#include "script/engine.h"
 #include "script/params.h"
+#include "script/text.h"
+#include "windows/match.h"
 #include "windows/window_commands.h"
-#include "windows/windows.h"
 
-namespace win {
+namespace windows {
 
 namespace {
 
 // SetTimer takes no longer period than this (about 24.8 days).
 const long long kLongestTimerMs = 0x7FFFFFFF;
 
-// Title, text and timeout in whole seconds, each up to a comma. A missing
-// field means an empty text or no timeout; a timeout of 0 or less, or one
-// that is not a number, means none.
-void ReadWaitParameters(char* line, char* param, int* cursor) {
-  host::g_host.timeout_expired = false;
-  host::g_host.timeout_armed = false;
-  g_match.text[0] = '\0';
-  if (script::SplitField(',', line, cursor, g_match.title)) return;
-  if (script::SplitField(',', line, cursor, g_match.text)) return;
-  script::SplitField(0, line, cursor, param);
+// Title, text and timeout in whole seconds. A missing field means an empty
+// text or no timeout; a timeout of 0 or less, or one that is not a number,
+// means none.
+void ReadWaitParameters(script::Interp& in, script::Fields& f) {
+  in.timeout_expired = false;
+  in.timeout_armed = false;
+  script::CopyText(in.match.title, f.at[0], script::kBufSize);
+  script::CopyText(in.match.text, f.at[1], script::kBufSize);
   // Worked out in 64 bits: a huge number of seconds must not wrap into a
   // short or negative period.
-  long long ms = static_cast<long long>(script::IntegerValue(param)) * 1000;
+  long long ms = static_cast<long long>(script::IntegerValue(f.at[2])) * 1000;
   if (ms <= 0) return;
   if (ms > kLongestTimerMs) ms = kLongestTimerMs;
-  host::g_host.timeout_armed = true;
-  // Starting the timer again under the same id replaces a pending one.
-  SetTimer(host::g_host.window, host::kWaitTimeoutTimer, static_cast<UINT>(ms), NULL);
+  in.timeout_armed = true;
+  in.sys->arm_wait_timer(in.sys->context, static_cast<unsigned int>(ms));
 }
 
-// 0 when the wait has timed out (ERRORLEVEL 1), 1 when it goes on (ERRORLEVEL 0).
-int CheckWaitTimeout() {
-  if (host::g_host.timeout_armed && host::g_host.timeout_expired) {
-    script::SetErrorLevel(1);
-    host::g_host.timeout_armed = false;
-    host::g_host.timeout_expired = false;
-    return 0;
+// False when the wait has timed out (ERRORLEVEL 1), true when it goes on (ERRORLEVEL 0).
+bool CheckWaitTimeout(script::Interp& in) {
+  if (in.timeout_armed && in.timeout_expired) {
+    script::SetErrorLevel(in, 1);
+    in.timeout_armed = false;
+    in.timeout_expired = false;
+    return false;
   }
-  script::SetErrorLevel(0);
-  return 1;
+  script::SetErrorLevel(in, 0);
+  return true;
 }
 
 // Ends the wait: the next line runs after the window delay.
-void EndWait() {
-  script::g_engine.wait_state = script::kRunning;
-  AddWindowDelay();
+void EndWait(script::Interp& in) {
+  script::SetWaitState(in, script::kRunning);
+  AddWindowDelay(in);
+}
+
+// Looks for the pending wait's window.
+bool FindWaitedWindow(script::Interp& in, HWND* found) {
+  return FindMatchingWindow(in.match, SettingsOf(in), found);
 }
 
 // The timeout is checked before the window, so a window that turns up after
 // the timer has fired is too late.
-void PollWinWait() {
-  if (!CheckWaitTimeout()) {
-    script::g_engine.wait_state = script::kRunning;
+void PollWinWait(script::Interp& in) {
+  if (!CheckWaitTimeout(in)) {
+    script::SetWaitState(in, script::kRunning);
     return;
   }
-  if (FindMatchingWindow() == 0) EndWait();
+  HWND window;
+  if (FindWaitedWindow(in, &window)) EndWait(in);
 }
 
-void PollWinWaitActive() {
-  if (!CheckWaitTimeout()) {
-    script::g_engine.wait_state = script::kRunning;
+void PollWinWaitActive(script::Interp& in) {
+  if (!CheckWaitTimeout(in)) {
+    script::SetWaitState(in, script::kRunning);
     return;
   }
-  if (FindMatchingWindow() == 0 && g_match.target == GetForegroundWindow()) EndWait();
+  HWND window;
+  if (FindWaitedWindow(in, &window) && window == GetForegroundWindow()) EndWait(in);
 }
 
-void PollWinWaitClose() {
-  if (!CheckWaitTimeout()) {
-    script::g_engine.wait_state = script::kRunning;
+void PollWinWaitClose(script::Interp& in) {
+  if (!CheckWaitTimeout(in)) {
+    script::SetWaitState(in, script::kRunning);
     return;
   }
-  if (FindMatchingWindow() != 0) EndWait();
+  HWND window;
+  if (!FindWaitedWindow(in, &window)) EndWait(in);
 }
 
 // While no window matches at all, this wait goes on.
-void PollWinWaitNotActive() {
-  if (!CheckWaitTimeout()) {
-    script::g_engine.wait_state = script::kRunning;
+void PollWinWaitNotActive(script::Interp& in) {
+  if (!CheckWaitTimeout(in)) {
+    script::SetWaitState(in, script::kRunning);
     return;
   }
-  if (FindMatchingWindow() == 0 && g_match.target != GetForegroundWindow()) EndWait();
+  HWND window;
+  if (FindWaitedWindow(in, &window) && window != GetForegroundWindow()) EndWait(in);
 }
 
 // WinWait, title, text, timeout   e.g.  WinWait, Untitled - Notepad, , 5
-void CmdWinWait(char* line, char* param, int* cursor) {
-  ReadWaitParameters(line, param, cursor);
-  script::g_engine.wait_state = script::kWaitWin;
+bool CmdWinWait(script::Interp& in, script::Fields& f) {
+  ReadWaitParameters(in, f);
+  script::SetWaitState(in, script::kWaitWin);
+  return true;
 }
 
 // WinWaitActive, title, text, timeout   e.g.  WinWaitActive, Save As, , 10
-void CmdWinWaitActive(char* line, char* param, int* cursor) {
-  ReadWaitParameters(line, param, cursor);
-  script::g_engine.wait_state = script::kWaitWinActive;
+bool CmdWinWaitActive(script::Interp& in, script::Fields& f) {
+  ReadWaitParameters(in, f);
+  script::SetWaitState(in, script::kWaitWinActive);
+  return true;
 }
 
 // WinWaitClose, title, text, timeout   e.g.  WinWaitClose, Setup, Installing, 60
-void CmdWinWaitClose(char* line, char* param, int* cursor) {
-  ReadWaitParameters(line, param, cursor);
-  script::g_engine.wait_state = script::kWaitWinClose;
+bool CmdWinWaitClose(script::Interp& in, script::Fields& f) {
+  ReadWaitParameters(in, f);
+  script::SetWaitState(in, script::kWaitWinClose);
+  return true;
 }
 
 // WinWaitNotActive, title, text, timeout   e.g.  WinWaitNotActive, Untitled - Notepad
-void CmdWinWaitNotActive(char* line, char* param, int* cursor) {
-  ReadWaitParameters(line, param, cursor);
-  script::g_engine.wait_state = script::kWaitWinNotActive;
+bool CmdWinWaitNotActive(script::Interp& in, script::Fields& f) {
+  ReadWaitParameters(in, f);
+  script::SetWaitState(in, script::kWaitWinNotActive);
+  return true;
 }
 
 }  // namespace
 
-void AddWindowDelay() { script::AddStepDelay(script::g_engine.win_delay); }
-
-void InstallWaitCommands() {
-  script::SetCommandHandler(script::CMD_WINWAIT, CmdWinWait);
-  script::SetCommandHandler(script::CMD_WINWAITACTIVE, CmdWinWaitActive);
-  script::SetCommandHandler(script::CMD_WINWAITCLOSE, CmdWinWaitClose);
-  script::SetCommandHandler(script::CMD_WINWAITNOTACTIVE, CmdWinWaitNotActive);
-  host::SetWaitPoller(script::kWaitWin, PollWinWait);
-  host::SetWaitPoller(script::kWaitWinActive, PollWinWaitActive);
-  host::SetWaitPoller(script::kWaitWinClose, PollWinWaitClose);
-  host::SetWaitPoller(script::kWaitWinNotActive, PollWinWaitNotActive);
+void InstallWaitCommands(script::Interp& in) {
+  script::SetHandler(in, script::CMD_WINWAIT, CmdWinWait);
+  script::SetHandler(in, script::CMD_WINWAITACTIVE, CmdWinWaitActive);
+  script::SetHandler(in, script::CMD_WINWAITCLOSE, CmdWinWaitClose);
+  script::SetHandler(in, script::CMD_WINWAITNOTACTIVE, CmdWinWaitNotActive);
+  script::SetPoller(in, script::kWaitWin, PollWinWait);
+  script::SetPoller(in, script::kWaitWinActive, PollWinWaitActive);
+  script::SetPoller(in, script::kWaitWinClose, PollWinWaitClose);
+  script::SetPoller(in, script::kWaitWinNotActive, PollWinWaitNotActive);
 }
 
-}  // namespace win
+}  // namespace windows

@@ -7,6 +7,7 @@ A case is a .kst script whose comment lines (which the runner drops) carry direc
                                              the error box "Kestro Error (Line:4)" with that text
   ; expect-box: CAPTION | TEXT               a box with that caption and text
   ; expect-file: NAME = CONTENT              file NAME in the working directory holds CONTENT
+  ; expect-no-file: NAME                     the run must not write file NAME
   ; args: TEXT                               command-line arguments, split as a shell would
   ; runner: bare                             run the runner without a script
   ; timeout: SECONDS                         bound for the whole run (default 20)
@@ -41,7 +42,7 @@ CASE_DIR = os.path.join(REPO, "tests", "e2e", "cases")
 DEFAULT_TIMEOUT = 20
 HELPER_GRACE = 10          # seconds khelper gets to notice the stop file
 DIRECTIVE = re.compile(r"^\s*;\s*([a-z-]+)\s*:\s?(.*?)\s*$")
-KNOWN = {"expect-exit", "expect-error", "expect-box", "expect-file", "args", "runner", "timeout",
+KNOWN = {"expect-exit", "expect-error", "expect-box", "expect-file", "expect-no-file", "args", "runner", "timeout",
          "spawn", "press", "press-delay", "wineprefix"}
 SENTINEL = "Kestro Sentinel"  # a window of the main session that an own prefix must not see
 SPAWN_GRACE = 2            # seconds a spawned program gets to end by itself after the run
@@ -77,6 +78,8 @@ class Case:
         self.exit_code = 0
         self.boxes = []          # (caption, text) pairs that must appear
         self.files = []          # (name, content) pairs
+        self.absent = []         # names of files the run must not write
+        self.expects_error = False  # the case is meant to stop on a script error
         self.args = []
         self.bare = False
         self.timeout = DEFAULT_TIMEOUT
@@ -112,6 +115,7 @@ class Case:
                 if not m:
                     raise ValueError("expected 'Line N: TEXT'")
                 self.boxes.append(("Kestro Error (Line:%s)" % m.group(1), unescape(m.group(2))))
+                self.expects_error = True
             elif name == "expect-box":
                 caption, sep, text = value.partition(" | ")
                 if not sep:
@@ -122,6 +126,10 @@ class Case:
                 if not sep:
                     raise ValueError("expected 'NAME = CONTENT'")
                 self.files.append((file_name, unescape(content)))
+            elif name == "expect-no-file":
+                if not value:
+                    raise ValueError("expected a file name")
+                self.absent.append(value)
             elif name == "args":
                 self.args = shlex.split(value)
             elif name == "spawn":
@@ -178,8 +186,9 @@ def check_boxes(expected, seen):
     return problems
 
 
-def check_files(expected, workdir):
-    problems = []
+def check_files(expected, workdir, absent=()):
+    problems = ["file %s was written" % name for name in absent
+                if os.path.exists(os.path.join(workdir, name))]
     for name, content in expected:
         path = os.path.join(workdir, name)
         if not os.path.exists(path):
@@ -338,7 +347,7 @@ class Driver:
         helper_log.close()
         runner_log.close()
         problems += check_boxes(case.boxes, read_boxes(boxes_file))
-        problems += check_files(case.files, workdir)
+        problems += check_files(case.files, workdir, case.absent)
         return problems
 
 

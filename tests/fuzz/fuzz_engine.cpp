@@ -1,110 +1,226 @@
-// Fuzz target: a whole script run through the statement step with the engine's own commands.
+// Fuzz target: a whole script, loaded by the real loader from a container built
+// in memory and run tick by tick with the core's own commands and the Adlib walk.
 #include <stddef.h>
 #include <stdint.h>
 #include <stdlib.h>
 #include <string.h>
 
-#include <string>
+#include <vector>
 
 #include "script/commands.h"
-#include "script/engine.h"
+#include "script/container.h"
+#include "script/interp.h"
 #include "script/limits.h"
 #include "script/loader.h"
-#include "script/params.h"
 #include "script/text.h"
 #include "tests/unit/fake_platform.h"
 
 namespace {
 
-const int kMaxSteps = 2000;  // Goto loops never end on their own
+const int kMaxTicks = 2000;        // Goto loops and waits never end on their own
+const int kMaxFindCalls = 40000;   // a long Adlib section asks the matcher on every tick
+const int kPollsBeforeTimeout = 25;
 
-// Stands in for the platform commands: reads every parameter the way a real
-// handler does.
-void ReadAllFields(char* line, char* param, int* cursor) {
-  while (!script::SplitField(',', line, cursor, param)) {
+int g_polls;  // polls of the current wait
+
+// Stands in for the platform commands: checks the fields the dispatcher split
+// for them.
+bool CheckFields(script::Interp&, script::Fields& f) {
+  if (f.count < 0 || f.count > script::kMaxFields) abort();
+  if (f.count == 0 ? f.given != 0 : (f.given < 1 || f.given > f.count)) abort();
+  const char* end = f.store + sizeof f.store;
+  for (int i = 0; i < f.count; ++i) {
+    if (f.at[i] < f.store || f.at[i] >= end) abort();
+    if (memchr(f.at[i], '\0', static_cast<size_t>(end - f.at[i])) == 0) abort();
+  }
+  if (*f.cursor < 0 || *f.cursor > static_cast<int>(strlen(f.line))) abort();
+  return true;
+}
+
+// Stores the window pattern of a window command, as the real ones do.
+void StorePattern(script::Interp& in, script::Fields& f) {
+  script::CopyText(in.match.title, f.at[0], script::kBufSize);
+  script::CopyText(in.match.text, f.at[1], script::kBufSize);
+}
+
+bool WindowFound(script::Interp& in) {
+  return in.sys->find_window(in.sys->context, in.match, in.title_match_mode, in.detect_hidden_text);
+}
+
+// IfWinExist and IfWinActive run their tail when the window is there, the
+// negated ones when it is not.
+bool IfWindow(script::Interp& in, script::Fields& f) {
+  CheckFields(in, f);
+  StorePattern(in, f);
+  return WindowFound(in) ? script::RunTail(in, f) : true;
+}
+
+bool IfNoWindow(script::Interp& in, script::Fields& f) {
+  CheckFields(in, f);
+  StorePattern(in, f);
+  return WindowFound(in) ? true : script::RunTail(in, f);
+}
+
+// IfExist, IfNotExist and IfMsgBox always hold, so tails nest as deep as the line allows.
+bool AlwaysTail(script::Interp& in, script::Fields& f) {
+  CheckFields(in, f);
+  return script::RunTail(in, f);
+}
+
+// The window waits and RunWait: store the pattern, arm the timeout and wait.
+template <int kState>
+bool EnterWait(script::Interp& in, script::Fields& f) {
+  CheckFields(in, f);
+  if (kState != script::kWaitRun) StorePattern(in, f);
+  g_polls = 0;
+  in.timeout_armed = true;
+  in.timeout_expired = false;
+  in.sys->arm_wait_timer(in.sys->context, 1000u);
+  script::SetWaitState(in, kState);
+  return true;
+}
+
+// Ends a wait when its window condition holds, or after a few polls as if
+// its timeout had fired (ERRORLEVEL 1, as a timed-out wait sets it).
+void PollWait(script::Interp& in) {
+  int state = in.wait_state;
+  bool done = state == script::kWaitRun;
+  if (!done) {
+    bool found = WindowFound(in);
+    done = (state == script::kWaitWinClose || state == script::kWaitWinNotActive) ? !found : found;
+  }
+  if (++g_polls >= kPollsBeforeTimeout) script::OnWaitTimeout(in);
+  if (!done && in.timeout_expired) {
+    script::SetErrorLevel(in, 1);
+    done = true;
+  }
+  if (done) {
+    in.timeout_armed = false;
+    script::SetWaitState(in, script::kRunning);
   }
 }
 
-// IfEqual, Var, Value, Command...: reads two fields and always runs the tail,
-// so conditional tails nest as deep as the line allows.
-void RunTail(char* line, char* param, int* cursor) {
-  if (script::SplitField(',', line, cursor, param)) return;
-  if (script::SplitField(',', line, cursor, param)) return;
-  script::Dispatch(line, param, cursor);
-}
-
-void InstallHandlers() {
-  for (int i = 0; i < script::CMD_COUNT; ++i) script::SetCommandHandler(i, ReadAllFields);
-  script::SetCommandHandler(script::CMD_EXESCRIPT, 0);
-  script::SetCommandHandler(script::CMD_QUIT, 0);
-  script::InstallEngineCommands();
-  script::SetCommandHandler(script::CMD_IFEQUAL, RunTail);
+void InstallHandlers(script::Interp& in) {
+  for (int i = 0; i < script::CMD_COUNT; ++i) script::SetHandler(in, i, CheckFields);
+  script::SetHandler(in, script::CMD_EXESCRIPT, 0);
+  script::SetHandler(in, script::CMD_QUIT, 0);
+  script::InstallCoreCommands(in);
+  script::SetHandler(in, script::CMD_IFWINEXIST, IfWindow);
+  script::SetHandler(in, script::CMD_IFWINACTIVE, IfWindow);
+  script::SetHandler(in, script::CMD_IFWINNOTEXIST, IfNoWindow);
+  script::SetHandler(in, script::CMD_IFWINNOTACTIVE, IfNoWindow);
+  script::SetHandler(in, script::CMD_IFEXIST, AlwaysTail);
+  script::SetHandler(in, script::CMD_IFNOTEXIST, AlwaysTail);
+  script::SetHandler(in, script::CMD_IFMSGBOX, AlwaysTail);
+  script::SetHandler(in, script::CMD_WINWAIT, EnterWait<script::kWaitWin>);
+  script::SetHandler(in, script::CMD_WINWAITACTIVE, EnterWait<script::kWaitWinActive>);
+  script::SetHandler(in, script::CMD_WINWAITCLOSE, EnterWait<script::kWaitWinClose>);
+  script::SetHandler(in, script::CMD_WINWAITNOTACTIVE, EnterWait<script::kWaitWinNotActive>);
+  script::SetHandler(in, script::CMD_RUNWAIT, EnterWait<script::kWaitRun>);
+  const int waits[] = {script::kWaitWin, script::kWaitWinActive, script::kWaitWinClose,
+                       script::kWaitWinNotActive, script::kWaitRun};
+  for (size_t i = 0; i < sizeof waits / sizeof waits[0]; ++i) script::SetPoller(in, waits[i], PollWait);
 }
 
 // True when line is null or one of the main section's lines.
-bool InMain(const script::ScriptLine* line) {
+bool InMain(const script::Interp& in, const script::ScriptLine* line) {
   if (line == 0) return true;
-  for (const script::ScriptLine* l = script::g_engine.sections.main.head; l; l = l->next) {
+  for (const script::ScriptLine* l = in.sections.main.head; l; l = l->next) {
     if (l == line) return true;
   }
   return false;
 }
 
-// Stores the script as the loader would: lines split at line feeds, cut at
-// kMaxStoredLine characters and trimmed; "[ADLIB]" starts the Adlib section.
-// A first line "budget N" limits the gosub and repeat allocations instead.
-bool Store(const char* text, size_t size) {
-  script::Section* section = &script::g_engine.sections.main;
-  char buf[script::kMaxStoredLine + 1];
-  int number = 1;
-  size_t pos = 0;
-  while (pos < size) {
-    size_t end = pos;
-    while (end < size && text[end] != '\n') ++end;
-    size_t n = end - pos < (size_t)script::kMaxStoredLine ? end - pos : script::kMaxStoredLine;
-    memcpy(buf, text + pos, n);
-    buf[n] = '\0';
-    script::Trim(buf);
-    pos = end + 1;
-    if (number == 1 && strncmp(buf, "budget ", 7) == 0) {
-      script::g_stack_alloc_budget = atoi(buf + 7) & 0xFF;
-    } else if (script::EqualsNoCase(buf, "[ADLIB]")) {
-      section = &script::g_engine.sections.adlib;
-    } else if (!script::AppendLine(section, number, buf)) {
-      return false;
-    }
-    ++number;
+// A runner image carrying the input as its script. A first line "budget N"
+// becomes the container's ignored line (so it is not run) and limits the
+// gosub and repeat allocations to N & 255.
+std::vector<unsigned char> BuildContainer(const uint8_t* data, size_t size, int* budget) {
+  static const char kBudget[] = "budget ";
+  const size_t kBudgetLen = sizeof kBudget - 1;
+  const uint8_t* end = static_cast<const uint8_t*>(memchr(data, '\n', size));
+  size_t first_len = end ? static_cast<size_t>(end - data) : size;
+  std::vector<unsigned char> ignored;
+  *budget = -1;
+  if (first_len >= kBudgetLen && memcmp(data, kBudget, kBudgetLen) == 0) {
+    char number[16];
+    size_t n = first_len - kBudgetLen < sizeof number - 1 ? first_len - kBudgetLen : sizeof number - 1;
+    memcpy(number, data + kBudgetLen, n);
+    number[n] = '\0';
+    *budget = atoi(number) & 0xFF;
+    ignored.assign(data, data + first_len);
+    size_t skip = end ? first_len + 1 : first_len;
+    data += skip;
+    size -= skip;
+  } else {
+    static const char kIgnored[] = "kestro-script 1";
+    ignored.assign(kIgnored, kIgnored + sizeof kIgnored - 1);
   }
-  return true;
+  static const char kHead[] = "MZ runner image\n";
+  std::vector<unsigned char> file(kHead, kHead + sizeof kHead - 1);
+  file.insert(file.end(), script::kContainerMarker, script::kContainerMarker + script::kContainerMarkerLen);
+  file.push_back('\n');
+  file.insert(file.end(), ignored.begin(), ignored.end());
+  file.push_back('\n');
+  size_t start = file.size();
+  file.insert(file.end(), data, data + size);
+  script::EncodeBytes(file.data() + start, size);
+  return file;
+}
+
+// The fake desktop changes over the ticks, so that an Adlib line acts on some
+// ticks and the main section runs on others: Notepad is open for 8 ticks out
+// of 16, the Save As dialog on one tick in 7.
+void SetDesktop(fake::Platform& platform, int tick) {
+  platform.CloseWindows();
+  if ((tick / 8) % 2 == 0) platform.AddWindow("Untitled - Notepad", "Body text");
+  if (tick % 7 == 3) platform.AddWindow("Save As", "File name:");
+}
+
+// Runs the ticks and checks after each one: the program counter stays in the
+// main section, the status text in its bound, an error's stop is final, at
+// most two errors are ever shown (one of the main section, one of an Adlib
+// line), and an Adlib action leaves the main section's pattern as it was.
+void RunAndCheck(script::Interp& in, fake::Platform& platform) {
+  for (int tick = 0; tick < kMaxTicks && platform.FindCalls() < kMaxFindCalls; ++tick) {
+    SetDesktop(platform, tick);
+    bool was_running = in.wait_state == script::kRunning;
+    script::WindowPattern before = in.match;
+    script::TickResult result = script::RunTick(in);
+    if (result.stop) {
+      if (in.wait_state != script::kStopping) abort();
+      break;
+    }
+    if (!InMain(in, in.pc)) abort();
+    if (strlen(in.status) > static_cast<size_t>(script::kStatusMax)) abort();
+    if (in.halted && in.wait_state != script::kStopping) abort();
+    if (in.errors_reported > 2 || platform.ErrorBoxes().size() > 2u) abort();
+    if (in.step_delay < 0 && result.delay != 0) abort();
+    if (was_running && !result.stepped && memcmp(&before, &in.match, sizeof before) != 0) abort();
+  }
+  for (script::GosubEntry* e = in.gosub; e; e = e->next) {
+    if (!InMain(in, e->ret)) abort();
+  }
+  for (script::RepeatEntry* e = in.repeat; e; e = e->next) {
+    if (!InMain(in, e->start)) abort();
+  }
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static bool installed = (InstallHandlers(), true);
-  (void)installed;
-  fake::Reset();
-  platform::SetEnv("COMMA", "a,b");
-  platform::SetEnv("LABEL", "Start");
-  script::ResetEngine();
+  static script::Interp in;  // large: kept out of the stack
+  fake::Platform platform;
+  platform.SetEnv("COMMA", "a,b");
+  platform.SetEnv("LABEL", "Start");
 
-  std::string text(reinterpret_cast<const char*>(data), size);
-  if (Store(text.c_str(), strlen(text.c_str()))) {  // a NUL ends the script
-    script::g_engine.pc = script::g_engine.sections.main.head;
-    for (int steps = 0; steps < kMaxSteps; ++steps) {
-      if (script::g_engine.wait_state != script::kRunning) break;
-      script::g_engine.step_delay = 20;
-      script::StatementStep();
-      if (!InMain(script::g_engine.pc)) abort();
-      if (strlen(script::g_engine.status) > (size_t)script::kStatusMax) abort();
-    }
-    for (script::GosubEntry* e = script::g_engine.gosub; e; e = e->next) {
-      if (!InMain(e->ret)) abort();
-    }
-    for (script::RepeatEntry* e = script::g_engine.repeat; e; e = e->next) {
-      if (!InMain(e->start)) abort();
-    }
-  }
-  script::FreeEngine();
+  int budget;
+  std::vector<unsigned char> file = BuildContainer(data, size, &budget);
+  script::InitInterp(in, &platform.services());
+  InstallHandlers(in);
+  in.stack_alloc_budget = budget;
+  if (script::LoadScript(file.data(), file.size(), &in.sections) != script::kLoadOk) abort();
+  in.pc = in.sections.main.head;
+  RunAndCheck(in, platform);
+  script::FreeInterp(in);
   return 0;
 }

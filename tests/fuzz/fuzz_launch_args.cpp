@@ -13,22 +13,22 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string command_line(reinterpret_cast<const char*>(data), size);
   command_line = command_line.c_str();  // a command line ends at its first NUL
-  fake::Reset();
+  fake::Platform platform;
 
-  host::PublishScriptArgs(command_line.c_str());
+  host::PublishScriptArgs(platform.services(), command_line.c_str());
   // Arguments are numbered from 1 without gaps, each cut to kArgBufSize - 1
   // characters; the text after "/p" is cut as well, so there are at most that many.
   int count = 0;
   char name[16];
   for (;;) {
     snprintf(name, sizeof name, "%d", count + 1);
-    if (!fake::HasEnv(name)) break;
-    if (fake::Env(name).size() > (size_t)host::kArgBufSize - 1) abort();
+    if (!platform.HasEnv(name)) break;
+    if (platform.Env(name).size() > (size_t)host::kArgBufSize - 1) abort();
     ++count;
   }
   if (count > host::kArgBufSize) abort();
   snprintf(name, sizeof name, "%d", count + 2);
-  if (fake::HasEnv(name)) abort();
+  if (platform.HasEnv(name)) abort();
 
   host::LaunchOptions options;
   memset(&options, 0x5A, sizeof options);  // the parser sets every field

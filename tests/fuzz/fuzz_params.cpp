@@ -6,7 +6,6 @@
 
 #include <string>
 
-#include "script/engine.h"
 #include "script/limits.h"
 #include "script/params.h"
 #include "tests/unit/fake_platform.h"
@@ -15,20 +14,19 @@ namespace {
 
 // Variables whose values stress the expansion: commas and backslashes that
 // gain an escape each, a value of a full kMaxValue characters, percent signs.
-void SetUpVariables() {
-  fake::Reset();
-  platform::SetEnv("A", "a,b\\c");
-  platform::SetEnv("LONG", std::string(script::kMaxValue, ',').c_str());
-  platform::SetEnv("X", std::string(script::kMaxValue + 40, 'x').c_str());
-  platform::SetEnv("P", "%A%");
-  fake::SetClipboard(std::string(300, '\\'));
+void SetUpVariables(fake::Platform& platform) {
+  platform.SetEnv("A", "a,b\\c");
+  platform.SetEnv("LONG", std::string(script::kMaxValue, ','));
+  platform.SetEnv("X", std::string(script::kMaxValue + 40, 'x'));
+  platform.SetEnv("P", "%A%");
+  platform.SetClipboard(std::string(300, '\\'));
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  SetUpVariables();  // also empties the list of error boxes from the last input
-  script::ResetEngine();
+  fake::Platform platform;
+  SetUpVariables(platform);
 
   // A line as the engine holds it: at most kBufSize - 1 characters, ending at
   // the first NUL. The buffer is allocated at its exact size so that ASan sees
@@ -38,10 +36,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   memcpy(line, data, n);
   line[n] = '\0';
 
-  if (script::ExpandVariables(line)) {
+  std::string original(line);
+  if (script::ExpandVariables(platform.services(), line)) {
     if (strlen(line) > (size_t)script::kMaxExpandedLine + 1) abort();
     char* field = static_cast<char*>(malloc(script::kBufSize));
-    int len = (int)strlen(line);
+    int len = static_cast<int>(strlen(line));
     int cursor = 0;
     // Fields up to the end, then once more with no delimiter, as a handler
     // reading its last parameter does.
@@ -49,13 +48,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       int before = cursor;
       script::SplitField(',', line, &cursor, field);
       if (cursor <= before || cursor > len) abort();  // always moves, never past the end
+      // A small output cuts the field but moves the cursor just as far.
+      int small_cursor = before;
+      char small[4];
+      script::SplitFieldInto(',', line, &small_cursor, small, static_cast<int>(sizeof small));
+      if (small_cursor != cursor || strlen(small) >= sizeof small) abort();
     }
     script::SplitField('\0', line, &cursor, field);
     if (cursor != len) abort();
     script::IntegerValue(field);
     free(field);
-  } else if (script::g_engine.wait_state != script::kStopping) {
-    abort();  // a failed expansion always stops the script
+  } else if (original != line) {
+    abort();  // a failed expansion leaves the line as it was
+  } else if (platform.ErrorBoxes().size() != 0) {
+    abort();  // and reports nothing itself: its caller does
   }
   free(line);
   return 0;

@@ -1,30 +1,60 @@
-// The run-loop stand-in of the engine and flow tests.
+// The run-loop stand-in of the interpreter tests.
 #include "tests/unit/engine_harness.h"
 
-#include <gtest/gtest.h>
-
-#include "script/engine.h"
+#include "script/core_commands.h"
 #include "script/loader.h"
+#include "script/text.h"
 
 namespace test_engine {
 
-using script::g_engine;
-
-void LoadMain(const std::vector<std::string>& lines) {
+void LoadSection(script::Section* section, const Lines& lines, int first_number) {
   for (size_t i = 0; i < lines.size(); ++i) {
-    ASSERT_TRUE(script::AppendLine(&g_engine.sections.main, (int)i + 1, lines[i].c_str()));
+    ASSERT_TRUE(script::AppendLine(section, first_number + static_cast<int>(i), lines[i].c_str()));
   }
-  g_engine.pc = g_engine.sections.main.head;
 }
 
-int RunSteps(int max_steps) {
+int RunSteps(script::Interp& in, int max_steps) {
   int steps = 0;
-  while (g_engine.wait_state == script::kRunning && steps < max_steps) {
-    g_engine.step_delay = 20;
-    script::StatementStep();
+  while (in.wait_state == script::kRunning && steps < max_steps) {
+    in.step_delay = 20;
+    script::StatementStep(in);
     ++steps;
   }
   return steps;
+}
+
+bool TraceSend(script::Interp& in, script::Fields& f) {
+  fake::Of(in).Record(f.at[0]);
+  return true;
+}
+
+bool StandInWinWait(script::Interp& in, script::Fields& f) {
+  script::CopyText(in.match.title, f.at[0], script::kBufSize);
+  script::CopyText(in.match.text, f.at[1], script::kBufSize);
+  script::SetWaitState(in, script::kWaitWin);
+  return true;
+}
+
+void InterpTest::SetUp() {
+  script::InitInterp(in, &platform.services());
+  script::InstallCoreCommands(in);
+  script::SetHandler(in, script::CMD_SEND, TraceSend);
+  script::SetHandler(in, script::CMD_WINWAIT, StandInWinWait);
+}
+
+void InterpTest::TearDown() { script::FreeInterp(in); }
+
+void InterpTest::Load(const Lines& lines) {
+  LoadSection(&in.sections.main, lines, 1);
+  in.pc = in.sections.main.head;
+}
+
+void InterpTest::LoadAdlib(const Lines& lines, int first_number) {
+  LoadSection(&in.sections.adlib, lines, first_number);
+}
+
+int InterpTest::LastErrorLine() const {
+  return platform.ErrorBoxes().empty() ? 0 : platform.ErrorBoxes().back().line;
 }
 
 }  // namespace test_engine

@@ -1,98 +1,122 @@
-// In-memory implementation of script/platform.h for the unit tests: a map
-// environment with case-insensitive names, a clipboard, a settable clock and
-// a record of error boxes.
+// The fake platform: a map environment, a clipboard, a fixed clock, a record of
+// error boxes and armed timers, and a list of windows for the matcher.
 #include "tests/unit/fake_platform.h"
 
 #include <ctype.h>
-#include <map>
 
+#include "script/interp.h"
 #include "script/text.h"
-
-namespace {
-
-struct NoCaseLess {
-  bool operator()(const std::string& a, const std::string& b) const {
-    size_t n = a.size() < b.size() ? a.size() : b.size();
-    for (size_t i = 0; i < n; ++i) {
-      int ca = tolower((unsigned char)a[i]), cb = tolower((unsigned char)b[i]);
-      if (ca != cb) return ca < cb;
-    }
-    return a.size() < b.size();
-  }
-};
-
-std::map<std::string, std::string, NoCaseLess> g_env;
-std::string g_clipboard;
-bool g_clipboard_has_text = false;
-bool g_clipboard_unreadable = false;
-platform::TimeParts g_time;
-std::vector<fake::ErrorBox> g_boxes;
-
-}  // namespace
 
 namespace fake {
 
-void Reset() {
-  g_env.clear();
-  g_clipboard.clear();
-  g_clipboard_has_text = false;
-  g_clipboard_unreadable = false;
-  g_boxes.clear();
-  platform::TimeParts t = {5, 4, 10, 15, 3, 2023, 4, 74};
-  g_time = t;
+namespace {
+
+Platform& Self(void* context) { return *static_cast<Platform*>(context); }
+
+bool TitlePasses(const std::string& title, const std::string& pattern, int mode) {
+  if (pattern.empty()) return true;
+  if (mode == 1) return title.compare(0, pattern.size(), pattern) == 0;
+  if (mode == 2) return title.find(pattern) != std::string::npos;
+  return false;
 }
 
-bool HasEnv(const char* name) { return g_env.count(name) != 0; }
+}  // namespace
 
-std::string Env(const char* name) {
-  std::map<std::string, std::string, NoCaseLess>::const_iterator it = g_env.find(name);
-  return it == g_env.end() ? std::string() : it->second;
+bool NoCaseLess::operator()(const std::string& a, const std::string& b) const {
+  size_t n = a.size() < b.size() ? a.size() : b.size();
+  for (size_t i = 0; i < n; ++i) {
+    int ca = tolower(static_cast<unsigned char>(a[i]));
+    int cb = tolower(static_cast<unsigned char>(b[i]));
+    if (ca != cb) return ca < cb;
+  }
+  return a.size() < b.size();
 }
 
-void SetClipboard(const std::string& text) {
-  g_clipboard = text;
-  g_clipboard_has_text = true;
+Platform::Platform() : clipboard_has_text_(false), clipboard_unreadable_(false), find_calls_(0) {
+  script::TimeParts t = {5, 4, 10, 15, 3, 2023, 4, 74};
+  time_ = t;
+  services_.context = this;
+  services_.get_env = GetEnv;
+  services_.set_env = PutEnv;
+  services_.read_clipboard = ReadClipboard;
+  services_.write_clipboard = WriteClipboard;
+  services_.local_time = LocalTime;
+  services_.show_error = ShowError;
+  services_.arm_wait_timer = ArmWaitTimer;
+  services_.find_window = FindWindow;
+  services_.os_platform = script::kPlatformNt;
+  services_.os_major = 5;
+  services_.host_window = 0;
 }
 
-void ClearClipboard() {
-  g_clipboard.clear();
-  g_clipboard_has_text = false;
+std::string Platform::Env(const std::string& name) const {
+  std::map<std::string, std::string, NoCaseLess>::const_iterator it = env_.find(name);
+  return it == env_.end() ? std::string() : it->second;
 }
 
-void SetClipboardUnreadable(bool unreadable) { g_clipboard_unreadable = unreadable; }
-
-std::string Clipboard() { return g_clipboard; }
-
-void SetTime(const platform::TimeParts& parts) { g_time = parts; }
-
-const std::vector<ErrorBox>& ErrorBoxes() { return g_boxes; }
-
-}  // namespace fake
-
-namespace platform {
-
-void GetEnv(const char* name, char* out, int size) {
-  script::CopyText(out, fake::Env(name).c_str(), size + 1);
+void Platform::SetClipboard(const std::string& text) {
+  clipboard_ = text;
+  clipboard_has_text_ = true;
 }
 
-void SetEnv(const char* name, const char* value) { g_env[name] = value; }
+void Platform::ClearClipboard() {
+  clipboard_.clear();
+  clipboard_has_text_ = false;
+}
 
-void ReadClipboard(char* out, int size) {
-  if (!g_clipboard_has_text) {
+std::string Platform::LastError() const {
+  return boxes_.empty() ? std::string() : boxes_.back().message;
+}
+
+void Platform::AddWindow(const std::string& title, const std::string& text) {
+  Window w = {title, text};
+  windows_.push_back(w);
+}
+
+void Platform::GetEnv(void* context, const char* name, char* out, int size) {
+  script::CopyText(out, Self(context).Env(name).c_str(), size + 1);
+}
+
+void Platform::PutEnv(void* context, const char* name, const char* value) {
+  Self(context).env_[name] = value;
+}
+
+void Platform::ReadClipboard(void* context, char* out, int size) {
+  Platform& p = Self(context);
+  if (!p.clipboard_has_text_) {
     out[0] = '\0';
     return;
   }
-  const char* text = g_clipboard_unreadable ? "Kestro Clipboard overflow" : g_clipboard.c_str();
+  const char* text = p.clipboard_unreadable_ ? "Kestro Clipboard overflow" : p.clipboard_.c_str();
   script::CopyText(out, text, size + 1);
 }
 
-void WriteClipboard(const char* value) { fake::SetClipboard(value); }
+void Platform::WriteClipboard(void* context, const char* value) { Self(context).SetClipboard(value); }
 
-void LocalTime(TimeParts* out) { *out = g_time; }
+void Platform::LocalTime(void* context, script::TimeParts* out) { *out = Self(context).time_; }
 
-void ShowScriptError(int line_number, const char* title, const char* message) {
-  fake::ErrorBox box = {line_number, title, message};
-  g_boxes.push_back(box);
+void Platform::ShowError(void* context, int line_number, const char* title, const char* message) {
+  ErrorBox box = {line_number, title, message};
+  Self(context).boxes_.push_back(box);
 }
 
-}  // namespace platform
+void Platform::ArmWaitTimer(void* context, unsigned int ms) { Self(context).armed_.push_back(ms); }
+
+bool Platform::FindWindow(void* context, const script::WindowPattern& pattern, int title_match_mode,
+                          int detect_hidden_text) {
+  Platform& p = Self(context);
+  MatchRequest request = {pattern.title, pattern.text, title_match_mode, detect_hidden_text};
+  ++p.find_calls_;
+  p.requests_.push_back(request);
+  if (p.requests_.size() > kKeptRequests) p.requests_.pop_front();
+  for (size_t i = 0; i < p.windows_.size(); ++i) {
+    const Window& w = p.windows_[i];
+    if (!TitlePasses(w.title, request.title, title_match_mode)) continue;
+    if (request.text.empty() || w.text.find(request.text) != std::string::npos) return true;
+  }
+  return false;
+}
+
+Platform& Of(script::Interp& in) { return Self(in.sys->context); }
+
+}  // namespace fake

@@ -1,12 +1,18 @@
-// In-memory stand-in for the operating-system services of script/platform.h,
-// with controls the unit tests use to set up and inspect them.
+// An in-memory platform for the unit tests, the fuzz targets and the benchmarks:
+// it fills a script::Services with fakes and lets a test set up and inspect them.
 #ifndef KESTRO_TESTS_FAKE_PLATFORM_H
 #define KESTRO_TESTS_FAKE_PLATFORM_H
 
+#include <deque>
+#include <map>
 #include <string>
 #include <vector>
 
-#include "script/platform.h"
+#include "script/services.h"
+
+namespace script {
+struct Interp;
+}
 
 namespace fake {
 
@@ -17,27 +23,107 @@ struct ErrorBox {
   std::string message;
 };
 
-// Empties the environment, the clipboard and the box list and sets the clock
-// to Wednesday 15 March 2023, 10:04:05 (day 74 of the year).
-void Reset();
+// A top-level window of the fake desktop: its title and the text of its children.
+struct Window {
+  std::string title;
+  std::string text;
+};
 
-// True when the environment holds the name (any letter case), even with "".
-bool HasEnv(const char* name);
-// The value of an environment variable, "" when it is not set.
-std::string Env(const char* name);
+// One question put to the window matcher.
+struct MatchRequest {
+  std::string title;
+  std::string text;
+  int title_match_mode;
+  int detect_hidden_text;
+};
 
-// The clipboard: its text, whether it holds text at all, and a switch that
-// makes it offer text that cannot be read.
-void SetClipboard(const std::string& text);
-void ClearClipboard();
-void SetClipboardUnreadable(bool unreadable);
-std::string Clipboard();
+// Orders environment names without regard to ASCII letter case, as the
+// system's environment does.
+struct NoCaseLess {
+  bool operator()(const std::string& a, const std::string& b) const;
+};
 
-// The clock that platform::LocalTime reports.
-void SetTime(const platform::TimeParts& parts);
+// The fake platform. It starts with an empty environment, an empty clipboard,
+// no windows, and the clock at Wednesday 15 March 2023, 10:04:05 (day 74).
+// The services hold a pointer to it, so it is neither copied nor moved.
+class Platform {
+ public:
+  Platform();
+  Platform(const Platform&) = delete;
+  Platform& operator=(const Platform&) = delete;
 
-// Every error box shown since the last Reset, oldest first.
-const std::vector<ErrorBox>& ErrorBoxes();
+  // The table to hand to script::InitInterp and the variable functions.
+  const script::Services& services() const { return services_; }
+
+  // The environment: names compare without regard to letter case.
+  void SetEnv(const std::string& name, const std::string& value) { env_[name] = value; }
+  // True when the name is set (any letter case), even to "".
+  bool HasEnv(const std::string& name) const { return env_.count(name) != 0; }
+  // The value of a variable, "" when it is not set.
+  std::string Env(const std::string& name) const;
+
+  // The clipboard: its text, whether it holds text at all, and a switch that
+  // makes it offer text that cannot be read.
+  void SetClipboard(const std::string& text);
+  void ClearClipboard();
+  void SetClipboardUnreadable(bool unreadable) { clipboard_unreadable_ = unreadable; }
+  const std::string& Clipboard() const { return clipboard_; }
+
+  // The clock that local_time reports.
+  void SetTime(const script::TimeParts& parts) { time_ = parts; }
+
+  // Every error box shown, oldest first; the message of the last one or "".
+  const std::vector<ErrorBox>& ErrorBoxes() const { return boxes_; }
+  std::string LastError() const;
+
+  // The periods the wait timeout timer was armed with, oldest first.
+  const std::vector<unsigned int>& ArmedTimers() const { return armed_; }
+
+  // The desktop. A window matches a pattern when its title passes the title
+  // test (mode 1: starts with the pattern title, mode 2: contains it, any other
+  // mode: fails; an empty pattern title passes in every mode) and, when the
+  // pattern text is not empty, its text contains the pattern text. Comparisons
+  // are case-sensitive.
+  void AddWindow(const std::string& title, const std::string& text = std::string());
+  void CloseWindows() { windows_.clear(); }
+  // How often the matcher was asked, and what: the most recent kKeptRequests
+  // questions, oldest first (a long fuzz run asks millions).
+  static const size_t kKeptRequests = 256;
+  int FindCalls() const { return find_calls_; }
+  const std::deque<MatchRequest>& MatchRequests() const { return requests_; }
+
+  // A log the tests' own command handlers write to, so a test can see which
+  // lines ran and with what.
+  void Record(const std::string& entry) { trace_.push_back(entry); }
+  const std::vector<std::string>& Trace() const { return trace_; }
+
+ private:
+  static void GetEnv(void* context, const char* name, char* out, int size);
+  static void PutEnv(void* context, const char* name, const char* value);
+  static void ReadClipboard(void* context, char* out, int size);
+  static void WriteClipboard(void* context, const char* value);
+  static void LocalTime(void* context, script::TimeParts* out);
+  static void ShowError(void* context, int line_number, const char* title, const char* message);
+  static void ArmWaitTimer(void* context, unsigned int ms);
+  static bool FindWindow(void* context, const script::WindowPattern& pattern, int title_match_mode,
+                         int detect_hidden_text);
+
+  script::Services services_;
+  std::map<std::string, std::string, NoCaseLess> env_;
+  std::string clipboard_;
+  bool clipboard_has_text_;
+  bool clipboard_unreadable_;
+  script::TimeParts time_;
+  std::vector<ErrorBox> boxes_;
+  std::vector<unsigned int> armed_;
+  std::vector<Window> windows_;
+  int find_calls_;
+  std::deque<MatchRequest> requests_;
+  std::vector<std::string> trace_;
+};
+
+// The fake platform behind an interpreter whose services came from one.
+Platform& Of(script::Interp& in);
 
 }  // namespace fake
 

@@ -10,66 +10,83 @@ namespace {
 
 class ScriptArgsTest : public ::testing::Test {
  protected:
-  void SetUp() override { fake::Reset(); }
+  void Publish(const std::string& command_line) {
+    host::PublishScriptArgs(platform.services(), command_line.c_str());
+  }
+  bool Has(const char* name) const { return platform.HasEnv(name); }
+  std::string Arg(const char* name) const { return platform.Env(name); }
+  fake::Platform platform;
 };
 
 TEST_F(ScriptArgsTest, NoMarkSetsNothing) {
-  host::PublishScriptArgs("one two");
-  EXPECT_FALSE(fake::HasEnv("1"));
-  host::PublishScriptArgs("/p   ");
-  EXPECT_FALSE(fake::HasEnv("1"));
+  Publish("one two");
+  EXPECT_FALSE(Has("1"));
+}
+
+TEST_F(ScriptArgsTest, BlankTextAfterTheMarkSetsNothing) {
+  Publish("/p   ");
+  EXPECT_FALSE(Has("1"));
 }
 
 TEST_F(ScriptArgsTest, SplitsAtSpacesOutsideQuotes) {
-  host::PublishScriptArgs("ignored /p one \"two three\" c\td");
-  EXPECT_EQ("one", fake::Env("1"));
-  EXPECT_EQ("two three", fake::Env("2"));
-  EXPECT_EQ("c\td", fake::Env("3"));
-  EXPECT_FALSE(fake::HasEnv("4"));
+  Publish("ignored /p one \"two three\" c\td");
+  EXPECT_EQ("one", Arg("1"));
+  EXPECT_EQ("two three", Arg("2"));
+  EXPECT_EQ("c\td", Arg("3"));
+  EXPECT_FALSE(Has("4"));
 }
 
 TEST_F(ScriptArgsTest, LowerCaseMarkWinsOverUpperCase) {
-  host::PublishScriptArgs("/P upper /p lower");
-  EXPECT_EQ("lower", fake::Env("1"));
-  EXPECT_FALSE(fake::HasEnv("2"));
-  fake::Reset();
-  host::PublishScriptArgs("x/Pupper");
-  EXPECT_EQ("upper", fake::Env("1"));
+  Publish("/P upper /p lower");
+  EXPECT_EQ("lower", Arg("1"));
+  EXPECT_FALSE(Has("2"));
+}
+
+TEST_F(ScriptArgsTest, UpperCaseMarkMayStandInsideAWord) {
+  Publish("x/Pupper");
+  EXPECT_EQ("upper", Arg("1"));
 }
 
 TEST_F(ScriptArgsTest, TwoSpacesGiveAnEmptyArgument) {
-  host::PublishScriptArgs("/p a  b");
-  EXPECT_EQ("a", fake::Env("1"));
-  EXPECT_TRUE(fake::HasEnv("2"));
-  EXPECT_EQ("", fake::Env("2"));
-  EXPECT_EQ("b", fake::Env("3"));
+  Publish("/p a  b");
+  EXPECT_EQ("a", Arg("1"));
+  EXPECT_TRUE(Has("2"));
+  EXPECT_EQ("", Arg("2"));
+  EXPECT_EQ("b", Arg("3"));
 }
 
 TEST_F(ScriptArgsTest, TrailingSpacesAreTrimmedAndAnEmptyLastIsNotStored) {
-  host::PublishScriptArgs("/p  a b  \t ");
-  EXPECT_EQ("a", fake::Env("1"));
-  EXPECT_EQ("b", fake::Env("2"));
-  EXPECT_FALSE(fake::HasEnv("3"));
-  fake::Reset();
-  host::PublishScriptArgs("/p a \"\"");  // the quotes give a literal quote, not an empty argument
-  EXPECT_EQ("\"", fake::Env("2"));
+  Publish("/p  a b  \t ");
+  EXPECT_EQ("a", Arg("1"));
+  EXPECT_EQ("b", Arg("2"));
+  EXPECT_FALSE(Has("3"));
 }
 
-TEST_F(ScriptArgsTest, Quotes) {
-  host::PublishScriptArgs("/p say\"\"hi \"open end");
-  EXPECT_EQ("say\"hi", fake::Env("1"));
-  EXPECT_EQ("open end", fake::Env("2"));
-  fake::Reset();
-  host::PublishScriptArgs("/p \"a\"\"b\"");  // quote, a, quote-quote, b, quote
-  EXPECT_EQ("a\"b", fake::Env("1"));
+TEST_F(ScriptArgsTest, TwoQuotesGiveALiteralQuoteNotAnEmptyArgument) {
+  Publish("/p a \"\"");
+  EXPECT_EQ("a", Arg("1"));
+  EXPECT_EQ("\"", Arg("2"));
+  EXPECT_FALSE(Has("3"));
+}
+
+TEST_F(ScriptArgsTest, QuotesGroupAndAnOpenQuoteRunsToTheEnd) {
+  Publish("/p say\"\"hi \"open end");
+  EXPECT_EQ("say\"hi", Arg("1"));
+  EXPECT_EQ("open end", Arg("2"));
+}
+
+TEST_F(ScriptArgsTest, DoubledQuoteInsideQuotesIsOneQuote) {
+  Publish("/p \"a\"\"b\"");  // quote, a, quote-quote, b, quote
+  EXPECT_EQ("a\"b", Arg("1"));
+  EXPECT_FALSE(Has("2"));
 }
 
 TEST_F(ScriptArgsTest, LongTextIsCutAt259Characters) {
   std::string text = "/p " + std::string(300, 'x') + " second";
-  host::PublishScriptArgs(text.c_str());
+  Publish(text);
   // 259 characters after "/p" remain: the blank and 258 x.
-  EXPECT_EQ(std::string(258, 'x'), fake::Env("1"));
-  EXPECT_FALSE(fake::HasEnv("2"));
+  EXPECT_EQ(std::string(258, 'x'), Arg("1"));
+  EXPECT_FALSE(Has("2"));
 }
 
 TEST(LaunchOptionsTest, Unattended) {

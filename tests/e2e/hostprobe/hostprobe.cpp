@@ -106,6 +106,28 @@ int Pause(bool via_tray, const char* grow) {
   return 0;
 }
 
+// True when the file exists within the time given.
+bool Appears(const char* path, DWORD within_ms) {
+  for (DWORD waited = 0; waited < within_ms; waited += 50) {
+    if (FileSize(path) >= 0) return true;
+    Sleep(50);
+  }
+  return false;
+}
+
+// hold: the script writes its first line and then stands still (a long
+// Sleep) until the tray menu's Exit ends it.
+int Hold(const char* grow) {
+  HWND host = WaitHost(10000);
+  if (!host) return Verdict("no host window"), 1;
+  Check(Appears(grow, 10000), "running", "not running");
+  Sleep(300);
+  Check(Still(grow, 1500), "held", "not held");
+  PostMessageA(host, WM_COMMAND, kTrayExit, 0);
+  Check(WaitGone(host, 5000), "exited", "did not exit");
+  return 0;
+}
+
 // break-off: with Break off, closing, pausing and the tray's Exit do nothing.
 int BreakOff(const char* grow) {
   HWND host = WaitHost(10000);
@@ -149,9 +171,9 @@ int Hide() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  // hostprobe OUTFILE pause-sys|pause-tray|break-off|hide [GROWFILE]
+  // hostprobe OUTFILE pause-sys|pause-tray|break-off|hide|hold [GROWFILE]
   if (argc < 3) {
-    fprintf(stderr, "usage: hostprobe OUT pause-sys|pause-tray|break-off|hide [FILE]\n");
+    fprintf(stderr, "usage: hostprobe OUT pause-sys|pause-tray|break-off|hide|hold [FILE]\n");
     return 2;
   }
   g_out = fopen(argv[1], "wb");
@@ -163,6 +185,7 @@ int main(int argc, char** argv) {
   else if (!strcmp(what, "pause-tray")) rc = Pause(true, grow);
   else if (!strcmp(what, "break-off")) rc = BreakOff(grow);
   else if (!strcmp(what, "hide")) rc = Hide();
+  else if (!strcmp(what, "hold")) rc = Hold(grow);
   fclose(g_out);
   return rc;
 }
