@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "packer/check_command.h"
 #include "packer/pack.h"
 
 #ifdef _WIN32
@@ -21,10 +22,14 @@ const int kExitUsage = 2;  // the command line itself is wrong
 
 const char kUsage[] =
     "Usage:\n"
-    "  kestro-pack build SCRIPT [-o OUT.exe] [--runner RUNNER.exe] [--force]\n"
-    "      Packs SCRIPT into a copy of the runner. OUT defaults to SCRIPT with\n"
-    "      the extension .exe; RUNNER defaults to kestro.exe beside kestro-pack.\n"
-    "      --force replaces a script the runner already carries.\n"
+    "  kestro-pack build SCRIPT [-o OUT.exe] [--runner RUNNER.exe] [--force] [--no-check]\n"
+    "      Checks SCRIPT, then packs it into a copy of the runner. OUT defaults to\n"
+    "      SCRIPT with the extension .exe; RUNNER defaults to kestro.exe beside\n"
+    "      kestro-pack. --force replaces a script the runner already carries;\n"
+    "      --no-check packs without checking (errors would then stop the run).\n"
+    "  kestro-pack check SCRIPT... [--werror] [--format text|json]\n"
+    "      Reports each script's mistakes as FILE:LINE:COL: error|warning: ...\n"
+    "      Exit code 1 when there is an error (--werror: a warning too).\n"
     "  kestro-pack extract EXE [-o SCRIPT]\n"
     "      Writes the script EXE carries to SCRIPT, or to standard output.\n"
     "  kestro-pack info EXE\n"
@@ -47,12 +52,14 @@ struct Args {
   std::string output;
   std::string runner;
   bool force;
+  bool no_check;
   std::string problem;  // first usage error, if any
 };
 
 Args ParseArgs(int argc, char** argv, bool build) {
   Args args;
   args.force = false;
+  args.no_check = false;
   for (int i = 2; i < argc && args.problem.empty(); ++i) {
     std::string word = argv[i];
     bool takes_value = word == "-o" || (build && word == "--runner");
@@ -66,6 +73,8 @@ Args ParseArgs(int argc, char** argv, bool build) {
       args.runner = argv[++i];
     } else if (build && word == "--force") {
       args.force = true;
+    } else if (build && word == "--no-check") {
+      args.no_check = true;
     } else if (word.size() > 1 && word[0] == '-') {
       args.problem = "unknown option " + word;
     } else {
@@ -90,6 +99,7 @@ int Build(int argc, char** argv) {
     options.runner = pack::DirectoryOf(pack::OwnExecutablePath(argv[0])) + "kestro.exe";
   options.force = args.force;
   std::string error;
+  if (!args.no_check && !pack::CheckBeforeBuild(options.script, &error)) return Fail(error);
   if (!pack::BuildExecutable(options, &error)) return Fail(error);
   printf("%s: packed %s\n", options.output.c_str(), options.script.c_str());
   return kExitOk;
@@ -168,5 +178,6 @@ int main(int argc, char** argv) {
   if (command == "build") return Build(argc, argv);
   if (command == "extract") return Extract(argc, argv);
   if (command == "info") return Info(argc, argv);
+  if (command == "check") return pack::CheckCommand(argc, argv);
   return UsageError("unknown command " + command);
 }

@@ -1,0 +1,116 @@
+// kestro-pack check: reads each script as the runner will and prints what the
+// checker finds, for people or (with --format json) for editors and CI.
+#include "packer/check_command.h"
+
+#include <errno.h>
+#include <stdio.h>
+#include <string.h>
+
+#include <vector>
+
+#include "checker/check.h"
+#include "checker/report.h"
+#include "packer/pack.h"
+
+namespace pack {
+
+namespace {
+
+struct CheckArgs {
+  std::vector<std::string> files;
+  bool werror;
+  bool json;
+  std::string problem;  // first usage error, if any
+};
+
+CheckArgs ParseCheckArgs(int argc, char** argv) {
+  CheckArgs args;
+  args.werror = false;
+  args.json = false;
+  for (int i = 2; i < argc && args.problem.empty(); ++i) {
+    std::string word = argv[i];
+    if (word == "--werror") {
+      args.werror = true;
+    } else if (word == "--format") {
+      if (i + 1 >= argc) {
+        args.problem = "--format needs text or json";
+        break;
+      }
+      std::string format = argv[++i];
+      if (format == "json") args.json = true;
+      else if (format != "text") args.problem = "--format takes text or json, not " + format;
+    } else if (word.size() > 1 && word[0] == '-') {
+      args.problem = "unknown option " + word;
+    } else {
+      args.files.push_back(word);
+    }
+  }
+  if (args.problem.empty() && args.files.empty()) args.problem = "a script name is missing";
+  return args;
+}
+
+// Reads and checks one script; a script that cannot be read is one error.
+bool CheckFile(const std::string& path, std::vector<checker::Diagnostic>* out,
+               std::string* unreadable) {
+  Bytes bytes;
+  if (!ReadFile(path, &bytes)) {
+    *unreadable = path + ": cannot read: " + strerror(errno);
+    return false;
+  }
+  *out = checker::CheckScript(std::string(bytes.begin(), bytes.end()));
+  return true;
+}
+
+// With --werror every warning counts, and is shown, as an error.
+void PromoteWarnings(std::vector<checker::Diagnostic>* diagnostics) {
+  for (size_t i = 0; i < diagnostics->size(); ++i) (*diagnostics)[i].severity = checker::kError;
+}
+
+}  // namespace
+
+int CheckCommand(int argc, char** argv) {
+  CheckArgs args = ParseCheckArgs(argc, argv);
+  if (!args.problem.empty()) {
+    fprintf(stderr, "kestro-pack: %s\nTry 'kestro-pack --help'.\n", args.problem.c_str());
+    return 2;
+  }
+  int errors = 0, warnings = 0;
+  bool first = true;
+  if (args.json) fputs("[", stdout);
+  for (size_t f = 0; f < args.files.size(); ++f) {
+    std::vector<checker::Diagnostic> found;
+    std::string unreadable;
+    if (!CheckFile(args.files[f], &found, &unreadable)) {
+      fprintf(stderr, "kestro-pack: %s\n", unreadable.c_str());
+      ++errors;
+      continue;
+    }
+    if (args.werror) PromoteWarnings(&found);
+    errors += checker::CountSeverity(found, checker::kError);
+    warnings += checker::CountSeverity(found, checker::kWarning);
+    if (!args.json) {
+      fputs(checker::FormatText(args.files[f], found).c_str(), stdout);
+      continue;
+    }
+    for (size_t i = 0; i < found.size(); ++i) {
+      printf("%s\n  %s", first ? "" : ",", checker::FormatJsonItem(args.files[f], found[i]).c_str());
+      first = false;
+    }
+  }
+  if (args.json) fputs(first ? "]\n" : "\n]\n", stdout);
+  else printf("%s\n", checker::Summary(errors, warnings, static_cast<int>(args.files.size())).c_str());
+  return errors != 0 ? 1 : 0;
+}
+
+bool CheckBeforeBuild(const std::string& script, std::string* error) {
+  std::vector<checker::Diagnostic> found;
+  if (!CheckFile(script, &found, error)) return false;
+  fputs(checker::FormatText(script, found).c_str(), stderr);
+  int errors = checker::CountSeverity(found, checker::kError);
+  if (errors == 0) return true;
+  *error = script + ": " + checker::Summary(errors, checker::CountSeverity(found, checker::kWarning), 1) +
+           "; fix the errors, or pack anyway with --no-check";
+  return false;
+}
+
+}  // namespace pack

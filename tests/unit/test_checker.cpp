@@ -1,0 +1,250 @@
+// Tests of the script checker: each finding with its line, column and
+// severity, the reading of lines against the loader, and the repository's
+// own scripts.
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+#include <stdio.h>
+#include <string.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "checker/check.h"
+#include "checker/lines.h"
+#include "checker/report.h"
+#include "script/container.h"
+#include "script/loader.h"
+
+namespace {
+
+using checker::Diagnostic;
+
+std::vector<Diagnostic> Check(const std::string& text) { return checker::CheckScript(text); }
+
+// The one finding a script is expected to have.
+struct Expected {
+  const char* name;
+  std::string script;
+  const char* code;
+  int line;
+  int column;
+  checker::Severity severity;
+  const char* message_part;  // a piece of the message
+};
+
+// gtest names a failing case by this, not by the bytes of the struct.
+void PrintTo(const Expected& e, std::ostream* os) { *os << e.name; }
+
+class CheckerFinding : public ::testing::TestWithParam<Expected> {};
+
+TEST_P(CheckerFinding, IsReportedOnceWhereItStands) {
+  const Expected& e = GetParam();
+  std::vector<Diagnostic> found = Check(e.script);
+  ASSERT_EQ(1u, found.size()) << checker::FormatText("t.kst", found);
+  EXPECT_EQ(e.code, found[0].code);
+  EXPECT_EQ(e.line, found[0].line);
+  EXPECT_EQ(e.column, found[0].column);
+  EXPECT_EQ(e.severity, found[0].severity);
+  EXPECT_NE(std::string::npos, found[0].message.find(e.message_part)) << found[0].message;
+  EXPECT_GT(found[0].end_column, found[0].column);
+}
+
+const checker::Severity E = checker::kError;
+const checker::Severity W = checker::kWarning;
+
+const Expected kFindings[] = {
+    // Errors: what the runner would stop on.
+    {"UnknownCommand", "Sleep, 1\nWinWiat, x\n", "unknown-command", 2, 1, E,
+     "Error: Invalid command! (did you mean WINWAIT?)"},
+    {"MissingComma", "  Sleep 100\n", "missing-comma", 1, 3, E, "a comma is missing after \"Sleep\""},
+    {"EmptyKeyword", ", x\n", "unknown-command", 1, 1, E, "Error: Invalid command!"},
+    {"LabelWithComment", "Start: ; note\n", "unknown-command", 1, 1, E, "a label must stand alone"},
+    {"MissingParameters", "Sleep, 1\n\tMsgBox, 0 Title\n", "missing-parameters", 2, 2, E,
+     "MsgBox: Invalid number of parameters!"},
+    {"HistoricalWording", "FileAppend, x\\, y\n", "missing-parameters", 1, 1, E,
+     "FileAppendLine: Invalid number of parameters!"},
+    {"ConditionWithoutItsComma", "IfEqual, x, 1\n", "missing-parameters", 1, 1, E,
+     "IfEqual: Invalid number of parameters!"},
+    {"EmptyCondition", "IfEqual, x, 1,\n", "empty-condition", 1, 1, E, "Error: Invalid command!"},
+    {"BadReference", "Send, 50%\n", "bad-reference", 1, 9, E, "Incorrectly formatted ENV string!"},
+    {"UnknownLabel", "Goto, Nowhere\nThere:\n", "unknown-label", 1, 7, E,
+     "Error: Cannot find requested label!"},
+    {"LabelOnlyInAdlib", "Gosub, Handler\n[ADLIB]\nWin, , Send, x\n", "unknown-label", 1, 8, E,
+     "no main-section line reads"},
+    {"AdlibParameters", "Sleep, 1\n[ADLIB]\nSome Title, some text\n", "adlib-parameters", 3, 1, E,
+     "Adlib: Invalid number of parameters!"},
+    {"AdlibLabel", "Sleep, 1\n[adlib]\nHandler:\n", "adlib-label", 3, 1, E,
+     "a label cannot stand in the Adlib section"},
+    {"AdlibCommand", "Sleep, 1\n[ADLIB]\nNag, , Snd, {ENTER}\n", "unknown-command", 3, 8, E,
+     "Error: Invalid command! (did you mean SEND?)"},
+    {"TailCommand", "IfEqual, x, 1, Slep, 10\n", "unknown-command", 1, 16, E, "did you mean SLEEP?"},
+    {"NulByte", std::string("Send, a\0b\n", 10), "nul-byte", 1, 1, E, "NUL byte"},
+    // Warnings: what the runner would run, but surely not as meant.
+    {"DroppedBackslash", "Run, C:\\Tools\\\\app.exe\n", "dropped-backslash", 1, 8, W,
+     "the command receives \"C:Tools\\app.exe\""},
+    {"TrailingBackslash", "Send, a\\\n", "dropped-backslash", 1, 8, W, "end of the line"},
+    {"DuplicateLabel", "Start:\nSleep, 1\nstart:\n", "duplicate-label", 3, 1, W, "also on line 1"},
+    {"LabelWithText", "Start:, x\n", "label-with-text", 1, 1, W, "can never be jumped to"},
+    {"Unreachable", "Goto, End\nSend, never\nSend, nor this\nEnd:\n", "unreachable", 2, 1, W,
+     "follows the Goto on line 1"},
+    {"UnreachableAfterExit", "Exit\nSleep, 5\n", "unreachable", 2, 1, W, "follows the Exit"},
+    {"EndRepeatAlone", "Sleep, 1\nEndRepeat\n", "unpaired-repeat", 2, 1, W, "no Repeat before it"},
+    {"RepeatAlone", "Repeat, 3\nSend, x\n", "unpaired-repeat", 1, 1, W, "no EndRepeat"},
+    {"UnknownKey", "Send, a{ENTR}b\n", "unknown-key", 1, 8, W, "Send knows no key {ENTR}"},
+    {"UnclosedBrace", "Send, {ENTER\n", "unclosed-brace", 1, 7, W, "has no \"}\""},
+    {"NotANumber", "Sleep, 1,000\n", "not-a-number", 1, 8, W, "the runner reads it as 1"},
+    {"TimeoutNotANumber", "WinWait, T, , soon\n", "not-a-number", 1, 15, W, "reads it as 0"},
+    {"DoesNothing", "LeftClick, 10\n", "does-nothing", 1, 1, W, "does nothing"},
+    {"LongLine", "Send, " + std::string(1100, 'x') + "\n", "long-line", 1, 1024, W,
+     "keeps only the first 1023"},
+};
+
+std::string FindingName(const ::testing::TestParamInfo<Expected>& param) {
+  return param.param.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Findings, CheckerFinding, ::testing::ValuesIn(kFindings), FindingName);
+
+// Scripts the runner runs as meant must not raise a word.
+class CleanScript : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(CleanScript, HasNoFinding) {
+  std::vector<Diagnostic> found = Check(GetParam());
+  EXPECT_TRUE(found.empty()) << checker::FormatText("t.kst", found);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Checker, CleanScript,
+    ::testing::Values(
+        // References decide nothing the text cannot: keyword, label, number.
+        "%cmd%, x\n", "Goto, %where%\n", "Sleep, %delay%\nWinWait, T, , %secs%\n",
+        "%x%:\n",
+        // Escapes that mean something, and a literal percent sign.
+        "Send, a\\,b\\n\\t\\\\\\%\n", "FileAppend, 50\\% off\\n, out.txt\n",
+        "Run, C:\\\\Tools\\\\app.exe\n",
+        // Values never add commas: a reference cannot make a field go missing.
+        "MsgBox, %flags%, %title%, %text%\n",
+        // Key names in any case, counts, single characters and held modifiers.
+        "Send, {enter}{TAB 3}{!}{+}{CTRLDOWN}c{CTRLUP}{ASC 065}^s!{F4}\n",
+        // Labels, loops, subroutines and conditions that pair up.
+        "Repeat, 2\nGosub, Sub\nEndRepeat\nExit\nSub:\nIfEqual, x, 1, Return\nReturn\n",
+        "IfWinExist, Untitled - Notepad, , WinClose, Untitled - Notepad\n",
+        "IfEqual, a, 1, IfEqual, b, 2, Goto, Done\nDone:\n",
+        // Optional fields, extents and a silent SetEnv with its comma.
+        "WinMove, T, , 0, 0, default, 400\nSetEnv, empty,\nInputBox, v, t, p\n",
+        // Comments, blanks, a BOM, CR LF ends and an Adlib section.
+        "\xEF\xBB\xBF; comment\r\n\r\n  Sleep, 1  \r\n[ADLIB] extra\r\nNag, , Send, {ENTER}\r\n"));
+
+// The checker numbers and trims lines exactly as the loader stores them.
+TEST(CheckerLines, AgreeWithTheLoader) {
+  const char* scripts[] = {
+      "a\n\n  b  \n;c\n[adlib]\nd\n[ADLIB]\ne",
+      "\t x \r\ny\rz\r\n",
+      "only\n",
+      "",
+  };
+  for (size_t s = 0; s < sizeof scripts / sizeof scripts[0]; ++s) {
+    std::string text = scripts[s];
+    // What packing writes: CR LF and a lone CR become LF.
+    std::string lf;
+    for (size_t i = 0; i < text.size(); ++i) {
+      if (text[i] == '\r') {
+        lf += '\n';
+        if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+      } else {
+        lf += text[i];
+      }
+    }
+    std::vector<unsigned char> container(1, '\n');
+    container.insert(container.end(), script::kContainerMarker,
+                     script::kContainerMarker + script::kContainerMarkerLen);
+    const char kIgnored[] = "\nignored\n";
+    container.insert(container.end(), kIgnored, kIgnored + strlen(kIgnored));
+    size_t start = container.size();
+    container.insert(container.end(), lf.begin(), lf.end());
+    script::EncodeBytes(&container[start], container.size() - start);
+    script::Sections sections;
+    ASSERT_EQ(script::kLoadOk, script::LoadScript(&container[0], container.size(), &sections));
+
+    std::vector<std::string> loaded, read;
+    for (script::ScriptLine* l = sections.main.head; l; l = l->next)
+      loaded.push_back("M" + std::to_string(l->number) + ":" + l->text);
+    for (script::ScriptLine* l = sections.adlib.head; l; l = l->next)
+      loaded.push_back("A" + std::to_string(l->number) + ":" + l->text);
+    std::vector<checker::ScriptText> lines = checker::ReadScriptLines(text);
+    for (size_t pass = 0; pass < 2; ++pass) {
+      for (size_t i = 0; i < lines.size(); ++i) {
+        if (!lines[i].stored || lines[i].adlib != (pass == 1)) continue;
+        read.push_back(std::string(pass ? "A" : "M") + std::to_string(lines[i].number) + ":" +
+                       lines[i].text);
+      }
+    }
+    EXPECT_EQ(loaded, read) << "script " << s;
+    script::FreeSection(&sections.main);
+    script::FreeSection(&sections.adlib);
+  }
+}
+
+TEST(CheckerReport, TextAndJsonForms) {
+  std::vector<Diagnostic> found = Check("Sleep 100\nSend, \"q\"\\q\n");
+  ASSERT_EQ(2u, found.size());
+  EXPECT_EQ(
+      "s.kst:1:1: error: Error: Invalid command! (a comma is missing after \"Sleep\")\n"
+      "s.kst:2:10: warning: \"\\q\" drops the backslash: the command receives \"\"q\"q\"; write "
+      "\\\\ for a backslash\n",
+      checker::FormatText("s.kst", found));
+  EXPECT_EQ(
+      "{\"file\": \"dir\\\\s.kst\", \"line\": 1, \"column\": 1, \"endColumn\": 10, \"severity\": "
+      "\"error\", \"code\": \"missing-comma\", \"message\": \"Error: Invalid command! (a comma "
+      "is missing after \\\"Sleep\\\")\"}",
+      checker::FormatJsonItem("dir\\s.kst", found[0]));
+  EXPECT_EQ("1 error, 2 warnings in 3 files", checker::Summary(1, 2, 3));
+}
+
+// The repository's examples and end-to-end cases: a script meant to run
+// cleanly checks without error; one meant to stop on an error only raises
+// errors on the line whose error it expects.
+std::vector<std::string> KstFiles(const std::string& dir) {
+  std::vector<std::string> out;
+  DIR* d = opendir(dir.c_str());
+  if (!d) return out;
+  while (dirent* entry = readdir(d)) {
+    std::string name = entry->d_name;
+    if (name == "." || name == "..") continue;
+    std::string path = dir + "/" + name;
+    if (name.size() > 4 && name.compare(name.size() - 4, 4, ".kst") == 0) {
+      out.push_back(path);
+    } else if (name.find('.') == std::string::npos) {
+      std::vector<std::string> inner = KstFiles(path);
+      out.insert(out.end(), inner.begin(), inner.end());
+    }
+  }
+  closedir(d);
+  return out;
+}
+
+TEST(CheckerScripts, RepositoryScriptsCheckAsTheyRun) {
+  std::vector<std::string> files = KstFiles(KESTRO_SOURCE_DIR "/examples");
+  std::vector<std::string> cases = KstFiles(KESTRO_SOURCE_DIR "/tests/e2e/cases");
+  files.insert(files.end(), cases.begin(), cases.end());
+  ASSERT_GT(files.size(), 50u);
+  for (size_t f = 0; f < files.size(); ++f) {
+    std::ifstream in(files[f].c_str(), std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    std::string script = text.str();
+    std::vector<Diagnostic> found = Check(script);
+    for (size_t i = 0; i < found.size(); ++i) {
+      if (found[i].severity != checker::kError) continue;
+      std::string expected = "; expect-error: Line " + std::to_string(found[i].line) + ": ";
+      bool expected_here = script.find(expected) != std::string::npos ||
+                           script.find("; expect-exit: 1") != std::string::npos;
+      EXPECT_TRUE(expected_here) << files[f] << ":" << found[i].line << ": " << found[i].message;
+    }
+  }
+}
+
+}  // namespace
