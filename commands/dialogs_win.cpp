@@ -7,6 +7,7 @@
 #include "script/params.h"
 #include "script/text.h"
 #include "script/variables.h"
+#include "windows/match.h"
 
 namespace commands {
 
@@ -36,7 +37,9 @@ InputRequest g_input;
 // or a refused attachment). The caller hands the result to DetachInput.
 DWORD AttachToForeground() {
   HWND foreground = GetForegroundWindow();
-  if (!foreground) return 0;
+  // A program that does not answer is left alone: attached to it, the box
+  // would wait on it to give up the activation.
+  if (!foreground || !windows::Answers(foreground)) return 0;
   DWORD thread = GetWindowThreadProcessId(foreground, NULL);
   // A thread cannot be attached to itself; the call would only fail.
   if (thread == 0 || thread == GetCurrentThreadId()) return 0;

@@ -93,15 +93,16 @@ bool CmdRunWait(script::Interp& in, script::Fields& f) { return RunProgram(in, f
 
 // Runs on every tick of the RunWait state: once the program has ended, its
 // exit code goes to ERRORLEVEL as a signed number and the script goes on.
-// Trap: a program whose exit code is 259 (STILL_ACTIVE) looks as if it were
-// still running, so that wait never ends by itself.
+// Whether it has ended is asked of the process itself, not read from its exit
+// code: a program may well end with 259, the code that also means "still running".
 void PollRunWait(script::Interp& in) {
   DWORD code = 0;
-  if (!GetExitCodeProcess(g_run_wait_process, &code)) {
+  if (g_run_wait_process != NULL && WaitForSingleObject(g_run_wait_process, 0) == WAIT_TIMEOUT) {
+    return;
+  }
+  if (g_run_wait_process == NULL || !GetExitCodeProcess(g_run_wait_process, &code)) {
     // No process to ask about: end the wait rather than wait for ever.
     code = 1;
-  } else if (code == STILL_ACTIVE) {
-    return;
   }
   if (g_run_wait_process) CloseHandle(g_run_wait_process);
   g_run_wait_process = NULL;

@@ -27,6 +27,8 @@ struct Host {
   HWND window;              // host window: owns timers, tray icon, clipboard and boxes
   HWND status_edit;         // read-only view of the last executed line
   bool tray_shown;          // the tray icon is currently added
+  bool tray_wanted;         // the icon should be there (the window is in the tray)
+  DWORD tray_tried_at;      // tick count of the last attempt to add it
   bool hidden;              // HideKestroWin On: the tray icon is never added
 };
 
@@ -49,6 +51,14 @@ HWND CreateHostWindow();
 // Adds or removes the tray icon (adding does nothing while hidden or shown).
 void AddTrayIcon();
 void RemoveTrayIcon();
+
+// The taskbar was (re)created, as when Explorer restarts: it holds none of
+// the old icons, so ours is added again if it should be there.
+void OnTaskbarCreated();
+
+// Tries again, at most once a second, to add an icon that should be there but
+// whose adding failed (at logon, before the taskbar exists).
+void RetryTrayIcon();
 
 // Plugs every command into the interpreter: the core's, the host's own
 // (HideKestroWin) and those of the windows, input and commands folders.

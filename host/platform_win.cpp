@@ -152,7 +152,7 @@ void ArmWaitTimer(void*, unsigned int ms) {
 
 bool FindWindowFor(void*, const script::WindowPattern& pattern, int title_match_mode,
                    int detect_hidden_text) {
-  windows::MatchSettings settings = {title_match_mode, detect_hidden_text};
+  windows::MatchSettings settings = {title_match_mode, detect_hidden_text, host::g_host.status_edit};
   return windows::FindMatchingWindow(pattern, settings, NULL);
 }
 

@@ -22,6 +22,7 @@ void Stop() {
 // message box) postpones the next tick instead of letting ticks pile up.
 void OnRunTimerTick() {
   KillTimer(g_host.window, kRunTimer);
+  RetryTrayIcon();
   script::TickResult result = script::RunTick(g_interp);
   if (result.stop) {
     Stop();

@@ -36,23 +36,40 @@ void RebuildSystemMenu() {
 }  // namespace
 
 void AddTrayIcon() {
-  if (g_host.tray_shown || g_host.hidden) return;
+  if (g_host.hidden) return;
+  g_host.tray_wanted = true;
+  if (g_host.tray_shown) return;
   NOTIFYICONDATAA nid;
   FillRecord(&nid);
   nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
   nid.uCallbackMessage = kTrayMessage;
   nid.hIcon = LoadIconA(g_host.instance, MAKEINTRESOURCEA(IDI_MAIN));
   lstrcpynA(nid.szTip, "Kestro", sizeof(nid.szTip));
-  g_host.tray_shown = true;
-  Shell_NotifyIconA(NIM_ADD, &nid);
+  g_host.tray_tried_at = GetTickCount();
+  // Marked shown only when the taskbar took it: without a taskbar the add
+  // fails, and RetryTrayIcon tries again.
+  g_host.tray_shown = Shell_NotifyIconA(NIM_ADD, &nid) != FALSE;
 }
 
 void RemoveTrayIcon() {
+  g_host.tray_wanted = false;
   if (!g_host.tray_shown) return;
   NOTIFYICONDATAA nid;
   FillRecord(&nid);
   g_host.tray_shown = false;
   Shell_NotifyIconA(NIM_DELETE, &nid);
+}
+
+void OnTaskbarCreated() {
+  g_host.tray_shown = false;
+  if (g_host.tray_wanted) AddTrayIcon();
+}
+
+void RetryTrayIcon() {
+  const DWORD kRetryMs = 1000;
+  if (!g_host.tray_wanted || g_host.tray_shown || g_host.hidden) return;
+  if (GetTickCount() - g_host.tray_tried_at < kRetryMs) return;  // unsigned: safe across wrap-around
+  AddTrayIcon();
 }
 
 void SetPaused(bool paused) {

@@ -15,6 +15,24 @@ namespace {
 const char kHostClass[] = "Kestro";
 const int kStatusEditId = 1;
 
+// The message the taskbar broadcasts when it is created (Explorer restarted).
+UINT g_taskbar_created;
+
+typedef BOOL(WINAPI* ChangeWindowMessageFilterFn)(UINT message, DWORD flag);
+
+// Registers the taskbar's message and lets it through to this window even
+// when the runner runs with more rights than Explorer; the filter function
+// exists only on newer systems, so it is looked up at run time.
+void ListenForTaskbar() {
+  g_taskbar_created = RegisterWindowMessageA("TaskbarCreated");
+  HMODULE user32 = GetModuleHandleA("user32.dll");
+  if (user32 == NULL) return;
+  ChangeWindowMessageFilterFn allow = reinterpret_cast<ChangeWindowMessageFilterFn>(
+      reinterpret_cast<void*>(GetProcAddress(user32, "ChangeWindowMessageFilter")));
+  const DWORD kAllowMessage = 1;  // MSGFLT_ADD
+  if (allow != NULL) allow(g_taskbar_created, kAllowMessage);
+}
+
 // Switches Caps Lock off so that typed text keeps its letter case.
 void SwitchCapsLockOff() {
   if (!(GetKeyState(VK_CAPITAL) & 1)) return;
@@ -37,6 +55,7 @@ LRESULT OnCreate(HWND window) {
           ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_READONLY,
       0, 0, 0, 0, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kStatusEditId)),
       g_host.instance, NULL);
+  g_services.own_status = g_host.status_edit;
   commands::CreateSplashWindow(window, g_host.instance);
   return 0;
 }
@@ -127,6 +146,10 @@ LRESULT CALLBACK HostWindowProc(HWND window, UINT msg, WPARAM wparam, LPARAM lpa
     case kTrayMessage:
       return OnTrayNotify(window, lparam);
   }
+  if (msg == g_taskbar_created && g_taskbar_created != 0) {
+    OnTaskbarCreated();
+    return 0;
+  }
   return DefWindowProcA(window, msg, wparam, lparam);
 }
 
@@ -155,6 +178,7 @@ bool RegisterWindowClasses() {
 }
 
 HWND CreateHostWindow() {
+  ListenForTaskbar();
   return CreateWindowExA(0, kHostClass, script::kBanner, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
                          CW_USEDEFAULT, 625, 300, NULL, NULL, g_host.instance, NULL);
 }

@@ -47,6 +47,8 @@ struct Services {
   int os_platform;    // kPlatformNt or kPlatformWindows95
   int os_major;       // major version number
   void* host_window;  // the host window (owner of boxes and the clipboard), once it exists
+  void* own_status;   // the host's status edit: it shows the line being run, so window
+                      // text tests must not look into it
 };
 
 }  // namespace script

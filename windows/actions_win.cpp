@@ -1,6 +1,7 @@
 // The commands that act on one matching window: WinActivate, the show
 // commands, WinClose and WinKill. A window that does not match is left alone
-// and no delay is added.
+// and no delay is added. None of them waits on the window's program beyond a
+// short bound: a program that has stopped answering must not freeze the runner.
 #include <windows.h>
 
 #include "windows/match.h"
@@ -11,10 +12,12 @@ namespace windows {
 namespace {
 
 // Shows the window of the line in the given way and adds the window delay.
+// The asynchronous form only asks the window's thread, so the command has its
+// effect when a busy program gets round to it, and the runner goes on.
 bool ShowWindowOfLine(script::Interp& in, script::Fields& f, int how) {
   HWND window;
   if (!FindPattern(in, f.at[0], f.at[1], &window)) return true;
-  ShowWindow(window, how);
+  ShowWindowAsync(window, how);
   AddWindowDelay(in);
   return true;
 }
@@ -25,7 +28,8 @@ bool ShowWindowOfLine(script::Interp& in, script::Fields& f, int how) {
 bool CmdWinActivate(script::Interp& in, script::Fields& f) {
   HWND window;
   if (!FindPattern(in, f.at[0], f.at[1], &window)) return true;
-  ShowWindow(window, SW_SHOW);
+  if (Answers(window)) ShowWindow(window, SW_SHOW);
+  else ShowWindowAsync(window, SW_SHOW);
   ActivateWindow(window, *in.sys);
   WaitForForeground(window);
   AddWindowDelay(in);

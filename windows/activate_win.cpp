@@ -8,29 +8,50 @@ namespace windows {
 
 namespace {
 
+// How long a window's program may take to answer the activation's ping.
+const UINT kAnswerTimeoutMs = 200;
+
 // Attaches (or detaches) the first thread's input to the second's; a failure,
-// such as a thread attached to itself or no foreground thread, is ignored.
-void Attach(DWORD from, DWORD to, BOOL attach) { AttachThreadInput(from, to, attach); }
+// such as a thread attached to itself, is ignored; 0 stands for no thread.
+void Attach(DWORD from, DWORD to, BOOL attach) {
+  if (from != 0 && to != 0) AttachThreadInput(from, to, attach);
+}
 
 }  // namespace
+
+bool Answers(HWND window) {
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kAnswerTimeoutMs,
+                             &result) != 0;
+}
 
 void ActivateWindow(HWND window, const script::Services& sys) {
   HWND foreground = GetForegroundWindow();
   if (foreground == window) return;
-  DWORD fore_thread = GetWindowThreadProcessId(foreground, NULL);
+  // A program that answers sees its window minimised before it is brought
+  // forward; one that does not is only asked to, so the runner never waits on it.
+  bool answers = Answers(window);
   DWORD my_thread = GetCurrentThreadId();
   DWORD target_thread = GetWindowThreadProcessId(window, NULL);
   // Sharing input state with the foreground thread lets SetForegroundWindow
-  // pass the system's foreground lock.
+  // pass the system's foreground lock. A thread that does not answer is left
+  // out: with its input attached, every change of activation would wait on it.
+  DWORD fore_thread = 0;
+  if (foreground != NULL && Answers(foreground)) {
+    fore_thread = GetWindowThreadProcessId(foreground, NULL);
+  }
+  if (!answers) target_thread = 0;
   Attach(my_thread, target_thread, TRUE);
   Attach(my_thread, fore_thread, TRUE);
   Attach(fore_thread, target_thread, TRUE);
   if (sys.os_platform == script::kPlatformNt && sys.os_major > 4) {
     // Windows 2000 and later refuse the foreground to a window that is simply
     // asked for it; a window coming back from the taskbar is let through.
-    ShowWindow(window, SW_MINIMIZE);
+    if (answers) ShowWindow(window, SW_MINIMIZE);
+    else ShowWindowAsync(window, SW_MINIMIZE);
     SetForegroundWindow(window);
-    ShowWindow(window, SW_RESTORE);
+    if (answers) ShowWindow(window, SW_RESTORE);
+    else ShowWindowAsync(window, SW_RESTORE);
   } else {
     SetForegroundWindow(window);
   }

@@ -15,6 +15,11 @@ namespace {
 // The taskbar's "minimise all windows" command.
 const WPARAM kTrayMinimizeAll = 419;
 
+// How long WinSetTitle waits for the window's program to take the new title.
+// The message stays with the program when the bound passes, so a busy
+// program still takes the title when it wakes.
+const UINT kSetTitleTimeoutMs = 500;
+
 // A width or height field: "default" (any case) keeps the current size.
 int Extent(const char* field, int current) {
   return script::EqualsNoCase(field, "default") ? current : script::IntegerValue(field);
@@ -28,7 +33,9 @@ bool CmdWinMove(script::Interp& in, script::Fields& f) {
   if (!GetWindowRect(window, &rect)) SetRectEmpty(&rect);  // gone meanwhile
   int w = Extent(f.at[4], rect.right - rect.left);
   int h = Extent(f.at[5], rect.bottom - rect.top);
-  MoveWindow(window, script::IntegerValue(f.at[2]), script::IntegerValue(f.at[3]), w, h, TRUE);
+  // Asynchronous: the window's own thread moves it, whenever it answers.
+  SetWindowPos(window, NULL, script::IntegerValue(f.at[2]), script::IntegerValue(f.at[3]), w, h,
+               SWP_NOZORDER | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS);
   AddWindowDelay(in);
   return true;
 }
@@ -37,7 +44,9 @@ bool CmdWinMove(script::Interp& in, script::Fields& f) {
 bool CmdWinSetTitle(script::Interp& in, script::Fields& f) {
   HWND window;
   if (!FindPattern(in, f.at[0], f.at[1], &window)) return true;
-  SetWindowTextA(window, f.at[2]);
+  DWORD_PTR result = 0;
+  SendMessageTimeoutA(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(f.at[2]), SMTO_NORMAL,
+                      kSetTitleTimeoutMs, &result);
   AddWindowDelay(in);
   return true;
 }

@@ -13,6 +13,7 @@ namespace windows {
 struct MatchSettings {
   int title_match_mode;    // 1 starts-with, 2 contains, anything else matches no title
   int detect_hidden_text;  // 1 lets hidden windows and controls match
+  HWND own_status;         // the runner's status edit, which no text test looks into
 };
 
 // The interpreter's current matching settings.
@@ -23,6 +24,10 @@ MatchSettings SettingsOf(const script::Interp& in);
 // windows holds that text. True when one matched; *found is then that window.
 bool FindMatchingWindow(const script::WindowPattern& pattern, const MatchSettings& settings,
                         HWND* found);
+
+// True when the window's program answers a message within a short bound; a
+// program that does not is busy or hung, and only asynchronous calls reach it.
+bool Answers(HWND window);
 
 // Brings a top-level window to the foreground.
 void ActivateWindow(HWND window, const script::Services& sys);

@@ -21,6 +21,7 @@ struct Search {
   MatchSettings settings;
   HWND found;
   bool text_found;
+  bool silent;  // a control of the current window did not answer in time
   char text[script::kTextBufSize];
 };
 
@@ -41,21 +42,30 @@ bool TitlePasses(const Search& s, const char* title) {
   }
 }
 
-// GetWindowText does not read the text of another process's controls (it
-// only returns a caption the system keeps), so the control is asked itself.
+// GetWindowText does not read what another process's control holds (an
+// edit field's contents, say), only the text the system keeps for it, so the
+// control is asked itself. A control that does not answer within the bound
+// is matched by the text the system keeps, which needs no answer; once one
+// control of a window has kept silent, its siblings (the same thread, as a
+// rule) are not asked again in this match, so a hung window costs one bound.
 void ReadChildText(Search* s, HWND child) {
   s->text[0] = '\0';
   DWORD_PTR copied = 0;
-  if (!SendMessageTimeoutA(child, WM_GETTEXT, sizeof(s->text), reinterpret_cast<LPARAM>(s->text),
-                           SMTO_ABORTIFHUNG, kChildTextTimeoutMs, &copied)) {
+  if (s->silent || !SendMessageTimeoutA(child, WM_GETTEXT, sizeof(s->text),
+                                        reinterpret_cast<LPARAM>(s->text), SMTO_ABORTIFHUNG,
+                                        kChildTextTimeoutMs, &copied)) {
+    s->silent = true;
     s->text[0] = '\0';
+    GetWindowTextA(child, s->text, sizeof(s->text));
   }
   s->text[sizeof(s->text) - 1] = '\0';
 }
 
-// EnumChildWindows delivers children of children too.
+// EnumChildWindows delivers children of children too. The runner's own
+// status edit shows the line being run, so it takes no part in matching.
 BOOL CALLBACK OnChildWindow(HWND child, LPARAM data) {
   Search* s = reinterpret_cast<Search*>(data);
+  if (child == s->settings.own_status) return TRUE;
   if (!Visible(*s, child)) return TRUE;
   ReadChildText(s, child);
   if (strstr(s->text, s->pattern->text) == NULL) return TRUE;
@@ -72,6 +82,7 @@ BOOL CALLBACK OnTopLevelWindow(HWND window, LPARAM data) {
   if (s->pattern->text[0] != '\0') {
     // The text is only looked for in child windows, never in the title.
     s->text_found = false;
+    s->silent = false;
     EnumChildWindows(window, OnChildWindow, data);
     if (!s->text_found) return TRUE;
   }
@@ -82,7 +93,8 @@ BOOL CALLBACK OnTopLevelWindow(HWND window, LPARAM data) {
 }  // namespace
 
 MatchSettings SettingsOf(const script::Interp& in) {
-  MatchSettings settings = {in.title_match_mode, in.detect_hidden_text};
+  MatchSettings settings = {in.title_match_mode, in.detect_hidden_text,
+                            static_cast<HWND>(in.sys->own_status)};
   return settings;
 }
 

@@ -128,6 +128,28 @@ int Hold(const char* grow) {
   return 0;
 }
 
+// taskbar: the taskbar loses the script's icon (as when Explorer restarts and
+// comes back without the old icons), then announces itself again; the icon
+// must come back. Then the tray menu's Exit ends the script.
+int Taskbar() {
+  HWND host = WaitHost(10000);
+  if (!host) return Verdict("no host window"), 1;
+  g_host_window = host;
+  Check(WaitTray(1, 5000), "icon shown", "icon not shown");
+  NOTIFYICONDATAA nid;
+  memset(&nid, 0, sizeof(nid));
+  nid.cbSize = 88;
+  nid.hWnd = host;
+  nid.uID = 1;
+  Shell_NotifyIconA(NIM_DELETE, &nid);
+  Check(WaitTray(0, 2000), "icon lost", "icon not lost");
+  PostMessageA(host, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+  Check(WaitTray(1, 5000), "icon back", "icon not back");
+  PostMessageA(host, WM_COMMAND, kTrayExit, 0);
+  Check(WaitGone(host, 5000), "exited", "did not exit");
+  return 0;
+}
+
 // break-off: with Break off, closing, pausing and the tray's Exit do nothing.
 int BreakOff(const char* grow) {
   HWND host = WaitHost(10000);
@@ -171,9 +193,9 @@ int Hide() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  // hostprobe OUTFILE pause-sys|pause-tray|break-off|hide|hold [GROWFILE]
+  // hostprobe OUTFILE pause-sys|pause-tray|break-off|hide|hold|taskbar [GROWFILE]
   if (argc < 3) {
-    fprintf(stderr, "usage: hostprobe OUT pause-sys|pause-tray|break-off|hide|hold [FILE]\n");
+    fprintf(stderr, "usage: hostprobe OUT pause-sys|pause-tray|break-off|hide|hold|taskbar [FILE]\n");
     return 2;
   }
   g_out = fopen(argv[1], "wb");
@@ -186,6 +208,7 @@ int main(int argc, char** argv) {
   else if (!strcmp(what, "break-off")) rc = BreakOff(grow);
   else if (!strcmp(what, "hide")) rc = Hide();
   else if (!strcmp(what, "hold")) rc = Hold(grow);
+  else if (!strcmp(what, "taskbar")) rc = Taskbar();
   fclose(g_out);
   return rc;
 }
