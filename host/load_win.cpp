@@ -6,6 +6,7 @@
 #include "host/host.h"
 #include "script/engine.h"
 #include "script/loader.h"
+#include "script/pe_file.h"
 #include "script/platform.h"
 
 namespace host {
@@ -50,6 +51,7 @@ bool LoadOwnScript() {
     ReportLoadFailure();
     return false;
   }
+  size = static_cast<DWORD>(script::ScriptDataEnd(data, size));  // a signature is no script
   script::LoadResult result = script::LoadScript(data, size, &script::g_engine.sections);
   HeapFree(GetProcessHeap(), 0, data);
   if (result != script::kLoadOk) {
