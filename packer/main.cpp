@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "kestro_version.h"
 #include "packer/pack.h"
 
 #ifdef _WIN32
@@ -201,7 +202,7 @@ int main(int argc, char** argv) {
     return kExitOk;
   }
   if (command == "--version") {
-    puts("kestro-pack 2.50");
+    puts("kestro-pack " KESTRO_VERSION);
     return kExitOk;
   }
   if (command == "build") return Build(argc, argv);
