@@ -51,5 +51,9 @@ set(CPACK_PACKAGE_VENDOR "The Kestro developers")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_FILE_NAME kestro-${PROJECT_VERSION}-${kestro_system})
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/package)
-set(CPACK_STRIP_FILES ON)
+if(NOT WIN32)
+  # The native packer carries debug information; the Windows programs are
+  # linked stripped already, and stripping again would only restamp them.
+  set(CPACK_STRIP_FILES ON)
+endif()
 include(CPack)
