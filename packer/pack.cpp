@@ -79,7 +79,7 @@ Bytes BuildContainer(const Bytes& runner, const Bytes& script) {
              script::kContainerMarker + script::kContainerMarkerLen);
   out.push_back('\n');
   out.insert(out.end(), kIgnoredLine, kIgnoredLine + ignored_len);
-  out.insert(out.end(), padding, ' ');
+  out.insert(out.end(), padding, static_cast<unsigned char>(' '));
   out.push_back('\n');
   size_t start = out.size();
   out.insert(out.end(), script.begin(), script.end());
