@@ -5,6 +5,7 @@
 
 #include "host/host.h"
 #include "script/loader.h"
+#include "script/pe_file.h"
 
 namespace host {
 
@@ -48,6 +49,7 @@ bool LoadOwnScript() {
     ReportLoadFailure();
     return false;
   }
+  size = static_cast<DWORD>(script::ScriptDataEnd(data, size));  // a signature is no script
   script::LoadResult result = script::LoadScript(data, size, &g_interp.sections);
   HeapFree(GetProcessHeap(), 0, data);
   if (result != script::kLoadOk) {

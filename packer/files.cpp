@@ -165,4 +165,28 @@ std::string OwnExecutablePath(const char* argv0) {
   return argv0 ? argv0 : "";
 }
 
+std::vector<std::string> RunnerSearchPaths(const std::string& packer_path) {
+  std::string dir = DirectoryOf(packer_path);
+  std::vector<std::string> paths;
+  paths.push_back(dir + "kestro.exe");
+#ifdef _WIN32
+  paths.push_back(dir + "..\\share\\kestro\\kestro.exe");
+#else
+  paths.push_back(dir + "../share/kestro/kestro.exe");
+#endif
+  return paths;
+}
+
+bool FindRunner(const std::string& packer_path, std::string* found) {
+  std::vector<std::string> paths = RunnerSearchPaths(packer_path);
+  for (size_t i = 0; i < paths.size(); ++i) {
+    FILE* f = fopen(paths[i].c_str(), "rb");
+    if (!f) continue;
+    fclose(f);
+    *found = paths[i];
+    return true;
+  }
+  return false;
+}
+
 }  // namespace pack

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "packer/check_command.h"
+#include "kestro_version.h"
 #include "packer/pack.h"
 
 #ifdef _WIN32
@@ -25,15 +26,18 @@ const char kUsage[] =
     "  kestro-pack build SCRIPT [-o OUT.exe] [--runner RUNNER.exe] [--force] [--no-check]\n"
     "      Checks SCRIPT, then packs it into a copy of the runner. OUT defaults to\n"
     "      SCRIPT with the extension .exe; RUNNER defaults to kestro.exe beside\n"
-    "      kestro-pack. --force replaces a script the runner already carries;\n"
-    "      --no-check packs without checking (errors would then stop the run).\n"
+    "      kestro-pack, or else in ../share/kestro/ from kestro-pack's folder. A\n"
+    "      signed runner's signature is removed from the copy. --force replaces\n"
+    "      a script the runner already carries; --no-check packs without\n"
+    "      checking (errors would then stop the run).\n"
     "  kestro-pack check SCRIPT... [--werror] [--format text|json]\n"
     "      Reports each script's mistakes as FILE:LINE:COL: error|warning: ...\n"
     "      Exit code 1 when there is an error (--werror: a warning too).\n"
     "  kestro-pack extract EXE [-o SCRIPT]\n"
     "      Writes the script EXE carries to SCRIPT, or to standard output.\n"
     "  kestro-pack info EXE\n"
-    "      Tells whether EXE carries a script, and its size.\n"
+    "      Tells whether EXE carries a script, its size, where it ends and\n"
+    "      whether EXE is signed.\n"
     "  kestro-pack --help | --version\n";
 
 int UsageError(const std::string& message) {
@@ -86,6 +90,18 @@ Args ParseArgs(int argc, char** argv, bool build) {
   return args;
 }
 
+// The runner `build` uses without --runner: kestro.exe beside the packer, or
+// where an installation puts it. When there is none, says where it looked.
+bool FindDefaultRunner(const char* argv0, std::string* runner) {
+  std::string own = pack::OwnExecutablePath(argv0);
+  if (pack::FindRunner(own, runner)) return true;
+  fprintf(stderr, "kestro-pack: cannot find the runner kestro.exe; looked for:\n");
+  std::vector<std::string> paths = pack::RunnerSearchPaths(own);
+  for (size_t i = 0; i < paths.size(); ++i) fprintf(stderr, "  %s\n", paths[i].c_str());
+  fprintf(stderr, "Put kestro.exe beside kestro-pack, or name it with --runner RUNNER.exe.\n");
+  return false;
+}
+
 // kestro-pack build SCRIPT [-o OUT.exe] [--runner RUNNER.exe] [--force]
 //   e.g.  kestro-pack build setup.kst --runner dist/kestro.exe
 int Build(int argc, char** argv) {
@@ -95,12 +111,16 @@ int Build(int argc, char** argv) {
   options.script = args.files[0];
   options.output = args.output.empty() ? pack::DefaultOutputPath(options.script) : args.output;
   options.runner = args.runner;
-  if (options.runner.empty())
-    options.runner = pack::DirectoryOf(pack::OwnExecutablePath(argv[0])) + "kestro.exe";
+  if (options.runner.empty() && !FindDefaultRunner(argv[0], &options.runner)) return kExitError;
   options.force = args.force;
   std::string error;
   if (!args.no_check && !pack::CheckBeforeBuild(options.script, &error)) return Fail(error);
-  if (!pack::BuildExecutable(options, &error)) return Fail(error);
+  pack::BuildResult result;
+  if (!pack::BuildExecutable(options, &error, &result)) return Fail(error);
+  if (result.signature_removed)
+    printf("%s: the runner %s was signed; its signature is left out, as the script would "
+           "break it. Sign the packed program instead.\n",
+           options.output.c_str(), options.runner.c_str());
   printf("%s: packed %s\n", options.output.c_str(), options.script.c_str());
   return kExitOk;
 }
@@ -139,6 +159,21 @@ std::string Printable(const std::string& text) {
   return out;
 }
 
+// The "signed:" line of info: whether the file has a certificate table, and
+// where; a table that does not end the file is named as such.
+void PrintSignature(const pack::Bytes& bytes) {
+  if (!pack::IsPeImage(bytes)) return;
+  script::CertificateTable table;
+  if (!pack::FindSignature(bytes, &table)) {
+    printf("  signed: no\n");
+    return;
+  }
+  printf(table.at_end ? "  signed: yes, certificate table of %lu bytes at offset %lu\n"
+                       : "  signed: unclear, a certificate table of %lu bytes at offset %lu "
+                         "that does not end the file\n",
+         static_cast<unsigned long>(table.size), static_cast<unsigned long>(table.offset));
+}
+
 // kestro-pack info EXE
 //   e.g.  kestro-pack info setup.exe
 int Info(int argc, char** argv) {
@@ -151,6 +186,7 @@ int Info(int argc, char** argv) {
   pack::ContainerSummary summary;
   if (!pack::SummariseContainer(bytes, &summary)) {
     printf("%s: carries no Kestro script\n", exe.c_str());
+    PrintSignature(bytes);
     return kExitError;
   }
   printf("%s: carries a Kestro script\n", exe.c_str());
@@ -159,6 +195,10 @@ int Info(int argc, char** argv) {
   if (summary.main_lines >= 0)
     printf("  stored lines: %d main, %d adlib\n", summary.main_lines, summary.adlib_lines);
   printf("  ignored line: %s\n", Printable(summary.ignored).c_str());
+  printf("  script ends at: offset %lu, %s\n", static_cast<unsigned long>(summary.script_end),
+         summary.script_end == bytes.size() ? "the end of the file"
+                                            : "where the certificate table starts");
+  PrintSignature(bytes);
   return kExitOk;
 }
 
@@ -172,7 +212,7 @@ int main(int argc, char** argv) {
     return kExitOk;
   }
   if (command == "--version") {
-    puts("kestro-pack 2.50");
+    puts("kestro-pack " KESTRO_VERSION);
     return kExitOk;
   }
   if (command == "build") return Build(argc, argv);

@@ -68,14 +68,18 @@ bool IsPeImage(const Bytes& bytes) {
 }
 
 Bytes BuildContainer(const Bytes& runner, const Bytes& script) {
+  size_t ignored_len = strlen(kIgnoredLine);
+  size_t size = runner.size() + 1 + script::kContainerMarkerLen + 1 + ignored_len + 1 +
+                script.size();
+  size_t padding = (8 - size % 8) % 8;
   Bytes out(runner);
-  out.reserve(runner.size() + script::kContainerMarkerLen + strlen(kIgnoredLine) + 3 +
-              script.size());
+  out.reserve(size + padding);
   out.push_back('\n');
   out.insert(out.end(), script::kContainerMarker,
              script::kContainerMarker + script::kContainerMarkerLen);
   out.push_back('\n');
-  out.insert(out.end(), kIgnoredLine, kIgnoredLine + strlen(kIgnoredLine));
+  out.insert(out.end(), kIgnoredLine, kIgnoredLine + ignored_len);
+  out.insert(out.end(), padding, static_cast<unsigned char>(' '));
   out.push_back('\n');
   size_t start = out.size();
   out.insert(out.end(), script.begin(), script.end());
@@ -83,16 +87,37 @@ Bytes BuildContainer(const Bytes& runner, const Bytes& script) {
   return out;
 }
 
+size_t ScriptEnd(const Bytes& exe) {
+  return exe.empty() ? 0 : script::ScriptDataEnd(&exe[0], exe.size());
+}
+
+// Finds the container in the script data, leaving out a trailing signature.
+static bool FindContainerIn(const Bytes& exe, script::ContainerInfo* info) {
+  return !exe.empty() && script::FindContainer(&exe[0], ScriptEnd(exe), info);
+}
+
 size_t RunnerEnd(const Bytes& exe) {
   script::ContainerInfo info;
-  if (exe.empty() || !script::FindContainer(&exe[0], exe.size(), &info)) return exe.size();
+  if (!FindContainerIn(exe, &info)) return exe.size();
   return info.marker > 0 ? info.marker - 1 : 0;
+}
+
+bool FindSignature(const Bytes& exe, script::CertificateTable* table) {
+  return !exe.empty() && script::FindCertificateTable(&exe[0], exe.size(), table);
+}
+
+bool RemoveSignature(Bytes* exe) {
+  script::CertificateTable table;
+  if (!FindSignature(*exe, &table)) return false;
+  if (table.at_end) exe->resize(table.offset);  // the offset lies past the entry
+  memset(&(*exe)[table.entry], 0, 8);
+  return true;
 }
 
 bool ExtractScript(const Bytes& exe, Bytes* script) {
   script::ContainerInfo info;
-  if (exe.empty() || !script::FindContainer(&exe[0], exe.size(), &info)) return false;
-  script->assign(exe.begin() + info.script, exe.end());
+  if (!FindContainerIn(exe, &info)) return false;
+  script->assign(exe.begin() + info.script, exe.begin() + ScriptEnd(exe));
   if (!script->empty()) script::DecodeBytes(&(*script)[0], script->size());
   return true;
 }
@@ -105,7 +130,8 @@ static int CountLines(const script::Section& section) {
 
 bool SummariseContainer(const Bytes& exe, ContainerSummary* summary) {
   script::ContainerInfo info;
-  if (exe.empty() || !script::FindContainer(&exe[0], exe.size(), &info)) return false;
+  if (!FindContainerIn(exe, &info)) return false;
+  summary->script_end = ScriptEnd(exe);
   Bytes text;
   ExtractScript(exe, &text);
   summary->bytes = text.size();
@@ -118,7 +144,7 @@ bool SummariseContainer(const Bytes& exe, ContainerSummary* summary) {
   script::Sections sections;
   memset(&sections, 0, sizeof sections);
   summary->main_lines = summary->adlib_lines = -1;  // unknown if memory ran out
-  if (script::LoadScript(&exe[0], exe.size(), &sections) == script::kLoadOk) {
+  if (script::LoadScript(&exe[0], summary->script_end, &sections) == script::kLoadOk) {
     summary->main_lines = CountLines(sections.main);
     summary->adlib_lines = CountLines(sections.adlib);
   }
@@ -127,7 +153,8 @@ bool SummariseContainer(const Bytes& exe, ContainerSummary* summary) {
   return true;
 }
 
-bool BuildExecutable(const BuildOptions& options, std::string* error) {
+bool BuildExecutable(const BuildOptions& options, std::string* error, BuildResult* result) {
+  if (result) result->signature_removed = false;
   if (SamePath(options.output, options.script) || SamePath(options.output, options.runner)) {
     *error = options.output + ": output would overwrite an input file; choose another with -o";
     return false;
@@ -162,6 +189,10 @@ bool BuildExecutable(const BuildOptions& options, std::string* error) {
       return false;
     }
   }
+  // Cut after the container, so that an entry left pointing past the end of
+  // a cut signed program is emptied as well.
+  bool unsigned_now = RemoveSignature(&runner);
+  if (result) result->signature_removed = unsigned_now;
   return WriteFileAtomically(options.output, BuildContainer(runner, script), true, error);
 }
 

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "script/pe_file.h"
+
 namespace pack {
 
 typedef std::vector<unsigned char> Bytes;
@@ -28,12 +30,26 @@ bool NormaliseScript(const Bytes& text, Bytes* out, std::string* error);
 bool IsPeImage(const Bytes& bytes);
 
 // Appends LF, the marker line, the ignored line and the encoded script to the
-// runner bytes.
+// runner bytes. The ignored line is padded with spaces so that the file ends
+// on a multiple of 8 bytes: a signing tool then appends its certificate table
+// right after the script, with no padding in between that the runner would
+// decode as script text.
 Bytes BuildContainer(const Bytes& runner, const Bytes& script);
+
+// Where the script data of a file ends: before a certificate table that ends
+// the file, else at its end.
+size_t ScriptEnd(const Bytes& exe);
 
 // Where an existing container's marker line begins, cutting off the line feed
 // the packer wrote before it; `size` when there is no container.
 size_t RunnerEnd(const Bytes& exe);
+
+// The file's certificate table; false when it has none (or is no PE image).
+bool FindSignature(const Bytes& exe, script::CertificateTable* table);
+
+// Removes a signature: cuts off a certificate table that ends the file and
+// empties the security directory entry. False when there was none.
+bool RemoveSignature(Bytes* exe);
 
 // What a packed executable carries.
 struct ContainerSummary {
@@ -42,9 +58,11 @@ struct ContainerSummary {
   std::string ignored;  // the ignored line's text
   int main_lines;       // lines the runner stores in the main section
   int adlib_lines;      // and in the Adlib section
+  size_t script_end;    // file offset where the script data ends
 };
 
-// Decodes the script exactly as the runner does, raw; false without container.
+// Decodes the script exactly as the runner does, raw, up to ScriptEnd; false
+// without container.
 bool ExtractScript(const Bytes& exe, Bytes* script);
 
 // Summarises the container; false when there is none.
@@ -58,10 +76,17 @@ struct BuildOptions {
   bool force;          // replace a container the runner already carries
 };
 
+// What `build` did beyond packing.
+struct BuildResult {
+  bool signature_removed;  // the runner was signed; the copy no longer is
+};
+
 // Builds the packed executable: reads and checks both inputs, then writes
-// the output through a temporary file beside it. On failure nothing is left
-// behind and `error` reads "FILE: what is wrong".
-bool BuildExecutable(const BuildOptions& options, std::string* error);
+// the output through a temporary file beside it. A signed runner loses its
+// signature in the copy, since the appended script would break it anyway.
+// On failure nothing is left behind and `error` reads "FILE: what is wrong".
+bool BuildExecutable(const BuildOptions& options, std::string* error,
+                     BuildResult* result = NULL);
 
 // Writes bytes to a temporary file beside `path` and renames it into place;
 // `executable` also sets the mode bits where the system has them.
@@ -79,6 +104,13 @@ std::string DirectoryOf(const std::string& path);
 
 // The packer's own executable file, to find the runner beside it.
 std::string OwnExecutablePath(const char* argv0);
+
+// Where `build` looks for the runner when none is named, in order: kestro.exe
+// beside the packer, then in the installed layout's ../share/kestro/.
+std::vector<std::string> RunnerSearchPaths(const std::string& packer_path);
+
+// The first of RunnerSearchPaths that can be opened; false when none can.
+bool FindRunner(const std::string& packer_path, std::string* found);
 
 }  // namespace pack
 

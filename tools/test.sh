@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the unit tests (plain and under the sanitizers),
-# the fuzz targets' corpus replay, the checks on kestro.exe, and the end-to-end cases under
-# Wine. Ends with "N passed, N failed".
+# the fuzz targets' corpus replay, the checks on kestro.exe, the release archives and signed
+# programs, and the end-to-end cases under Wine. Ends with "N passed, N failed".
 #
-#   tools/test.sh [all|unit|fuzz|checks|e2e] [CASE.kst|FOLDER...]
+#   tools/test.sh [all|unit|fuzz|checks|release|e2e] [CASE.kst|FOLDER...]
 #   (a case or folder as a path, or as a path below tests/e2e/cases/, e.g. adlib/gosub.kst)
 #   tools/test.sh runnable    (builds and prints where runner, helper and packer are)
 #
@@ -172,6 +172,44 @@ e2e() {
   add_counts "$log" "end-to-end cases"
 }
 
+# The release archives made by cpack: what they hold, the version everywhere, and that the
+# packer unpacked from the Linux archive finds its runner. Then, in a Wine session, packed
+# programs signed with a throw-away certificate verify and run as the unsigned ones.
+release() {
+  local log=$logs/release.log runner32 version tree runner helper packer
+  build windows || return
+  runner32=$(find_built "$root/windows" kestro.exe) || { fail "release: no kestro.exe"; return; }
+  build native --preset native -DKESTRO_RUNNER_EXE="$runner32" || return
+  version=$(sed -nE 's/^#define KESTRO_VERSION "(.*)"$/\1/p' "$root/native/generated/kestro_version.h")
+  echo "---- release $version: archives"
+  : >"$log"
+  local dir
+  for dir in windows native; do
+    if ! (cd "$root/$dir" && rm -rf package && timeout 300 cpack) >>"$log" 2>&1; then
+      fail "cpack in $dir (see $log)"; return
+    fi
+  done
+  tree=$root/release/kestro-$version-linux
+  python3 tests/release/check_release.py --version "$version" --runner "$runner32" \
+    --zip "$root/windows/package/kestro-$version-win32.zip" \
+    --tar "$root/native/package/kestro-$version-linux.tar.gz" --unpack "$root/release" \
+    >"$log.checks" 2>&1
+  grep -E '^(PASS|FAIL) ' "$log.checks"
+  add_counts "$log.checks" "release archives"
+  [ -x "$tree/bin/kestro-pack" ] || return
+
+  build_runnable || { fail "signing: nothing to run"; return; }
+  if [ "$runner" != "$runner32" ]; then
+    # Wine runs only the 64-bit twin here: the unpacked layout gets it in place of kestro.exe.
+    cp "$runner" "$tree/share/kestro/kestro.exe"
+  fi
+  echo "---- signed programs under Wine"
+  timeout 900 tools/wine-session.sh bash tests/release/signing.sh "$tree/bin/kestro-pack" \
+    "$helper" >"$log.signing" 2>&1
+  grep -E '^(PASS|FAIL) ' "$log.signing"
+  add_counts "$log.signing" "signed programs"
+}
+
 if ! bash tools/setup.sh; then
   echo "setup failed"
   echo "0 passed, 1 failed"
@@ -179,17 +217,18 @@ if ! bash tools/setup.sh; then
 fi
 
 case $what in
-  all) unit_tests; fuzz_replay; checks; e2e "$@" ;;
+  all) unit_tests; fuzz_replay; checks; release; e2e "$@" ;;
   unit) unit_tests ;;
   fuzz) fuzz_replay ;;
   checks) checks ;;
+  release) release ;;
   e2e) e2e "$@" ;;
   runnable)
     # For tools/run.sh: build quietly, then print the three paths as shell assignments.
     build_runnable >&2 || exit 1
     printf 'runner=%q\nhelper=%q\npacker=%q\n' "$runner" "$helper" "$packer"
     exit 0 ;;
-  *) echo "usage: tools/test.sh [all|unit|fuzz|checks|e2e] [CASE.kst|FOLDER...]" >&2; exit 2 ;;
+  *) echo "usage: tools/test.sh [all|unit|fuzz|checks|release|e2e] [CASE.kst|FOLDER...]" >&2; exit 2 ;;
 esac
 
 echo

@@ -9,6 +9,7 @@
 #include "script/container.h"
 #include "script/limits.h"
 #include "script/loader.h"
+#include "script/pe_file.h"
 
 namespace {
 
@@ -48,11 +49,15 @@ void LoadAndCheck(const unsigned char* data, size_t size) {
 
 }  // namespace
 
-// The input is read twice: as a whole file (the container search over raw
-// bytes), and as a plain script that is encoded behind a marker line, so that
+// The input is read as a whole file (the container search over raw bytes,
+// and the same cut before a certificate table), and as a plain script that is encoded behind a marker line, so that
 // seeds stay readable and mutations reach the line splitting directly.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   LoadAndCheck(data, size);
+  // As the runner reads its own file: up to a certificate table that ends it.
+  size_t end = script::ScriptDataEnd(data, size);
+  if (end > size) abort();
+  if (end < size) LoadAndCheck(data, end);
 
   static const char kHead[] = "MZ\n";
   std::vector<unsigned char> file(kHead, kHead + sizeof kHead - 1);

@@ -16,6 +16,8 @@
 #include "packer/pack.h"
 #include "script/container.h"
 #include "script/loader.h"
+#include "script/pe_file.h"
+#include "tests/unit/fake_pe.h"
 
 namespace {
 
@@ -91,13 +93,14 @@ TEST(PackContainer, RoundTripAndWhatTheRunnerLoads) {
   Bytes back;
   ASSERT_TRUE(pack::ExtractScript(exe, &back));
   EXPECT_EQ(script, back);
-  EXPECT_EQ(pack::BuildContainer(FakeRunner(), Bytes()).size(), exe.size() - script.size());
 
   pack::ContainerSummary summary;
   ASSERT_TRUE(pack::SummariseContainer(exe, &summary));
   EXPECT_EQ(43u, summary.lines);
   EXPECT_EQ(script.size(), summary.bytes);
-  EXPECT_EQ("kestro-script 1", summary.ignored);
+  EXPECT_EQ(0u, summary.ignored.find("kestro-script 1"));
+  EXPECT_EQ(std::string::npos, summary.ignored.find_first_not_of(' ', 15));  // padding
+  EXPECT_EQ(exe.size(), summary.script_end);
   EXPECT_EQ(40, summary.main_lines);
   EXPECT_EQ(2, summary.adlib_lines);
 
@@ -113,6 +116,74 @@ TEST(PackContainer, RoundTripAndWhatTheRunnerLoads) {
   EXPECT_FALSE(pack::SummariseContainer(FakeRunner(), &summary));
   EXPECT_EQ(FakeRunner().size(), pack::RunnerEnd(FakeRunner()));
   EXPECT_EQ(FakeRunner().size(), pack::RunnerEnd(exe));
+}
+
+// A packed program ends on a multiple of 8 bytes, so a signing tool puts no
+// padding between the script and its certificate table.
+TEST(PackContainer, EndsOnEightBytes) {
+  for (size_t runner_extra = 0; runner_extra < 8; ++runner_extra) {
+    Bytes runner = FakeRunner();
+    runner.insert(runner.end(), runner_extra, 'r');
+    for (size_t n = 0; n < 17; ++n) {
+      Bytes script = B(std::string(n, 'x'));
+      Bytes exe = pack::BuildContainer(runner, script);
+      EXPECT_EQ(0u, exe.size() % 8) << runner_extra << " " << n;
+      Bytes back;
+      ASSERT_TRUE(pack::ExtractScript(exe, &back));
+      EXPECT_EQ(script, back);
+      EXPECT_EQ(runner.size(), pack::RunnerEnd(exe));
+    }
+  }
+}
+
+// Signing after packing appends a certificate table; the runner's loader,
+// extract and info all stop before it and see the script unchanged.
+TEST(PackSignature, SignedAfterPackingReadsTheSameScript) {
+  Bytes script = B("FileAppend, one\\n, out.txt\n[ADLIB]\nIfWinExist, x\nlast");
+  Bytes exe = pack::BuildContainer(fake_pe::Image(), script);
+  Bytes signed_exe = fake_pe::Signed(exe);
+  ASSERT_EQ(exe.size(), script::ScriptDataEnd(&signed_exe[0], signed_exe.size()));
+
+  Bytes back;
+  ASSERT_TRUE(pack::ExtractScript(signed_exe, &back));
+  EXPECT_EQ(script, back);
+  pack::ContainerSummary summary;
+  ASSERT_TRUE(pack::SummariseContainer(signed_exe, &summary));
+  EXPECT_EQ(4u, summary.lines);
+  EXPECT_EQ(1, summary.main_lines);
+  EXPECT_EQ(2, summary.adlib_lines);
+  EXPECT_EQ(exe.size(), summary.script_end);
+  EXPECT_EQ(fake_pe::Image().size(), pack::RunnerEnd(signed_exe));
+
+  script::Sections s;
+  memset(&s, 0, sizeof s);
+  ASSERT_EQ(script::kLoadOk,
+            script::LoadScript(&signed_exe[0], script::ScriptDataEnd(&signed_exe[0],
+                                                                     signed_exe.size()), &s));
+  EXPECT_STREQ("last", s.adlib.tail->text);
+  EXPECT_EQ(4, s.adlib.tail->number);
+  script::FreeSection(&s.main);
+  script::FreeSection(&s.adlib);
+}
+
+TEST(PackSignature, RemoveSignatureCutsTheTableAndEmptiesTheEntry) {
+  Bytes image = fake_pe::Image();
+  Bytes signed_image = fake_pe::Signed(image);
+  script::CertificateTable table;
+  ASSERT_TRUE(pack::FindSignature(signed_image, &table));
+  ASSERT_TRUE(pack::RemoveSignature(&signed_image));
+  image.resize(table.offset, 0);  // the signer's zero padding stays
+  EXPECT_EQ(image, signed_image);
+  EXPECT_FALSE(pack::FindSignature(signed_image, &table));
+  EXPECT_FALSE(pack::RemoveSignature(&signed_image));
+
+  // A table that no longer ends the file: only the entry is emptied.
+  Bytes appended = fake_pe::Signed(fake_pe::Image());
+  appended.push_back('x');
+  size_t size = appended.size();
+  ASSERT_TRUE(pack::RemoveSignature(&appended));
+  EXPECT_EQ(size, appended.size());
+  EXPECT_FALSE(pack::FindSignature(appended, &table));
 }
 
 TEST(PackPaths, DefaultOutputAndDirectory) {
@@ -205,6 +276,58 @@ TEST_F(PackBuild, ForceReplacesTheRunnersContainer) {
   Bytes exe = Read("second.exe");
   EXPECT_EQ(1u, CountMarkers(exe));
   EXPECT_EQ(pack::BuildContainer(FakeRunner(), B("MsgBox, again\n")), exe);
+}
+
+TEST_F(PackBuild, SignedRunnersLoseTheirSignature) {
+  Bytes image = fake_pe::Image();
+  Write("kestro.exe", fake_pe::Signed(image));
+  std::string error;
+  pack::BuildResult result;
+  ASSERT_TRUE(pack::BuildExecutable(options_, &error, &result)) << error;
+  EXPECT_TRUE(result.signature_removed);
+  image.resize((image.size() + 7) / 8 * 8, 0);
+  EXPECT_EQ(pack::BuildContainer(image, B("Run, notepad\nWinWait, Untitled\n")), Read("job.exe"));
+
+  // A signed packed program used with --force: its script and its signature go.
+  Write("signed-job.exe", fake_pe::Signed(pack::BuildContainer(fake_pe::Image(), B("x"))));
+  options_.runner = Path("signed-job.exe");
+  options_.force = true;
+  ASSERT_TRUE(pack::BuildExecutable(options_, &error, &result)) << error;
+  EXPECT_TRUE(result.signature_removed);
+  EXPECT_EQ(pack::BuildContainer(fake_pe::Image(), B("Run, notepad\nWinWait, Untitled\n")),
+            Read("job.exe"));
+
+  options_.runner = Path("job.exe");  // now unsigned
+  options_.output = Path("again.exe");
+  ASSERT_TRUE(pack::BuildExecutable(options_, &error, &result)) << error;
+  EXPECT_FALSE(result.signature_removed);
+}
+
+// Without --runner, build looks beside the packer, then in ../share/kestro/.
+TEST_F(PackBuild, FindsTheRunnerBesideThePackerOrInstalled) {
+  ASSERT_EQ(0, mkdir(Path("bin").c_str(), 0755));
+  std::string packer = Path("bin/kestro-pack");
+  std::vector<std::string> paths = pack::RunnerSearchPaths(packer);
+  ASSERT_EQ(2u, paths.size());
+  EXPECT_EQ(Path("bin/kestro.exe"), paths[0]);
+  EXPECT_EQ(Path("bin/../share/kestro/kestro.exe"), paths[1]);
+  std::string found;
+  EXPECT_FALSE(pack::FindRunner(packer, &found));
+
+  ASSERT_EQ(0, mkdir(Path("share").c_str(), 0755));
+  ASSERT_EQ(0, mkdir(Path("share/kestro").c_str(), 0755));
+  Write("share/kestro/kestro.exe", FakeRunner());
+  ASSERT_TRUE(pack::FindRunner(packer, &found));
+  EXPECT_EQ(paths[1], found);
+  Write("bin/kestro.exe", FakeRunner());
+  ASSERT_TRUE(pack::FindRunner(packer, &found));
+  EXPECT_EQ(paths[0], found);
+
+  remove(Path("bin/kestro.exe").c_str());
+  remove(Path("share/kestro/kestro.exe").c_str());
+  rmdir(Path("share/kestro").c_str());
+  rmdir(Path("share").c_str());
+  rmdir(Path("bin").c_str());
 }
 
 TEST_F(PackBuild, RefusesBadInputsAndWritesNothing) {

@@ -1,0 +1,59 @@
+# The installed layout and the release archives.
+#
+#   bin/kestro-pack[.exe]          the packer
+#   share/kestro/kestro.exe        the runner the packer copies
+#   share/kestro/docs, examples    the documentation and sample scripts
+#   share/kestro/editors           editor support, when the source tree has it
+#
+# `cpack` in a Windows build makes kestro-VERSION-win32.zip (win64 for the
+# 64-bit build); in a native build, kestro-VERSION-linux.tar.gz, whose runner
+# comes from a Windows build named by KESTRO_RUNNER_EXE.
+include(GNUInstallDirs)
+set(KESTRO_SHARE_DIR ${CMAKE_INSTALL_DATADIR}/kestro)
+
+install(TARGETS kestro-pack RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+if(WIN32)
+  install(TARGETS kestro RUNTIME DESTINATION ${KESTRO_SHARE_DIR})
+else()
+  set(KESTRO_RUNNER_EXE "" CACHE FILEPATH
+    "kestro.exe of a Windows build, installed beside the native packer (default: build/windows/host/kestro.exe when it exists)")
+  set(kestro_runner ${KESTRO_RUNNER_EXE})
+  if(NOT kestro_runner AND EXISTS ${CMAKE_SOURCE_DIR}/build/windows/host/kestro.exe)
+    set(kestro_runner ${CMAKE_SOURCE_DIR}/build/windows/host/kestro.exe)
+  endif()
+  if(kestro_runner)
+    install(FILES ${kestro_runner} DESTINATION ${KESTRO_SHARE_DIR} RENAME kestro.exe)
+  else()
+    install(CODE "message(WARNING \"No runner installed: build the windows preset, or set KESTRO_RUNNER_EXE to its kestro.exe\")")
+  endif()
+endif()
+
+install(FILES README.md CHANGELOG.md DESTINATION ${KESTRO_SHARE_DIR})
+install(DIRECTORY docs/ DESTINATION ${KESTRO_SHARE_DIR}/docs FILES_MATCHING PATTERN "*.md")
+install(DIRECTORY examples/ DESTINATION ${KESTRO_SHARE_DIR}/examples)
+if(EXISTS ${CMAKE_SOURCE_DIR}/editors)
+  install(DIRECTORY editors/ DESTINATION ${KESTRO_SHARE_DIR}/editors)
+endif()
+
+if(WIN32)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(kestro_system win64)
+  else()
+    set(kestro_system win32)
+  endif()
+  set(CPACK_GENERATOR ZIP)
+else()
+  string(TOLOWER ${CMAKE_SYSTEM_NAME} kestro_system)
+  set(CPACK_GENERATOR TGZ)
+endif()
+set(CPACK_PACKAGE_NAME kestro)
+set(CPACK_PACKAGE_VENDOR "The Kestro developers")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_FILE_NAME kestro-${PROJECT_VERSION}-${kestro_system})
+set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/package)
+if(NOT WIN32)
+  # The native packer carries debug information; the Windows programs are
+  # linked stripped already, and stripping again would only restamp them.
+  set(CPACK_STRIP_FILES ON)
+endif()
+include(CPack)
