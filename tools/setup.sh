@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what building and testing Kestro needs on Debian 12: compilers, GoogleTest,
-# Google Benchmark, clang with libFuzzer, MinGW-w64, Wine with its 32-bit part, Xvfb and Python 3. Does nothing when all is present.
+# Google Benchmark, clang with libFuzzer, MinGW-w64, Wine with its 32-bit part, Xvfb, Python 3,
+# and Node.js with npm for the editor extension's tests. Does nothing when all is present.
 set -euo pipefail
 
 export DEBIAN_FRONTEND=noninteractive
@@ -24,6 +25,8 @@ wanted=(
   "xvfb Xvfb"
   "xauth xauth"
   "python3 python3"
+  "nodejs node"
+  "npm npm"
 )
 
 missing=()
