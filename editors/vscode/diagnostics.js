@@ -61,9 +61,11 @@ function byteColumnToIndex(lineText, column) {
 
 // Turns findings into plain ranges: {line, start, end} 0-based, end exclusive,
 // with severity, code and message. lineTextAt(line) gives the text of a 0-based
-// line, or undefined for a line the document does not have. A finding that
-// would cover nothing is widened to the rest of its line (or one character).
-function toRanges(findings, lineTextAt) {
+// line, or undefined for a line the document does not have. singleByte: the
+// document was decoded from a one-byte code page, each character one byte. A
+// finding that would cover nothing is widened to the rest of its line (or one
+// character).
+function toRanges(findings, lineTextAt, singleByte = false) {
   return findings.map((item) => {
     const line = Math.max(item.line - 1, 0);
     const text = lineTextAt(line);
@@ -71,8 +73,10 @@ function toRanges(findings, lineTextAt) {
     let start = item.column - 1;
     let end = endColumn - 1;
     if (typeof text === 'string') {
-      start = byteColumnToIndex(text, item.column);
-      end = byteColumnToIndex(text, endColumn);
+      const index = (column) => (singleByte ? Math.min(Math.max(column - 1, 0), text.length)
+                                            : byteColumnToIndex(text, column));
+      start = index(item.column);
+      end = index(endColumn);
       if (end <= start) end = start < text.length ? text.length : start;
     }
     start = Math.max(start, 0);
@@ -91,7 +95,7 @@ function toRanges(findings, lineTextAt) {
 // What one run of the checker came to, from execFile's error, stdout and stderr:
 //   {ranges: [...]}                 the findings (exit code 0 or 1)
 //   {problem: 'text'}               the checker could not be run or said something else
-function readCheckRun(error, stdout, stderr, lineTextAt, packer) {
+function readCheckRun(error, stdout, stderr, lineTextAt, packer, singleByte = false) {
   if (error && error.code === 'ENOENT') {
     return { problem: `cannot find kestro-pack ("${packer}"): set kestro.packerPath`, missing: true };
   }
@@ -110,7 +114,7 @@ function readCheckRun(error, stdout, stderr, lineTextAt, packer) {
   if (status === 1 && findings.length === 0) {
     return { problem: `kestro-pack check: ${firstLine(stderr)}` };
   }
-  return { ranges: toRanges(findings, lineTextAt) };
+  return { ranges: toRanges(findings, lineTextAt, singleByte) };
 }
 
 module.exports = { parseReport, byteColumnToIndex, toRanges, readCheckRun };

@@ -27,6 +27,14 @@ function settings(document) {
   };
 }
 
+// Whether the document was decoded from a one-byte code page (scripts are often
+// saved in the Windows one): the checker's byte columns are then its characters.
+function singleByte(document) {
+  const encoding = document.encoding ||
+      vscode.workspace.getConfiguration('files', document.uri).get('encoding') || 'utf8';
+  return !/^utf/i.test(encoding);
+}
+
 function isScript(document) {
   return document.languageId === 'kestro' && document.uri.scheme === 'file';
 }
@@ -43,7 +51,7 @@ function check(document) {
                         (error, stdout, stderr) => {
     if (runs.get(document.uri.toString()) !== run || document.isClosed) return;
     const lineTextAt = (line) => (line < document.lineCount ? document.lineAt(line).text : undefined);
-    const result = readCheckRun(error, stdout, stderr, lineTextAt, packer);
+    const result = readCheckRun(error, stdout, stderr, lineTextAt, packer, singleByte(document));
     if (result.problem) {
       findings.delete(document.uri);
       output.appendLine(result.problem);

@@ -47,6 +47,15 @@ test('byte columns count UTF-8 bytes, an undecodable byte as one', () => {
   }
 });
 
+test('a document decoded from a one-byte code page counts one byte a character', () => {
+  // "Send, \xe9{ENTR}" saved in Windows-1252: {ENTR} is at byte 8 there.
+  const findings = [{ line: 1, column: 8, endColumn: 14, severity: 'warning', message: 'x' }];
+  const ranges = toRanges(findings, lineOf(['Send, é{ENTR}']), true);
+  assert.deepStrictEqual([ranges[0].start, ranges[0].end], [7, 13]);
+  assert.deepStrictEqual(readCheckRun(null, JSON.stringify(findings), '', lineOf(['Send, é{ENTR}']), 'kp', true)
+                             .ranges.map((r) => [r.start, r.end]), [[7, 13]]);
+});
+
 test('a range never covers nothing, and lines the document lacks keep their columns', () => {
   const findings = [
     { line: 1, column: 5, endColumn: 5, severity: 'error', message: 'a' },    // empty: the rest of the line

@@ -47,7 +47,7 @@ function fakeEditor() {
     },
     workspace: {
       textDocuments: [],
-      getConfiguration: () => ({ get: (key) => api.settings[key] }),
+      getConfiguration: (section) => ({ get: (key) => api.settings[`${section}.${key}`] }),
       getWorkspaceFolder: () => undefined,
       onDidOpenTextDocument: on('open'),
       onDidSaveTextDocument: on('save'),
@@ -107,7 +107,7 @@ extension.activate({ subscriptions: [] });
 test.after(() => fs.rmSync(dir, { recursive: true }));
 
 test('a script is checked when opened and saved, and forgotten when closed', async () => {
-  vscode.settings.packerPath = packer;
+  vscode.settings['kestro.packerPath'] = packer;
   const doc = document(script, ['Sleep 100', 'Send, é{ENTR}']);
   const other = document(path.join(dir, 'notes.txt'), ['x'], 'plaintext');
   vscode.fire('open', other);
@@ -123,11 +123,22 @@ test('a script is checked when opened and saved, and forgotten when closed', asy
   await until('the findings after saving', () => vscode.diagnostics.has(doc.uri.toString()));
   vscode.fire('close', doc);
   assert.ok(!vscode.diagnostics.has(doc.uri.toString()));
+
+  // The same file opened in Windows-1252: {ENTR} at byte 8 is character 7 there too.
+  vscode.settings['files.encoding'] = 'windows1252';
+  fs.writeFileSync(path.join(dir, 'report.json'), JSON.stringify([
+    { file: 'x', line: 2, column: 8, endColumn: 14, severity: 'warning', code: 'unknown-key', message: 'm' },
+  ]) + '\n');
+  vscode.fire('open', doc);
+  await until('the findings in Windows-1252', () => vscode.diagnostics.has(doc.uri.toString()));
+  const range = vscode.diagnostics.get(doc.uri.toString())[0].range;
+  assert.deepStrictEqual([range.c1, range.c2], [7, 13]);
+  delete vscode.settings['files.encoding'];
   assert.ok(!calls().includes('notes.txt'));
 });
 
 test('a missing kestro-pack is said once, not on every save', async () => {
-  vscode.settings.packerPath = path.join(dir, 'no-such-packer');
+  vscode.settings['kestro.packerPath'] = path.join(dir, 'no-such-packer');
   const doc = document(path.join(dir, 'other.kst'), ['Exit']);
   vscode.fire('open', doc);
   vscode.fire('save', doc);
@@ -140,8 +151,8 @@ test('a missing kestro-pack is said once, not on every save', async () => {
 });
 
 test('pack and run packs next to the script, then starts it under Wine or says it needs Windows', async () => {
-  vscode.settings.packerPath = packer;
-  vscode.settings.runnerPath = '/opt/kestro/kestro.exe';
+  vscode.settings['kestro.packerPath'] = packer;
+  vscode.settings['kestro.runnerPath'] = '/opt/kestro/kestro.exe';
   vscode.window.activeTextEditor = { document: document(script, ['Exit']) };
   const exe = path.join(dir, 'setup.exe');
   const path_ = process.env.PATH;
@@ -163,7 +174,7 @@ test('pack and run packs next to the script, then starts it under Wine or says i
     process.env.PATH = path_;
   }
 
-  vscode.settings.packerPath = path.join(dir, 'no-such-packer');
+  vscode.settings['kestro.packerPath'] = path.join(dir, 'no-such-packer');
   await vscode.commands['kestro.packAndRun']();
   assert.deepStrictEqual(vscode.shown.pop()[0], 'error');
 });
