@@ -12,16 +12,10 @@ const Module = require('module');
 // The part of the editor API the extension uses, recording what it is asked.
 function fakeEditor() {
   const listeners = {};
-  const on = (name) => (fn) => {
-    (listeners[name] = listeners[name] || []).push(fn);
-    return { dispose() {} };
-  };
+  const on = (name) => (fn) => (listeners[name] = listeners[name] || []).push(fn);
+  const none = { dispose() {} };
   const api = {
-    settings: {},
-    shown: [],
-    outputLines: [],
-    commands: {},
-    diagnostics: new Map(),
+    settings: {}, shown: [], registered: {}, diagnostics: new Map(),
     fire: (name, arg) => (listeners[name] || []).forEach((fn) => fn(arg)),
     Range: class { constructor(l1, c1, l2, c2) { Object.assign(this, { l1, c1, l2, c2 }); } },
     Diagnostic: class { constructor(range, message, severity) { Object.assign(this, { range, message, severity }); } },
@@ -30,17 +24,10 @@ function fakeEditor() {
       createDiagnosticCollection: () => ({
         set: (uri, list) => api.diagnostics.set(uri.toString(), list),
         delete: (uri) => api.diagnostics.delete(uri.toString()),
-        dispose() {},
       }),
     },
     window: {
-      activeTextEditor: undefined,
-      createOutputChannel: () => ({
-        append: (text) => api.outputLines.push(text),
-        appendLine: (text) => api.outputLines.push(text),
-        show() {},
-        dispose() {},
-      }),
+      createOutputChannel: () => ({ append() {}, appendLine() {}, show() {} }),
       showWarningMessage: (text) => api.shown.push(['warning', text]),
       showInformationMessage: (text) => api.shown.push(['info', text]),
       showErrorMessage: (text) => api.shown.push(['error', text]),
@@ -53,7 +40,7 @@ function fakeEditor() {
       onDidSaveTextDocument: on('save'),
       onDidCloseTextDocument: on('close'),
     },
-    commands: { registerCommand: (name, fn) => { api.commands[name] = fn; return { dispose() {} }; } },
+    commands: { registerCommand: (name, fn) => { api.registered[name] = fn; return none; } },
   };
   return api;
 }
@@ -68,12 +55,8 @@ const extension = require('../extension');
 
 function document(file, lines, languageId = 'kestro') {
   const uri = { fsPath: file, scheme: 'file', toString: () => 'file://' + file };
-  return {
-    uri, languageId, isClosed: false, isDirty: false,
-    lineCount: lines.length,
-    lineAt: (i) => ({ text: lines[i] }),
-    save: async () => true,
-  };
+  const lineAt = (i) => ({ text: lines[i] });
+  return { uri, languageId, isClosed: false, isDirty: false, lineCount: lines.length, lineAt };
 }
 
 async function until(what, condition) {
@@ -158,7 +141,7 @@ test('pack and run packs next to the script, then starts it under Wine or says i
   const path_ = process.env.PATH;
   try {
     process.env.PATH = '/nonexistent';
-    await vscode.commands['kestro.packAndRun']();
+    await vscode.registered['kestro.packAndRun']();
     assert.ok(calls().includes(`build ${script} -o ${exe} --runner /opt/kestro/kestro.exe\n`), calls());
     assert.ok(fs.existsSync(exe));
     assert.match(vscode.shown.pop()[1], /packed setup.exe\. .*needs Windows/);
@@ -167,7 +150,7 @@ test('pack and run packs next to the script, then starts it under Wine or says i
     fs.mkdirSync(wineDir);
     fs.writeFileSync(path.join(wineDir, 'wine'), `#!/bin/sh\necho "$*" > "${dir}/wine-ran"\n`, { mode: 0o755 });
     process.env.PATH = wineDir;
-    await vscode.commands['kestro.packAndRun']();
+    await vscode.registered['kestro.packAndRun']();
     await until('Wine to start the program', () => fs.existsSync(path.join(dir, 'wine-ran')));
     assert.strictEqual(fs.readFileSync(path.join(dir, 'wine-ran'), 'utf8'), `${exe}\n`);
   } finally {
@@ -175,6 +158,6 @@ test('pack and run packs next to the script, then starts it under Wine or says i
   }
 
   vscode.settings['kestro.packerPath'] = path.join(dir, 'no-such-packer');
-  await vscode.commands['kestro.packAndRun']();
+  await vscode.registered['kestro.packAndRun']();
   assert.deepStrictEqual(vscode.shown.pop()[0], 'error');
 });

@@ -189,18 +189,3 @@ test('Send leaves unknown names plain and marks prefixes and braced characters',
   lacks(other, 'ENTER', 'constant.language.key');
   lacks(other, '^', 'keyword.operator');
 });
-
-test('the example scripts tokenise to the end with every line coloured as expected', async () => {
-  for (const name of ['hello.kst', 'notepad.kst']) {
-    const text = fs.readFileSync(path.join(ROOT, 'examples', name), 'utf8').replace(/\r\n?/g, '\n');
-    const lines = await tokenize(text);
-    for (const line of lines) {
-      const trimmed = line.text.trim();
-      if (!trimmed) continue;
-      const first = line.tokens.find((t) => t.text.trim()).scopes.join(' ');
-      if (trimmed.startsWith(';')) assert.match(first, /comment\.line/, line.text);
-      else if (/^[^,]*:$/.test(trimmed)) assert.match(first, /entity\.name\.label/, line.text);
-      else assert.match(first, /support\.function|keyword\.control/, line.text);
-    }
-  }
-});
