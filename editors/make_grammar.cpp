@@ -176,25 +176,25 @@ void AddKindPatterns(char kind, bool last, Json* patterns) {
   std::string end = last ? "[ \\t]*$" : "[ \\t]*(?=,|$)";
   switch (kind) {
     case script::kFieldNumber:
-      patterns->Add(MatchCaptures("\\G[ \\t]*([-+]?[0-9]+)" + end, Names("constant.numeric.kestro")));
+      patterns->Add(
+          MatchCaptures("\\G[ \\t]*([-+]?[0-9]+)" + end, Names("constant.numeric.kestro")));
       break;
     case script::kFieldExtent:
-      patterns->Add(MatchCaptures("\\G[ \\t]*([-+]?[0-9]+)" + end, Names("constant.numeric.kestro")));
       patterns->Add(
-          MatchCaptures("\\G[ \\t]*((?i:default))" + end, Names("constant.language.default.kestro")));
+          MatchCaptures("\\G[ \\t]*([-+]?[0-9]+)" + end, Names("constant.numeric.kestro")));
+      patterns->Add(MatchCaptures("\\G[ \\t]*((?i:default))" + end,
+                                  Names("constant.language.default.kestro")));
       break;
     case script::kFieldLabel: {
       // The label's name: what Goto and Gosub compare with the label lines.
       std::string other = last ? "" : ",";
-      patterns->Add(MatchCaptures("\\G[ \\t]*([^ \\t%\\\\" + other + "][^%\\\\\\n" + other + "]*?)" + end,
-                                  Names("entity.name.label.kestro")));
+      patterns->Add(
+          MatchCaptures("\\G[ \\t]*([^ \\t%\\\\" + other + "][^%\\\\\\n" + other + "]*?)" + end,
+                        Names("entity.name.label.kestro")));
       break;
     }
-    case script::kFieldKeys:
-      patterns->Add(Include("send-keys"));
-      break;
-    default:
-      break;
+    case script::kFieldKeys: patterns->Add(Include("send-keys")); break;
+    default: break;
   }
 }
 
@@ -222,8 +222,7 @@ std::string FieldsRule(script::FieldForm form, const std::string& kinds,
 // Goto, Gosub, Return, Repeat, EndRepeat and Exit move the script's position.
 bool IsFlow(int index) {
   return index == script::CMD_GOTO || index == script::CMD_GOSUB || index == script::CMD_RETURN ||
-         index == script::CMD_REPEAT || index == script::CMD_ENDREPEAT ||
-         index == script::CMD_EXIT;
+         index == script::CMD_REPEAT || index == script::CMD_ENDREPEAT || index == script::CMD_EXIT;
 }
 
 std::string KeywordScope(int index, const script::CommandInfo& info) {
@@ -248,7 +247,8 @@ bool AddCommands(std::map<std::string, Json>* repository) {
     const script::CommandInfo& info = *script::CommandAt(i);
     std::string kinds = info.kinds;
     size_t keys = kinds.find(static_cast<char>(script::kFieldKeys));
-    if (keys != std::string::npos && (info.form != script::kLineFields || keys + 1 != kinds.size())) {
+    if (keys != std::string::npos &&
+        (info.form != script::kLineFields || keys + 1 != kinds.size())) {
       fprintf(stderr, "kestro-grammar: %s: Send keys are coloured only in a line's last field\n",
               info.keyword);
       return false;
@@ -278,12 +278,12 @@ bool AddCommands(std::map<std::string, Json>* repository) {
     } else {
       body.Add(Include(FieldsRule(group.form, group.kinds, repository)));
     }
-    commands.Add(Json::Object()
-                     .Set("begin", "(?:^|\\G)[ \\t]*(" + Alternation(group.keywords) +
-                                       ")[ \\t]*(?:(,)|$)")
-                     .Set("beginCaptures", Captures(Names(group.scope.c_str(), kSeparator)))
-                     .Set("end", "$")
-                     .Set("patterns", body));
+    commands.Add(
+        Json::Object()
+            .Set("begin", "(?:^|\\G)[ \\t]*(" + Alternation(group.keywords) + ")[ \\t]*(?:(,)|$)")
+            .Set("beginCaptures", Captures(Names(group.scope.c_str(), kSeparator)))
+            .Set("end", "$")
+            .Set("patterns", body));
   }
   (*repository)["command"] = Json::Object().Set("patterns", commands);
   return true;
@@ -296,14 +296,15 @@ void AddSendKeys(std::map<std::string, Json>* repository) {
   for (int i = 0; i < input::KeyNameCount(); ++i) names.push_back(input::KeyNameAt(i));
   Json patterns = Json::Array();
   patterns.Add(Include("references")).Add(Include("escapes"));
-  patterns.Add(Json::Object()
-                   .Set("match", "(\\{)(" + Alternation(names) + ")(?: +([-+]?[0-9]*)[^}\\n]*)?(\\})")
-                   .Set("name", "meta.key.kestro")
-                   .Set("captures", Json::Object()
-                                        .Set("1", Scope("punctuation.definition.key.begin.kestro"))
-                                        .Set("2", Scope("constant.language.key.kestro"))
-                                        .Set("3", Scope("constant.numeric.kestro"))
-                                        .Set("4", Scope("punctuation.definition.key.end.kestro"))));
+  patterns.Add(
+      Json::Object()
+          .Set("match", "(\\{)(" + Alternation(names) + ")(?: +([-+]?[0-9]*)[^}\\n]*)?(\\})")
+          .Set("name", "meta.key.kestro")
+          .Set("captures", Json::Object()
+                               .Set("1", Scope("punctuation.definition.key.begin.kestro"))
+                               .Set("2", Scope("constant.language.key.kestro"))
+                               .Set("3", Scope("constant.numeric.kestro"))
+                               .Set("4", Scope("punctuation.definition.key.end.kestro"))));
   patterns.Add(Match("\\{.\\}", "constant.character.kestro"));
   patterns.Add(Match("[!+^#]", "keyword.operator.modifier.kestro"));
   (*repository)["send-keys"] = Json::Object().Set("patterns", patterns);
@@ -316,29 +317,28 @@ void AddText(std::map<std::string, Json>* repository) {
           .Set("name", "comment.line.semicolon.kestro")
           .Set("captures", Captures(Names("punctuation.definition.comment.kestro")));
   // The whole text of the line before the colon is the name Goto and Gosub look for.
-  (*repository)["label"] = MatchCaptures("^[ \\t]*([^;, \\t][^,\\n]*:)[ \\t]*$",
-                                         Names("entity.name.label.kestro"));
+  (*repository)["label"] =
+      MatchCaptures("^[ \\t]*([^;, \\t][^,\\n]*:)[ \\t]*$", Names("entity.name.label.kestro"));
   // The loader takes any line that starts with [ADLIB] as the marker and drops it.
   const char* marker = "^[ \\t]*(\\[(?i:adlib)\\])(.*)$";
   std::vector<std::string> marker_names =
       Names("keyword.control.adlib.kestro", "comment.line.ignored.kestro");
   (*repository)["adlib-marker"] = MatchCaptures(marker, marker_names);
   // The section runs to the end of the script: its end pattern never matches.
-  (*repository)["adlib-section"] =
-      Json::Object()
-          .Set("begin", marker)
-          .Set("beginCaptures", Captures(marker_names))
-          .Set("end", "(?!)")
-          .Set("name", "meta.section.adlib.kestro")
-          .Set("patterns", Json::Array()
-                               .Add(Include("comment"))
-                               .Add(Include("adlib-marker"))
-                               .Add(Include("adlib-line"))
-                               .Add(Include("references"))
-                               .Add(Include("escapes")));
+  (*repository)["adlib-section"] = Json::Object()
+                                       .Set("begin", marker)
+                                       .Set("beginCaptures", Captures(marker_names))
+                                       .Set("end", "(?!)")
+                                       .Set("name", "meta.section.adlib.kestro")
+                                       .Set("patterns", Json::Array()
+                                                            .Add(Include("comment"))
+                                                            .Add(Include("adlib-marker"))
+                                                            .Add(Include("adlib-line"))
+                                                            .Add(Include("references"))
+                                                            .Add(Include("escapes")));
   // title, text, command: the title and text each end at an unescaped comma.
-  Json field_patterns =
-      Json::Object().Set("patterns", Json::Array().Add(Include("references")).Add(Include("escapes")));
+  Json field_patterns = Json::Object().Set(
+      "patterns", Json::Array().Add(Include("references")).Add(Include("escapes")));
   (*repository)["adlib-line"] =
       Json::Object()
           .Set("begin", "^[ \\t]*((?:[^,\\\\\\n]|\\\\.)*)(,)((?:[^,\\\\\\n]|\\\\.)*)(,)")
@@ -353,17 +353,15 @@ void AddText(std::map<std::string, Json>* repository) {
                                .Add(Include("references"))
                                .Add(Include("escapes")));
   // %NAME% is replaced before the line runs; a % that never closes stops the line.
-  (*repository)["references"] =
-      Json::Object().Set("patterns",
-                         Json::Array()
-                             .Add(Match("%[^%\\n]*%", "variable.other.kestro"))
-                             .Add(Match("%(?=[^%\\n]*$)", "invalid.illegal.reference.kestro")));
+  (*repository)["references"] = Json::Object().Set(
+      "patterns", Json::Array()
+                      .Add(Match("%[^%\\n]*%", "variable.other.kestro"))
+                      .Add(Match("%(?=[^%\\n]*$)", "invalid.illegal.reference.kestro")));
   // \n \r \t \, \% \\ mean something; before any other character the backslash is dropped.
-  (*repository)["escapes"] =
-      Json::Object().Set("patterns",
-                         Json::Array()
-                             .Add(Match("\\\\[nrt,%\\\\]", "constant.character.escape.kestro"))
-                             .Add(Match("\\\\(?:.|$)", "constant.character.escape.dropped.kestro")));
+  (*repository)["escapes"] = Json::Object().Set(
+      "patterns", Json::Array()
+                      .Add(Match("\\\\[nrt,%\\\\]", "constant.character.escape.kestro"))
+                      .Add(Match("\\\\(?:.|$)", "constant.character.escape.dropped.kestro")));
 }
 
 }  // namespace
