@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what building and testing Kestro needs on Debian 12: compilers, GoogleTest,
 # Google Benchmark, clang with libFuzzer, MinGW-w64, Wine with its 32-bit part, Xvfb, Python 3,
-# and openssl and osslsigncode for the signing tests. Does nothing when all is present.
+# openssl and osslsigncode for the signing tests, and Node.js with npm for the editor
+# extension's tests. Does nothing when all is present.
 set -euo pipefail
 
 export DEBIAN_FRONTEND=noninteractive
@@ -27,6 +28,8 @@ wanted=(
   "python3 python3"
   "openssl openssl"
   "osslsigncode osslsigncode"
+  "nodejs node"
+  "npm npm"
 )
 
 missing=()

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the unit tests (plain and under the sanitizers),
 # the fuzz targets' corpus replay, the checks on kestro.exe, the release archives and signed
-# programs, and the end-to-end cases under Wine. Ends with "N passed, N failed".
+# programs, the editor extension's tests, and the end-to-end cases under Wine. Ends with
+# "N passed, N failed".
 #
-#   tools/test.sh [all|unit|fuzz|checks|release|e2e] [CASE.kst|FOLDER...]
+#   tools/test.sh [all|unit|fuzz|checks|release|editor|e2e] [CASE.kst|FOLDER...]
 #   (a case or folder as a path, or as a path below tests/e2e/cases/, e.g. adlib/gosub.kst)
 #   tools/test.sh runnable    (builds and prints where runner, helper and packer are)
 #
@@ -146,6 +147,33 @@ build_windows64() {
     -DCMAKE_FIND_ROOT_PATH_MODE_INCLUDE=ONLY
 }
 
+# The editor extension's tests under Node's test runner: the grammar tokenised by the npm
+# packages VS Code itself uses, the reading of the checker's report, and the extension's glue.
+# With a native build present, one test also reads the real checker's output.
+editor_tests() {
+  local dir=$repo/editors/vscode/test log=$logs/editor.log status p f
+  echo "---- editor extension tests"
+  if [ ! -d "$dir/node_modules/vscode-textmate" ] || [ ! -d "$dir/node_modules/vscode-oniguruma" ]; then
+    if ! (cd "$dir" && timeout 300 npm ci --no-audit --no-fund) >"$logs/editor-npm.log" 2>&1; then
+      tail -n 20 "$logs/editor-npm.log"
+      fail "editor tests: npm ci (see $logs/editor-npm.log)"
+      return
+    fi
+  fi
+  local pack=
+  if [ -x "$root/native/packer/kestro-pack" ]; then pack=$root/native/packer/kestro-pack; fi
+  (cd "$dir" && KESTRO_PACK=$pack timeout 300 node --test --test-reporter=tap ./*.test.js) >"$log" 2>&1
+  status=$?
+  grep -E '^ *not ok ' "$log" | sed -E 's/^ *not ok [0-9]+ - /FAIL editor: /'
+  p=$(sed -nE 's/^# pass ([0-9]+)$/\1/p' "$log" | tail -n1)
+  f=$(sed -nE 's/^# fail ([0-9]+)$/\1/p' "$log" | tail -n1)
+  if [ -z "$p" ] || [ -z "$f" ]; then fail "editor tests: no result (see $log)"; return; fi
+  # A run that ended badly without a failing test (a time-out, a crash) is one failure.
+  if [ "$status" -ne 0 ] && [ "$f" -eq 0 ]; then f=1; fi
+  echo "$p passed, $f failed" >>"$log"
+  add_counts "$log" "editor extension tests"
+}
+
 # Builds the packer and a runner that Wine can start here; sets runner, helper and packer.
 build_runnable() {
   build native || { fail "the packer did not build"; return 1; }
@@ -217,18 +245,19 @@ if ! bash tools/setup.sh; then
 fi
 
 case $what in
-  all) unit_tests; fuzz_replay; checks; release; e2e "$@" ;;
+  all) unit_tests; fuzz_replay; checks; release; editor_tests; e2e "$@" ;;
   unit) unit_tests ;;
   fuzz) fuzz_replay ;;
   checks) checks ;;
   release) release ;;
+  editor) editor_tests ;;
   e2e) e2e "$@" ;;
   runnable)
     # For tools/run.sh: build quietly, then print the three paths as shell assignments.
     build_runnable >&2 || exit 1
     printf 'runner=%q\nhelper=%q\npacker=%q\n' "$runner" "$helper" "$packer"
     exit 0 ;;
-  *) echo "usage: tools/test.sh [all|unit|fuzz|checks|release|e2e] [CASE.kst|FOLDER...]" >&2; exit 2 ;;
+  *) echo "usage: tools/test.sh [all|unit|fuzz|checks|release|editor|e2e] [CASE.kst|FOLDER...]" >&2; exit 2 ;;
 esac
 
 echo

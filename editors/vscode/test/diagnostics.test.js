@@ -1,0 +1,119 @@
+// Reading the checker's JSON into editor ranges, and the helpers that find
+// the tools and start a packed script.
+'use strict';
+
+const test = require('node:test');
+const assert = require('node:assert');
+const childProcess = require('child_process');
+const fs = require('fs');
+const os = require('os');
+const path = require('path');
+const { parseReport, byteColumnToIndex, toRanges, readCheckRun } = require('../diagnostics');
+const { resolveTool, findOnPath, runPlan } = require('../launch');
+
+// A script and what `kestro-pack check --format json` printed for it.
+const SCRIPT = ['Sleep 100', 'Send, é{ENTR}', 'Goto, Nowhere'];
+const REPORT = `[
+  {"file": "/tmp/bad.kst", "line": 1, "column": 1, "endColumn": 10, "severity": "error", "code": "missing-comma", "message": "Error: Invalid command! (a comma is missing after \\"Sleep\\")"},
+  {"file": "/tmp/bad.kst", "line": 2, "column": 9, "endColumn": 14, "severity": "warning", "code": "unknown-key", "message": "Send knows no key {ENTR}: it types \\"E\\""},
+  {"file": "/tmp/bad.kst", "line": 3, "column": 7, "endColumn": 14, "severity": "error", "code": "unknown-label", "message": "Error: Cannot find requested label! (no main-section line reads \\"Nowhere:\\")"}
+]
+`;
+const EXPECTED = [
+  { line: 0, start: 0, end: 9, severity: 'error', code: 'missing-comma' },
+  { line: 1, start: 7, end: 12, severity: 'warning', code: 'unknown-key' },  // é is two bytes
+  { line: 2, start: 6, end: 13, severity: 'error', code: 'unknown-label' },
+];
+
+const lineOf = (lines) => (line) => lines[line];
+const shape = (ranges) => ranges.map(({ line, start, end, severity, code }) => ({ line, start, end, severity, code }));
+
+test('the checker\'s report becomes ranges in the decoded text', () => {
+  const ranges = toRanges(parseReport(REPORT), lineOf(SCRIPT));
+  assert.deepStrictEqual(shape(ranges), EXPECTED);
+  assert.match(ranges[0].message, /comma is missing after "Sleep"/);
+});
+
+test('byte columns count UTF-8 bytes, an undecodable byte as one', () => {
+  const cases = [
+    ['abc', 1, 0], ['abc', 3, 2], ['abc', 9, 3], ['abc', 0, 0],
+    ['é{x}', 3, 1],           // two bytes
+    ['€{x}', 4, 1],           // three bytes
+    ['😀{x}', 5, 2],          // four bytes, two UTF-16 units
+    ['\ufffd\ufffd{x}', 3, 2],  // bytes of a code page, opened as UTF-8
+  ];
+  for (const [text, column, index] of cases) {
+    assert.strictEqual(byteColumnToIndex(text, column), index, `${text} column ${column}`);
+  }
+});
+
+test('a document decoded from a one-byte code page counts one byte a character', () => {
+  // "Send, \xe9{ENTR}" saved in Windows-1252: {ENTR} is at byte 8 there.
+  const findings = [{ line: 1, column: 8, endColumn: 14, severity: 'warning', message: 'x' }];
+  const ranges = toRanges(findings, lineOf(['Send, é{ENTR}']), true);
+  assert.deepStrictEqual([ranges[0].start, ranges[0].end], [7, 13]);
+});
+
+test('a range never covers nothing, and lines the document lacks keep their columns', () => {
+  const findings = [
+    { line: 1, column: 5, endColumn: 5, severity: 'error', message: 'a' },    // empty: the rest of the line
+    { line: 2, column: 4, endColumn: 4, severity: 'error', message: 'b' },    // at the end: one character
+    { line: 9, column: 3, endColumn: 6, severity: 'warning', message: 'c' },  // not in the document
+    { line: 1, column: 2, severity: 'info', message: 'd' },                   // no endColumn, odd severity
+  ];
+  const ranges = toRanges(findings, lineOf(['Sleep, 1', 'abc']));
+  assert.deepStrictEqual(ranges.map((r) => [r.line, r.start, r.end, r.severity]),
+                         [[0, 4, 8, 'error'], [1, 3, 4, 'error'], [8, 2, 5, 'warning'], [0, 1, 2, 'error']]);
+  assert.strictEqual(ranges[3].code, '');
+});
+
+test('output that is not a list of findings is refused with a reason', () => {
+  assert.deepStrictEqual(parseReport('[]\n'), []);
+  assert.throws(() => parseReport('Usage:\n  kestro-pack build'), /no JSON report: "Usage:"/);
+  assert.throws(() => parseReport(''), /no JSON report: \(nothing\)/);
+  assert.throws(() => parseReport('{"line": 1}'), /not a list/);
+  assert.throws(() => parseReport('[{"line": 1, "message": "x"}]'), /without line, column and message/);
+});
+
+test('a check run: findings, a missing or slow checker, a script it cannot read', () => {
+  const lines = lineOf(SCRIPT);
+  assert.deepStrictEqual(shape(readCheckRun({ code: 1 }, REPORT, '', lines, 'kp').ranges), EXPECTED);
+  assert.deepStrictEqual(readCheckRun(null, '[]\n', '', lines, 'kp'), { ranges: [] });
+  const missing = readCheckRun({ code: 'ENOENT' }, '', '', lines, 'kp');
+  assert.ok(missing.missing);
+  assert.match(missing.problem, /cannot find kestro-pack \("kp"\): set kestro.packerPath/);
+  assert.match(readCheckRun({ killed: true, code: null }, '', '', lines, 'kp').problem, /too long/);
+  assert.match(readCheckRun({ code: 2 }, '', 'kestro-pack: unknown option --format\n', lines, 'kp').problem,
+               /failed \(2\): "kestro-pack: unknown option --format"/);
+  assert.match(readCheckRun({ code: 1 }, '[]\n', 'kestro-pack: a.kst: cannot read: No such file\n', lines, 'kp').problem,
+               /cannot read/);
+});
+
+test('Wine is looked for on PATH; a packed script starts under it, or on Windows by itself', () => {
+  const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'kestro-path-'));
+  fs.writeFileSync(path.join(dir, 'wine'), '#!/bin/sh\n', { mode: 0o755 });
+  fs.writeFileSync(path.join(dir, 'notes'), '', { mode: 0o644 });
+  const env = { PATH: `/nonexistent:${dir}` };
+  assert.strictEqual(findOnPath('wine', env, 'linux'), path.join(dir, 'wine'));
+  assert.strictEqual(findOnPath('notes', env, 'linux'), null);  // not executable
+  fs.rmSync(dir, { recursive: true });
+
+  assert.deepStrictEqual(runPlan('C:\\s.exe', 'win32', null), { command: 'C:\\s.exe', args: [] });
+  assert.deepStrictEqual(runPlan('/w/s.exe', 'linux', '/usr/bin/wine'), { command: '/usr/bin/wine', args: ['/w/s.exe'] });
+  assert.match(runPlan('/w/s.exe', 'darwin', null).problem, /needs Windows/);
+  assert.strictEqual(resolveTool('build/kestro-pack', '/ws'), '/ws/build/kestro-pack');
+  assert.strictEqual(resolveTool('kestro-pack', '/ws'), 'kestro-pack');
+});
+
+// With KESTRO_PACK naming a built kestro-pack, the same reading of its real output.
+test('the real checker\'s output reads the same', { skip: !process.env.KESTRO_PACK && 'KESTRO_PACK not set' }, () => {
+  const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'kestro-check-'));
+  const file = path.join(dir, 'bad.kst');
+  fs.writeFileSync(file, SCRIPT.join('\n') + '\n');
+  const run = childProcess.spawnSync(process.env.KESTRO_PACK, ['check', '--format', 'json', file],
+                                     { encoding: 'utf8', timeout: 10000 });
+  fs.rmSync(dir, { recursive: true });
+  assert.strictEqual(run.status, 1, run.stderr);
+  const result = readCheckRun({ code: run.status }, run.stdout, run.stderr, lineOf(SCRIPT), 'kp');
+  assert.deepStrictEqual(shape(result.ranges), EXPECTED);
+});
