@@ -78,11 +78,25 @@ void GetEnv(void*, const char* name, char* out, int size) {
 
 void SetEnv(void*, const char* name, const char* value) { SetEnvironmentVariableA(name, value); }
 
+// Another program may hold the clipboard open for a moment; it is tried
+// again for a bounded while (kClipboardTries times kClipboardRetryMs) before a
+// read gives its documented text and a write leaves the clipboard as it was.
+const int kClipboardTries = 40;
+const DWORD kClipboardRetryMs = 25;
+
+bool OpenClipboardBounded() {
+  for (int tries = 0; tries < kClipboardTries; ++tries) {
+    if (tries > 0) Sleep(kClipboardRetryMs);
+    if (OpenClipboard(host::g_host.window)) return true;
+  }
+  return false;
+}
+
 void ReadClipboard(void*, char* out, int size) {
   out[0] = '\0';
   if (!IsClipboardFormatAvailable(CF_TEXT)) return;
   bool ok = false;
-  if (OpenClipboard(host::g_host.window)) {
+  if (OpenClipboardBounded()) {
     HANDLE data = GetClipboardData(CF_TEXT);
     const char* text = data ? static_cast<const char*>(GlobalLock(data)) : NULL;
     if (text) {
@@ -106,7 +120,7 @@ void WriteClipboard(void*, const char* value) {
   }
   memcpy(text, value, len + 1);
   GlobalUnlock(block);
-  if (!OpenClipboard(host::g_host.window)) {
+  if (!OpenClipboardBounded()) {
     GlobalFree(block);
     return;
   }
