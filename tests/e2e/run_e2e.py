@@ -10,6 +10,8 @@ A case is a .kst script whose comment lines (which the runner drops) carry direc
   ; expect-no-file: NAME                     the run must not write file NAME
   ; args: TEXT                               command-line arguments, split as a shell would
   ; runner: bare                             run the runner without a script
+  ; hostile: KIND [N]                        the runner carries a container the packer would
+                                             never write (see build_hostile), instead of the case
   ; timeout: SECONDS                         bound for the whole run (default 20)
   ; spawn: PROGRAM ARGS...                   starts one of our test programs (tests/e2e/PROGRAM)
                                              in the working directory before the runner; it is
@@ -43,7 +45,7 @@ DEFAULT_TIMEOUT = 20
 HELPER_GRACE = 10          # seconds khelper gets to notice the stop file
 DIRECTIVE = re.compile(r"^\s*;\s*([a-z-]+)\s*:\s?(.*?)\s*$")
 KNOWN = {"expect-exit", "expect-error", "expect-box", "expect-file", "expect-no-file", "args", "runner", "timeout",
-         "spawn", "press", "press-delay", "wineprefix"}
+         "spawn", "press", "press-delay", "wineprefix", "hostile"}
 SENTINEL = "Kestro Sentinel"  # a window of the main session that an own prefix must not see
 SPAWN_GRACE = 2            # seconds a spawned program gets to end by itself after the run
 
@@ -80,6 +82,7 @@ class Case:
         self.files = []          # (name, content) pairs
         self.absent = []         # names of files the run must not write
         self.expects_error = False  # the case is meant to stop on a script error
+        self.hostile = None      # [kind, argument] of a container built by the driver
         self.args = []
         self.bare = False
         self.timeout = DEFAULT_TIMEOUT
@@ -147,12 +150,71 @@ class Case:
                 if value != "own":
                     raise ValueError("the only value is 'own'")
                 self.own_prefix = True
+            elif name == "hostile":
+                words = value.split()
+                if not words or words[0] not in HOSTILE_KINDS:
+                    raise ValueError("expected one of " + ", ".join(sorted(HOSTILE_KINDS)))
+                self.hostile = words
             elif name == "runner":
                 if value != "bare":
                     raise ValueError("the only runner is 'bare'")
                 self.bare = True
         except ValueError as e:
             raise CaseError("line %d: %s: %s" % (number, name, e))
+
+
+MARKER = b">>> Start of encoded Kestro script <<<"
+
+
+def encode_script(plain):
+    """The container's position scramble: byte p at position c becomes
+    ((p + c + m) mod 256) XOR c with m = (c // 3) * (c // 4) mod 256. It depends on the
+    position modulo 256 only, so each of the 256 interleaved slices is one translation."""
+    out = bytearray(plain)
+    for c in range(256):
+        m = (c // 3) * (c // 4) % 256
+        table = bytes((((p + c + m) % 256) ^ c) for p in range(256))
+        out[c::256] = bytes(out[c::256]).translate(table)
+    return bytes(out)
+
+
+def container(script, ignored=b"kestro-script 1"):
+    return b"\n" + MARKER + b"\n" + ignored + b"\n" + encode_script(script)
+
+
+HOSTILE_KINDS = {"truncate", "random", "huge", "long-lines", "nul", "marker-only", "no-marker"}
+
+
+def build_hostile(kind, arg, runner, script):
+    """The bytes of a program whose container no packer would write.
+
+    truncate N   the case's script, packed, with its last N bytes cut off
+    random N     N random bytes (fixed seed) as the encoded script
+    huge N       the case's script, then N megabytes of comment lines
+    long-lines   the case's script with every "<LONG>" replaced by 100,000 x's
+    nul          the case's script with every "<NUL>" replaced by a NUL byte
+    marker-only  the marker line and nothing after it
+    no-marker    the marker text with no line feed after it: no container at all
+    """
+    if kind == "truncate":
+        packed = runner + container(script)
+        return packed[:len(packed) - int(arg)]
+    if kind == "random":
+        import random
+        rng = random.Random(20261207)
+        return runner + b"\n" + MARKER + b"\n\n" + bytes(rng.getrandbits(8)
+                                                             for _ in range(int(arg)))
+    if kind == "huge":
+        filler = b";" + b"f" * 1022 + b"\n"
+        size = int(arg) * 1024 * 1024
+        return runner + container(script + filler * (size // len(filler)))
+    if kind == "long-lines":
+        return runner + container(script.replace(b"<LONG>", b"x" * 100000))
+    if kind == "nul":
+        return runner + container(script.replace(b"<NUL>", b"\0"))
+    if kind == "marker-only":
+        return runner + b"\n" + MARKER + b"\n"
+    return runner + b"\n" + MARKER
 
 
 def windows_path(path):
@@ -299,6 +361,14 @@ class Driver:
         exe = os.path.join(workdir, "case.exe")
         if case.bare:
             shutil.copyfile(self.opts.runner, exe)
+        elif case.hostile:
+            with open(self.opts.runner, "rb") as f:
+                runner_bytes = f.read()
+            with open(case.path, "rb") as f:
+                script = f.read().replace(b"\r\n", b"\n")
+            arg = case.hostile[1] if len(case.hostile) > 1 else "0"
+            with open(exe, "wb") as f:
+                f.write(build_hostile(case.hostile[0], arg, runner_bytes, script))
         else:
             # A case meant to run cleanly is packed with the checker on, so it must
             # check clean; one meant to fail is packed as it stands.
