@@ -218,7 +218,9 @@ def build_hostile(kind, arg, runner, script):
 
 
 def windows_path(path):
-    """Wine maps the Linux root to drive Z:."""
+    """Wine maps the Linux root to drive Z:; on Windows a path is already one."""
+    if os.name == "nt":
+        return os.path.abspath(path)
     return "Z:" + os.path.abspath(path).replace("/", "\\")
 
 
@@ -276,19 +278,26 @@ class Driver:
     def __init__(self, opts):
         self.opts = opts
         self.wine = opts.wine
+        # Under Wine every Windows program is started through it; on Windows itself
+        # (--wine "") the programs start directly.
+        self.launcher = [opts.wine] if opts.wine else []
         # The test programs sit beside khelper's folder: <build>/tests/e2e/PROGRAM/PROGRAM.exe.
         self.bin_dir = os.path.dirname(os.path.dirname(os.path.abspath(opts.helper)))
         self.env = dict(os.environ, KESTRO_E2E_BIN=windows_path(self.bin_dir))
 
     def helper_works(self):
-        code, output = self._quiet_run([self.wine, self.opts.helper, "version"], self.env, 120)
+        code, output = self._quiet_run(self.launcher + [self.opts.helper, "version"], self.env, 120)
         return code == 0 and b"khelper" in output
 
     def run_case(self, case):
-        """Runs one case; returns the list of problems (empty when it passed)."""
+        """Runs one case; returns the list of problems (empty when it passed), or None
+        when the case cannot run here."""
         stem = os.path.splitext(os.path.basename(case.path))[0]
         workdir = tempfile.mkdtemp(prefix="kestro-e2e-%s." % stem)
         problems = self._run_in(case, workdir)
+        if problems is None:
+            shutil.rmtree(workdir, ignore_errors=True)
+            return None
         if problems and self.opts.keep_failed:
             problems.append("(kept %s)" % workdir)
         else:
@@ -296,6 +305,9 @@ class Driver:
         return problems
 
     def _run_in(self, case, workdir):
+        if case.own_prefix and not self.wine:
+            # A session end outside a throw-away Wine prefix would end the real session.
+            return None
         if not case.own_prefix:
             return self._run_with(case, workdir, self.env)
         # A prefix of its own has its own wineserver: a session end requested there ends
@@ -305,7 +317,7 @@ class Driver:
         if problems:
             return problems
         with open(os.path.join(workdir, "sentinel.log"), "wb") as log:
-            sentinel = subprocess.Popen([self.wine, self._program("wintarget"), "--window",
+            sentinel = subprocess.Popen(self.launcher + [self._program("wintarget"), "--window",
                                          SENTINEL], cwd=workdir, stdout=log,
                                         stderr=subprocess.STDOUT, env=self.env)
             try:
@@ -339,18 +351,18 @@ class Driver:
             return code, out.read()
 
     def _make_prefix(self, env):
-        if self._quiet_run([self.wine, "wineboot", "-i"], env, 300)[0] != 0:
+        if self._quiet_run(self.launcher + ["wineboot", "-i"], env, 300)[0] != 0:
             return ["could not initialise a Wine prefix of the case's own"]
         # The same virtual desktop as the main session, so the tray answers at once.
         for key, value, data in (("Explorer", "Desktop", "Default"),
                                  ("Explorer\\Desktops", "Default", "1024x768")):
-            self._quiet_run([self.wine, "reg", "add", "HKCU\\Software\\Wine\\" + key, "/v", value,
+            self._quiet_run(self.launcher + ["reg", "add", "HKCU\\Software\\Wine\\" + key, "/v", value,
                              "/d", data, "/f"], env, 60)
         return []
 
     def _sees_sentinel(self, env):
         """Whether khelper, started with env, finds the sentinel window (None: no answer)."""
-        code, _ = self._quiet_run([self.wine, self.opts.helper, "window", "--class", "KestroTarget",
+        code, _ = self._quiet_run(self.launcher + [self.opts.helper, "window", "--class", "KestroTarget",
                                    "--title", SENTINEL, "--timeout", "3000"], env, 60)
         return None if code is None else code == 0
 
@@ -382,7 +394,7 @@ class Driver:
         boxes_file = os.path.join(workdir, "boxes.txt")
         stop_file = os.path.join(workdir, "boxes.stop")
         helper_log = open(os.path.join(workdir, "khelper.log"), "wb")
-        command = [self.wine, self.opts.helper, "boxes", "--out", windows_path(boxes_file),
+        command = self.launcher + [self.opts.helper, "boxes", "--out", windows_path(boxes_file),
                    "--stop", windows_path(stop_file), "--exe", os.path.basename(exe),
                    "--timeout", str(int(case.timeout * 1000) + 5000)]
         if case.press:
@@ -399,11 +411,11 @@ class Driver:
                 problems.append("no test program %s" % program)
                 continue
             log = open(os.path.join(workdir, "spawn%d.log" % number), "wb")
-            spawned.append((subprocess.Popen([self.wine, program] + words[1:], cwd=workdir,
+            spawned.append((subprocess.Popen(self.launcher + [program] + words[1:], cwd=workdir,
                                              stdout=log, stderr=subprocess.STDOUT, env=env),
                             log))
         runner_log = open(os.path.join(workdir, "runner.log"), "wb")
-        runner = subprocess.Popen([self.wine, exe] + case.args, cwd=workdir, env=env,
+        runner = subprocess.Popen(self.launcher + [exe] + case.args, cwd=workdir, env=env,
                                   stdout=runner_log, stderr=subprocess.STDOUT)
         try:
             code = runner.wait(timeout=case.timeout)
@@ -478,7 +490,8 @@ def main():
     parser.add_argument("--helper",
                         default=os.path.join(REPO, "build/%s/tests/e2e/helper/khelper.exe" % tree))
     parser.add_argument("--packer", default=os.path.join(REPO, "build/native/packer/kestro-pack"))
-    parser.add_argument("--wine", default=os.environ.get("KESTRO_WINE", "wine"))
+    parser.add_argument("--wine", default=os.environ.get("KESTRO_WINE", "" if os.name == "nt" else "wine"),
+                        help="the Wine loader; empty on Windows, where programs start directly")
     parser.add_argument("--keep-failed", action="store_true",
                         help="keep the working directory of a failed case")
     opts = parser.parse_args()
@@ -511,7 +524,9 @@ def main():
         except CaseError as e:
             problems = ["bad case: %s" % e]
         name = case_name(path)
-        if problems:
+        if problems is None:
+            print("SKIP %s: needs a Wine prefix of its own" % name)
+        elif problems:
             failed += 1
             print("FAIL %s: %s" % (name, "; ".join(problems)))
         else:
