@@ -300,6 +300,8 @@ class Driver:
             return None
         if problems and self.opts.keep_failed:
             problems.append("(kept %s)" % workdir)
+        elif self.opts.keep:
+            print("kept %s" % workdir)
         else:
             shutil.rmtree(workdir, ignore_errors=True)
         return problems
@@ -494,6 +496,8 @@ def main():
                         help="the Wine loader; empty on Windows, where programs start directly")
     parser.add_argument("--keep-failed", action="store_true",
                         help="keep the working directory of a failed case")
+    parser.add_argument("--keep", action="store_true",
+                        help="keep every case's working directory and print where it is")
     opts = parser.parse_args()
     # Programs start in each case's own directory, so relative paths would not hold.
     opts.runner, opts.helper, opts.packer = (os.path.abspath(p) for p in
