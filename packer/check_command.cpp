@@ -12,7 +12,7 @@
 #include "checker/report.h"
 #include "packer/pack.h"
 
-namespace pack {
+namespace packer {
 
 namespace {
 
@@ -113,4 +113,4 @@ bool CheckBeforeBuild(const std::string& script, std::string* error) {
   return false;
 }
 
-}  // namespace pack
+}  // namespace packer

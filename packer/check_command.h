@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace pack {
+namespace packer {
 
 // kestro-pack check SCRIPT... [--werror] [--format text|json]: prints the
 // findings and a summary; returns the exit code (0 clean or warnings only,
@@ -16,6 +16,6 @@ int CheckCommand(int argc, char** argv);
 // tells why.
 bool CheckBeforeBuild(const std::string& script, std::string* error);
 
-}  // namespace pack
+}  // namespace packer
 
 #endif

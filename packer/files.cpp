@@ -18,7 +18,7 @@
 #include <unistd.h>
 #endif
 
-namespace pack {
+namespace packer {
 
 bool ReadFile(const std::string& path, Bytes* out) {
   out->clear();
@@ -189,4 +189,4 @@ bool FindRunner(const std::string& packer_path, std::string* found) {
   return false;
 }
 
-}  // namespace pack
+}  // namespace packer

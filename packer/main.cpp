@@ -93,10 +93,10 @@ Args ParseArgs(int argc, char** argv, bool build) {
 // The runner `build` uses without --runner: kestro.exe beside the packer, or
 // where an installation puts it. When there is none, says where it looked.
 bool FindDefaultRunner(const char* argv0, std::string* runner) {
-  std::string own = pack::OwnExecutablePath(argv0);
-  if (pack::FindRunner(own, runner)) return true;
+  std::string own = packer::OwnExecutablePath(argv0);
+  if (packer::FindRunner(own, runner)) return true;
   fprintf(stderr, "kestro-pack: cannot find the runner kestro.exe; looked for:\n");
-  std::vector<std::string> paths = pack::RunnerSearchPaths(own);
+  std::vector<std::string> paths = packer::RunnerSearchPaths(own);
   for (size_t i = 0; i < paths.size(); ++i) fprintf(stderr, "  %s\n", paths[i].c_str());
   fprintf(stderr, "Put kestro.exe beside kestro-pack, or name it with --runner RUNNER.exe.\n");
   return false;
@@ -107,16 +107,16 @@ bool FindDefaultRunner(const char* argv0, std::string* runner) {
 int Build(int argc, char** argv) {
   Args args = ParseArgs(argc, argv, true);
   if (!args.problem.empty()) return UsageError(args.problem);
-  pack::BuildOptions options;
+  packer::BuildOptions options;
   options.script = args.files[0];
-  options.output = args.output.empty() ? pack::DefaultOutputPath(options.script) : args.output;
+  options.output = args.output.empty() ? packer::DefaultOutputPath(options.script) : args.output;
   options.runner = args.runner;
   if (options.runner.empty() && !FindDefaultRunner(argv[0], &options.runner)) return kExitError;
   options.force = args.force;
   std::string error;
-  if (!args.no_check && !pack::CheckBeforeBuild(options.script, &error)) return Fail(error);
-  pack::BuildResult result;
-  if (!pack::BuildExecutable(options, &error, &result)) return Fail(error);
+  if (!args.no_check && !packer::CheckBeforeBuild(options.script, &error)) return Fail(error);
+  packer::BuildResult result;
+  if (!packer::BuildExecutable(options, &error, &result)) return Fail(error);
   if (result.signature_removed)
     printf("%s: the runner %s was signed; its signature is left out, as the script would "
            "break it. Sign the packed program instead.\n",
@@ -131,14 +131,14 @@ int Extract(int argc, char** argv) {
   Args args = ParseArgs(argc, argv, false);
   if (!args.problem.empty()) return UsageError(args.problem);
   const std::string& exe = args.files[0];
-  pack::Bytes bytes, script;
-  if (!pack::ReadFile(exe, &bytes)) return Fail(exe + ": cannot read: " + strerror(errno));
-  if (!pack::ExtractScript(bytes, &script)) return Fail(exe + ": carries no Kestro script");
+  packer::Bytes bytes, script;
+  if (!packer::ReadFile(exe, &bytes)) return Fail(exe + ": cannot read: " + strerror(errno));
+  if (!packer::ExtractScript(bytes, &script)) return Fail(exe + ": carries no Kestro script");
   if (!args.output.empty()) {
-    if (pack::SamePath(args.output, exe))
+    if (packer::SamePath(args.output, exe))
       return Fail(args.output + ": output would overwrite the executable");
     std::string error;
-    if (!pack::WriteFileAtomically(args.output, script, false, &error)) return Fail(error);
+    if (!packer::WriteFileAtomically(args.output, script, false, &error)) return Fail(error);
     return kExitOk;
   }
 #ifdef _WIN32
@@ -161,10 +161,10 @@ std::string Printable(const std::string& text) {
 
 // The "signed:" line of info: whether the file has a certificate table, and
 // where; a table that does not end the file is named as such.
-void PrintSignature(const pack::Bytes& bytes) {
-  if (!pack::IsPeImage(bytes)) return;
+void PrintSignature(const packer::Bytes& bytes) {
+  if (!packer::IsPeImage(bytes)) return;
   script::CertificateTable table;
-  if (!pack::FindSignature(bytes, &table)) {
+  if (!packer::FindSignature(bytes, &table)) {
     printf("  signed: no\n");
     return;
   }
@@ -181,10 +181,10 @@ int Info(int argc, char** argv) {
   if (!args.problem.empty()) return UsageError(args.problem);
   if (!args.output.empty()) return UsageError("info takes no -o");
   const std::string& exe = args.files[0];
-  pack::Bytes bytes;
-  if (!pack::ReadFile(exe, &bytes)) return Fail(exe + ": cannot read: " + strerror(errno));
-  pack::ContainerSummary summary;
-  if (!pack::SummariseContainer(bytes, &summary)) {
+  packer::Bytes bytes;
+  if (!packer::ReadFile(exe, &bytes)) return Fail(exe + ": cannot read: " + strerror(errno));
+  packer::ContainerSummary summary;
+  if (!packer::SummariseContainer(bytes, &summary)) {
     printf("%s: carries no Kestro script\n", exe.c_str());
     PrintSignature(bytes);
     return kExitError;
@@ -218,6 +218,6 @@ int main(int argc, char** argv) {
   if (command == "build") return Build(argc, argv);
   if (command == "extract") return Extract(argc, argv);
   if (command == "info") return Info(argc, argv);
-  if (command == "check") return pack::CheckCommand(argc, argv);
+  if (command == "check") return packer::CheckCommand(argc, argv);
   return UsageError("unknown command " + command);
 }

@@ -10,7 +10,7 @@
 #include "script/limits.h"
 #include "script/loader.h"
 
-namespace pack {
+namespace packer {
 
 const char* const kIgnoredLine = "kestro-script 1";
 
@@ -196,4 +196,4 @@ bool BuildExecutable(const BuildOptions& options, std::string* error, BuildResul
   return WriteFileAtomically(options.output, BuildContainer(runner, script), true, error);
 }
 
-}  // namespace pack
+}  // namespace packer

@@ -10,7 +10,7 @@
 
 #include "script/pe_file.h"
 
-namespace pack {
+namespace packer {
 
 typedef std::vector<unsigned char> Bytes;
 
@@ -112,6 +112,6 @@ std::vector<std::string> RunnerSearchPaths(const std::string& packer_path);
 // The first of RunnerSearchPaths that can be opened; false when none can.
 bool FindRunner(const std::string& packer_path, std::string* found);
 
-}  // namespace pack
+}  // namespace packer
 
 #endif

@@ -21,7 +21,7 @@
 
 namespace {
 
-using pack::Bytes;
+using packer::Bytes;
 
 Bytes B(const std::string& s) { return Bytes(s.begin(), s.end()); }
 
@@ -37,7 +37,7 @@ Bytes FakeRunner() {
 std::string Normalised(const std::string& text, std::string* error = NULL) {
   Bytes out;
   std::string problem;
-  bool ok = pack::NormaliseScript(B(text), &out, &problem);
+  bool ok = packer::NormaliseScript(B(text), &out, &problem);
   if (error) *error = problem;
   return ok ? std::string(out.begin(), out.end()) : "<error>";
 }
@@ -70,13 +70,13 @@ TEST(PackNormalise, RefusesLinesTheRunnerWouldCut) {
 }
 
 TEST(PackRunner, RecognisesPeImagesOnly) {
-  EXPECT_TRUE(pack::IsPeImage(FakeRunner()));
-  EXPECT_FALSE(pack::IsPeImage(B("MZ")));
+  EXPECT_TRUE(packer::IsPeImage(FakeRunner()));
+  EXPECT_FALSE(packer::IsPeImage(B("MZ")));
   const size_t spoil[] = {1, 0x3C, 0x3F, 0x42};  // "MZ", e_lfanew past the end or huge, "PE"
   for (size_t i = 0; i < 4; ++i) {
     Bytes b = FakeRunner();
     b[spoil[i]] = 0xF0;
-    EXPECT_FALSE(pack::IsPeImage(b)) << spoil[i];
+    EXPECT_FALSE(packer::IsPeImage(b)) << spoil[i];
   }
 }
 
@@ -86,16 +86,16 @@ TEST(PackContainer, RoundTripAndWhatTheRunnerLoads) {
   text += "[ADLIB]\nIfWinExist, Error\nlast without line feed";
   Bytes script = B(text);
   Bytes runner = FakeRunner();
-  Bytes exe = pack::BuildContainer(runner, script);
+  Bytes exe = packer::BuildContainer(runner, script);
   EXPECT_TRUE(std::equal(runner.begin(), runner.end(), exe.begin()));
   EXPECT_EQ(1u, CountMarkers(exe));
 
   Bytes back;
-  ASSERT_TRUE(pack::ExtractScript(exe, &back));
+  ASSERT_TRUE(packer::ExtractScript(exe, &back));
   EXPECT_EQ(script, back);
 
-  pack::ContainerSummary summary;
-  ASSERT_TRUE(pack::SummariseContainer(exe, &summary));
+  packer::ContainerSummary summary;
+  ASSERT_TRUE(packer::SummariseContainer(exe, &summary));
   EXPECT_EQ(43u, summary.lines);
   EXPECT_EQ(script.size(), summary.bytes);
   EXPECT_EQ(0u, summary.ignored.find("kestro-script 1"));
@@ -112,10 +112,10 @@ TEST(PackContainer, RoundTripAndWhatTheRunnerLoads) {
   script::FreeSection(&s.main);
   script::FreeSection(&s.adlib);
 
-  EXPECT_FALSE(pack::ExtractScript(FakeRunner(), &back));
-  EXPECT_FALSE(pack::SummariseContainer(FakeRunner(), &summary));
-  EXPECT_EQ(FakeRunner().size(), pack::RunnerEnd(FakeRunner()));
-  EXPECT_EQ(FakeRunner().size(), pack::RunnerEnd(exe));
+  EXPECT_FALSE(packer::ExtractScript(FakeRunner(), &back));
+  EXPECT_FALSE(packer::SummariseContainer(FakeRunner(), &summary));
+  EXPECT_EQ(FakeRunner().size(), packer::RunnerEnd(FakeRunner()));
+  EXPECT_EQ(FakeRunner().size(), packer::RunnerEnd(exe));
 }
 
 // A packed program ends on a multiple of 8 bytes, so a signing tool puts no
@@ -126,12 +126,12 @@ TEST(PackContainer, EndsOnEightBytes) {
     runner.insert(runner.end(), runner_extra, 'r');
     for (size_t n = 0; n < 17; ++n) {
       Bytes script = B(std::string(n, 'x'));
-      Bytes exe = pack::BuildContainer(runner, script);
+      Bytes exe = packer::BuildContainer(runner, script);
       EXPECT_EQ(0u, exe.size() % 8) << runner_extra << " " << n;
       Bytes back;
-      ASSERT_TRUE(pack::ExtractScript(exe, &back));
+      ASSERT_TRUE(packer::ExtractScript(exe, &back));
       EXPECT_EQ(script, back);
-      EXPECT_EQ(runner.size(), pack::RunnerEnd(exe));
+      EXPECT_EQ(runner.size(), packer::RunnerEnd(exe));
     }
   }
 }
@@ -140,20 +140,20 @@ TEST(PackContainer, EndsOnEightBytes) {
 // extract and info all stop before it and see the script unchanged.
 TEST(PackSignature, SignedAfterPackingReadsTheSameScript) {
   Bytes script = B("FileAppend, one\\n, out.txt\n[ADLIB]\nIfWinExist, x\nlast");
-  Bytes exe = pack::BuildContainer(fake_pe::Image(), script);
+  Bytes exe = packer::BuildContainer(fake_pe::Image(), script);
   Bytes signed_exe = fake_pe::Signed(exe);
   ASSERT_EQ(exe.size(), script::ScriptDataEnd(&signed_exe[0], signed_exe.size()));
 
   Bytes back;
-  ASSERT_TRUE(pack::ExtractScript(signed_exe, &back));
+  ASSERT_TRUE(packer::ExtractScript(signed_exe, &back));
   EXPECT_EQ(script, back);
-  pack::ContainerSummary summary;
-  ASSERT_TRUE(pack::SummariseContainer(signed_exe, &summary));
+  packer::ContainerSummary summary;
+  ASSERT_TRUE(packer::SummariseContainer(signed_exe, &summary));
   EXPECT_EQ(4u, summary.lines);
   EXPECT_EQ(1, summary.main_lines);
   EXPECT_EQ(2, summary.adlib_lines);
   EXPECT_EQ(exe.size(), summary.script_end);
-  EXPECT_EQ(fake_pe::Image().size(), pack::RunnerEnd(signed_exe));
+  EXPECT_EQ(fake_pe::Image().size(), packer::RunnerEnd(signed_exe));
 
   script::Sections s;
   memset(&s, 0, sizeof s);
@@ -170,28 +170,28 @@ TEST(PackSignature, RemoveSignatureCutsTheTableAndEmptiesTheEntry) {
   Bytes image = fake_pe::Image();
   Bytes signed_image = fake_pe::Signed(image);
   script::CertificateTable table;
-  ASSERT_TRUE(pack::FindSignature(signed_image, &table));
-  ASSERT_TRUE(pack::RemoveSignature(&signed_image));
+  ASSERT_TRUE(packer::FindSignature(signed_image, &table));
+  ASSERT_TRUE(packer::RemoveSignature(&signed_image));
   image.resize(table.offset, 0);  // the signer's zero padding stays
   EXPECT_EQ(image, signed_image);
-  EXPECT_FALSE(pack::FindSignature(signed_image, &table));
-  EXPECT_FALSE(pack::RemoveSignature(&signed_image));
+  EXPECT_FALSE(packer::FindSignature(signed_image, &table));
+  EXPECT_FALSE(packer::RemoveSignature(&signed_image));
 
   // A table that no longer ends the file: only the entry is emptied.
   Bytes appended = fake_pe::Signed(fake_pe::Image());
   appended.push_back('x');
   size_t size = appended.size();
-  ASSERT_TRUE(pack::RemoveSignature(&appended));
+  ASSERT_TRUE(packer::RemoveSignature(&appended));
   EXPECT_EQ(size, appended.size());
-  EXPECT_FALSE(pack::FindSignature(appended, &table));
+  EXPECT_FALSE(packer::FindSignature(appended, &table));
 }
 
 TEST(PackPaths, DefaultOutputAndDirectory) {
-  EXPECT_EQ("dir/setup.exe", pack::DefaultOutputPath("dir/setup.kst"));
-  EXPECT_EQ("setup.exe", pack::DefaultOutputPath("setup"));
-  EXPECT_EQ("my.dir/setup.exe", pack::DefaultOutputPath("my.dir/setup"));
-  EXPECT_EQ("dir\\", pack::DirectoryOf("dir\\kestro-pack.exe"));
-  EXPECT_EQ("", pack::DirectoryOf("kestro-pack"));
+  EXPECT_EQ("dir/setup.exe", packer::DefaultOutputPath("dir/setup.kst"));
+  EXPECT_EQ("setup.exe", packer::DefaultOutputPath("setup"));
+  EXPECT_EQ("my.dir/setup.exe", packer::DefaultOutputPath("my.dir/setup"));
+  EXPECT_EQ("dir\\", packer::DirectoryOf("dir\\kestro-pack.exe"));
+  EXPECT_EQ("", packer::DirectoryOf("kestro-pack"));
 }
 
 // Builds in a fresh temporary directory holding a runner and a script.
@@ -215,11 +215,11 @@ class PackBuild : public ::testing::Test {
   std::string Path(const std::string& name) const { return dir_ + "/" + name; }
   void Write(const std::string& name, const Bytes& bytes) {
     std::string error;
-    ASSERT_TRUE(pack::WriteFileAtomically(Path(name), bytes, false, &error)) << error;
+    ASSERT_TRUE(packer::WriteFileAtomically(Path(name), bytes, false, &error)) << error;
   }
   Bytes Read(const std::string& name) const {
     Bytes b;
-    pack::ReadFile(Path(name), &b);
+    packer::ReadFile(Path(name), &b);
     return b;
   }
   std::vector<std::string> Files() const {
@@ -234,21 +234,21 @@ class PackBuild : public ::testing::Test {
   void ExpectRefused(const std::string& file, const std::string& what) {
     size_t before = Files().size();
     std::string error;
-    EXPECT_FALSE(pack::BuildExecutable(options_, &error));
+    EXPECT_FALSE(packer::BuildExecutable(options_, &error));
     EXPECT_EQ(0u, error.find(file + ":")) << error;
     EXPECT_NE(std::string::npos, error.find(what)) << error;
     EXPECT_EQ(before, Files().size());
   }
 
   std::string dir_;
-  pack::BuildOptions options_;
+  packer::BuildOptions options_;
 };
 
 TEST_F(PackBuild, WritesAnExecutableThatRoundTrips) {
   std::string error;
-  ASSERT_TRUE(pack::BuildExecutable(options_, &error)) << error;
+  ASSERT_TRUE(packer::BuildExecutable(options_, &error)) << error;
   Bytes script;
-  ASSERT_TRUE(pack::ExtractScript(Read("job.exe"), &script));
+  ASSERT_TRUE(packer::ExtractScript(Read("job.exe"), &script));
   EXPECT_EQ("Run, notepad\nWinWait, Untitled\n", std::string(script.begin(), script.end()));
   struct stat st;
   ASSERT_EQ(0, stat(Path("job.exe").c_str(), &st));
@@ -257,14 +257,14 @@ TEST_F(PackBuild, WritesAnExecutableThatRoundTrips) {
 
   // Building again replaces the output in place.
   Write("job.kst", B("Sleep, 1\n"));
-  ASSERT_TRUE(pack::BuildExecutable(options_, &error)) << error;
-  ASSERT_TRUE(pack::ExtractScript(Read("job.exe"), &script));
+  ASSERT_TRUE(packer::BuildExecutable(options_, &error)) << error;
+  ASSERT_TRUE(packer::ExtractScript(Read("job.exe"), &script));
   EXPECT_EQ("Sleep, 1\n", std::string(script.begin(), script.end()));
 }
 
 TEST_F(PackBuild, ForceReplacesTheRunnersContainer) {
   std::string error;
-  ASSERT_TRUE(pack::BuildExecutable(options_, &error)) << error;
+  ASSERT_TRUE(packer::BuildExecutable(options_, &error)) << error;
   Write("second.kst", B("MsgBox, again\n"));
   options_.runner = Path("job.exe");
   options_.script = Path("second.kst");
@@ -272,34 +272,34 @@ TEST_F(PackBuild, ForceReplacesTheRunnersContainer) {
   ExpectRefused(options_.runner, "already carries a script; use --force");
 
   options_.force = true;
-  ASSERT_TRUE(pack::BuildExecutable(options_, &error)) << error;
+  ASSERT_TRUE(packer::BuildExecutable(options_, &error)) << error;
   Bytes exe = Read("second.exe");
   EXPECT_EQ(1u, CountMarkers(exe));
-  EXPECT_EQ(pack::BuildContainer(FakeRunner(), B("MsgBox, again\n")), exe);
+  EXPECT_EQ(packer::BuildContainer(FakeRunner(), B("MsgBox, again\n")), exe);
 }
 
 TEST_F(PackBuild, SignedRunnersLoseTheirSignature) {
   Bytes image = fake_pe::Image();
   Write("kestro.exe", fake_pe::Signed(image));
   std::string error;
-  pack::BuildResult result;
-  ASSERT_TRUE(pack::BuildExecutable(options_, &error, &result)) << error;
+  packer::BuildResult result;
+  ASSERT_TRUE(packer::BuildExecutable(options_, &error, &result)) << error;
   EXPECT_TRUE(result.signature_removed);
   image.resize((image.size() + 7) / 8 * 8, 0);
-  EXPECT_EQ(pack::BuildContainer(image, B("Run, notepad\nWinWait, Untitled\n")), Read("job.exe"));
+  EXPECT_EQ(packer::BuildContainer(image, B("Run, notepad\nWinWait, Untitled\n")), Read("job.exe"));
 
   // A signed packed program used with --force: its script and its signature go.
-  Write("signed-job.exe", fake_pe::Signed(pack::BuildContainer(fake_pe::Image(), B("x"))));
+  Write("signed-job.exe", fake_pe::Signed(packer::BuildContainer(fake_pe::Image(), B("x"))));
   options_.runner = Path("signed-job.exe");
   options_.force = true;
-  ASSERT_TRUE(pack::BuildExecutable(options_, &error, &result)) << error;
+  ASSERT_TRUE(packer::BuildExecutable(options_, &error, &result)) << error;
   EXPECT_TRUE(result.signature_removed);
-  EXPECT_EQ(pack::BuildContainer(fake_pe::Image(), B("Run, notepad\nWinWait, Untitled\n")),
+  EXPECT_EQ(packer::BuildContainer(fake_pe::Image(), B("Run, notepad\nWinWait, Untitled\n")),
             Read("job.exe"));
 
   options_.runner = Path("job.exe");  // now unsigned
   options_.output = Path("again.exe");
-  ASSERT_TRUE(pack::BuildExecutable(options_, &error, &result)) << error;
+  ASSERT_TRUE(packer::BuildExecutable(options_, &error, &result)) << error;
   EXPECT_FALSE(result.signature_removed);
 }
 
@@ -307,20 +307,20 @@ TEST_F(PackBuild, SignedRunnersLoseTheirSignature) {
 TEST_F(PackBuild, FindsTheRunnerBesideThePackerOrInstalled) {
   ASSERT_EQ(0, mkdir(Path("bin").c_str(), 0755));
   std::string packer = Path("bin/kestro-pack");
-  std::vector<std::string> paths = pack::RunnerSearchPaths(packer);
+  std::vector<std::string> paths = packer::RunnerSearchPaths(packer);
   ASSERT_EQ(2u, paths.size());
   EXPECT_EQ(Path("bin/kestro.exe"), paths[0]);
   EXPECT_EQ(Path("bin/../share/kestro/kestro.exe"), paths[1]);
   std::string found;
-  EXPECT_FALSE(pack::FindRunner(packer, &found));
+  EXPECT_FALSE(packer::FindRunner(packer, &found));
 
   ASSERT_EQ(0, mkdir(Path("share").c_str(), 0755));
   ASSERT_EQ(0, mkdir(Path("share/kestro").c_str(), 0755));
   Write("share/kestro/kestro.exe", FakeRunner());
-  ASSERT_TRUE(pack::FindRunner(packer, &found));
+  ASSERT_TRUE(packer::FindRunner(packer, &found));
   EXPECT_EQ(paths[1], found);
   Write("bin/kestro.exe", FakeRunner());
-  ASSERT_TRUE(pack::FindRunner(packer, &found));
+  ASSERT_TRUE(packer::FindRunner(packer, &found));
   EXPECT_EQ(paths[0], found);
 
   remove(Path("bin/kestro.exe").c_str());
