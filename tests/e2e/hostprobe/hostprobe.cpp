@@ -150,6 +150,26 @@ int Taskbar() {
   return 0;
 }
 
+// window: a double click on the tray icon brings the window back (and takes
+// the icon away), minimising puts it back into the tray, and closing it with
+// Break on ends the script.
+int Window() {
+  HWND host = WaitHost(10000);
+  if (!host) return Verdict("no host window"), 1;
+  g_host_window = host;
+  Check(WaitTray(1, 5000), "in the tray", "not in the tray");
+  Check(!IsWindowVisible(host), "window hidden", "window visible");
+  PostMessageA(host, kTrayMessage, 1, WM_LBUTTONDBLCLK);
+  Check(WaitTray(0, 5000), "icon gone", "icon still there");
+  Check(IsWindowVisible(host) && !IsIconic(host), "window restored", "window not restored");
+  PostMessageA(host, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  Check(WaitTray(1, 5000), "icon back", "icon not back");
+  Check(!IsWindowVisible(host), "window hidden again", "window still visible");
+  PostMessageA(host, WM_CLOSE, 0, 0);
+  Check(WaitGone(host, 5000), "closed", "not closed");
+  return 0;
+}
+
 // break-off: with Break off, closing, pausing and the tray's Exit do nothing.
 int BreakOff(const char* grow) {
   HWND host = WaitHost(10000);
@@ -193,9 +213,9 @@ int Hide() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  // hostprobe OUTFILE pause-sys|pause-tray|break-off|hide|hold|taskbar [GROWFILE]
+  // hostprobe OUTFILE pause-sys|pause-tray|break-off|hide|hold|taskbar|window [GROWFILE]
   if (argc < 3) {
-    fprintf(stderr, "usage: hostprobe OUT pause-sys|pause-tray|break-off|hide|hold|taskbar [FILE]\n");
+    fprintf(stderr, "usage: hostprobe OUT pause-sys|pause-tray|break-off|hide|hold|taskbar|window [FILE]\n");
     return 2;
   }
   g_out = fopen(argv[1], "wb");
@@ -209,6 +229,7 @@ int main(int argc, char** argv) {
   else if (!strcmp(what, "hide")) rc = Hide();
   else if (!strcmp(what, "hold")) rc = Hold(grow);
   else if (!strcmp(what, "taskbar")) rc = Taskbar();
+  else if (!strcmp(what, "window")) rc = Window();
   fclose(g_out);
   return rc;
 }
