@@ -16,7 +16,10 @@
 // The target window "Kestro Input Target" stands at (100, 50), 400 x 300, and
 // takes the foreground back whenever it loses it.
 //
-//   inputrec [--seconds N]     ends after N seconds (default 60)
+//   gaps.txt    with --gaps: the time between one injected key event and the
+//               next, rounded to the nearest 100 ms, one line each
+//
+//   inputrec [--seconds N] [--gaps]     ends after N seconds (default 60)
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -57,9 +60,27 @@ void WriteHeld() {
   fclose(f);
 }
 
+bool g_gaps;            // --gaps: record the time between injected key events
+bool g_seen_key;        // an injected key event has been recorded
+DWORD g_last_key_time;  // the event time of the last one
+
+// The gap since the previous injected key event, rounded to 100 ms, so that a
+// key delay shows as a steady number whatever the scheduling noise.
+void RecordGap(const KBDLLHOOKSTRUCT* k) {
+  if (!g_gaps || !(k->flags & LLKHF_INJECTED)) return;
+  if (g_seen_key) {
+    char line[32];
+    snprintf(line, sizeof(line), "%lu\n", (k->time - g_last_key_time + 50) / 100 * 100);
+    AppendLine("gaps.txt", line);
+  }
+  g_seen_key = true;
+  g_last_key_time = k->time;
+}
+
 LRESULT CALLBACK KeyboardHook(int code, WPARAM wparam, LPARAM lparam) {
   if (code == HC_ACTION) {
     const KBDLLHOOKSTRUCT* k = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lparam);
+    RecordGap(k);
     bool up = (k->flags & LLKHF_UP) != 0;
     char line[64];
     snprintf(line, sizeof(line), "%c%lu/%lu%s%s\n", up ? '-' : '+', k->vkCode, k->scanCode,
@@ -137,8 +158,9 @@ LRESULT CALLBACK TargetProc(HWND window, UINT msg, WPARAM wparam, LPARAM lparam)
 
 int main(int argc, char** argv) {
   int seconds = 60;
-  for (int i = 1; i + 1 < argc; ++i) {
-    if (strcmp(argv[i], "--seconds") == 0) seconds = atoi(argv[i + 1]);
+  for (int i = 1; i < argc; ++i) {
+    if (strcmp(argv[i], "--seconds") == 0 && i + 1 < argc) seconds = atoi(argv[i + 1]);
+    if (strcmp(argv[i], "--gaps") == 0) g_gaps = true;
   }
   HINSTANCE instance = GetModuleHandleA(NULL);
   // The hooks go in before the window shows, so a script that waits for the
