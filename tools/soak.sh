@@ -33,9 +33,10 @@ import sys
 rows = [list(map(int, line.split())) for line in open(sys.argv[1]) if line.strip()]
 if rows:
     pick = [("start", rows[0]), ("a quarter in", rows[len(rows) // 4]), ("end", rows[-1])]
-    print("%-14s %10s %14s %8s %6s %6s" % ("", "seconds", "private bytes", "handles", "gdi", "user"))
+    print("%-14s %10s %14s %12s %8s %6s %6s" % ("", "seconds", "private bytes", "working set",
+                                                 "handles", "gdi", "user"))
     for name, r in pick:
-        print("%-14s %10.1f %14d %8d %6d %6d" % (name, r[0] / 1000.0, r[1], r[2], r[3], r[4]))
+        print("%-14s %10.1f %14d %12d %8d %6d %6d" % (name, r[0] / 1000.0, r[1], r[5], r[2], r[3], r[4]))
     print("%d samples; private bytes grew %+d from a quarter in to the end"
           % (len(rows), rows[-1][1] - rows[len(rows) // 4][1]))
 PY

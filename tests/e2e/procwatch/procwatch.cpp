@@ -5,7 +5,8 @@
 //
 // --exe      the program's file name (e.g. case.exe); the first such process is watched
 // --every    the sampling period (default 500 ms)
-// --out      one line per sample: "ms private handles gdi user"
+// --out      one line per sample: "ms private handles gdi user working-set"
+//            (Wine reports no handle or GUI object counts: they read 0 there)
 // --verdict  written when the program has ended: one line per measure,
 //            "private flat", "handles flat", ... or "private grew N", ...;
 //            growth is measured from the sample a quarter into the run to the last
@@ -24,6 +25,7 @@ namespace {
 struct Sample {
   DWORD ms;
   SIZE_T private_bytes;
+  SIZE_T working_set;
   DWORD handles;
   DWORD gdi;
   DWORD user;
@@ -51,7 +53,10 @@ bool Take(HANDLE process, DWORD start, Sample* s) {
     return false;
   }
   s->ms = GetTickCount() - start;
-  s->private_bytes = counters.PrivateUsage;
+  // Some systems leave PrivateUsage at zero; the page-file usage counts the
+  // same committed private memory there.
+  s->private_bytes = counters.PrivateUsage != 0 ? counters.PrivateUsage : counters.PagefileUsage;
+  s->working_set = counters.WorkingSetSize;
   s->handles = 0;
   GetProcessHandleCount(process, &s->handles);
   s->gdi = GetGuiResources(process, GR_GDIOBJECTS);
@@ -101,9 +106,10 @@ int main(int argc, char** argv) {
     if (!Take(process, start, &s)) break;
     samples.push_back(s);
     if (out) {
-      fprintf(out, "%lu %lu %lu %lu %lu\n", static_cast<unsigned long>(s.ms),
+      fprintf(out, "%lu %lu %lu %lu %lu %lu\n", static_cast<unsigned long>(s.ms),
               static_cast<unsigned long>(s.private_bytes), static_cast<unsigned long>(s.handles),
-              static_cast<unsigned long>(s.gdi), static_cast<unsigned long>(s.user));
+              static_cast<unsigned long>(s.gdi), static_cast<unsigned long>(s.user),
+              static_cast<unsigned long>(s.working_set));
       fflush(out);
     }
   } while (WaitForSingleObject(process, every) == WAIT_TIMEOUT);
