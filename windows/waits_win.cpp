@@ -31,16 +31,18 @@ void ReadWaitParameters(script::Interp& in, script::Fields& f) {
   in.sys->arm_wait_timer(in.sys->context, static_cast<unsigned int>(ms));
 }
 
-// False when the wait has timed out (ERRORLEVEL 1), true when it goes on (ERRORLEVEL 0).
-bool CheckWaitTimeout(script::Interp& in) {
+// True when the wait has timed out: ERRORLEVEL 1 and the script goes on.
+// Otherwise ERRORLEVEL 0, and the wait looks for its window.
+bool TimedOut(script::Interp& in) {
   if (in.timeout_armed && in.timeout_expired) {
     script::SetErrorLevel(in, 1);
     in.timeout_armed = false;
     in.timeout_expired = false;
-    return false;
+    script::SetWaitState(in, script::kRunning);
+    return true;
   }
   script::SetErrorLevel(in, 0);
-  return true;
+  return false;
 }
 
 // Ends the wait: the next line runs after the window delay.
@@ -57,38 +59,26 @@ bool FindWaitedWindow(script::Interp& in, HWND* found) {
 // The timeout is checked before the window, so a window that turns up after
 // the timer has fired is too late.
 void PollWinWait(script::Interp& in) {
-  if (!CheckWaitTimeout(in)) {
-    script::SetWaitState(in, script::kRunning);
-    return;
-  }
+  if (TimedOut(in)) return;
   HWND window;
   if (FindWaitedWindow(in, &window)) EndWait(in);
 }
 
 void PollWinWaitActive(script::Interp& in) {
-  if (!CheckWaitTimeout(in)) {
-    script::SetWaitState(in, script::kRunning);
-    return;
-  }
+  if (TimedOut(in)) return;
   HWND window;
   if (FindWaitedWindow(in, &window) && window == GetForegroundWindow()) EndWait(in);
 }
 
 void PollWinWaitClose(script::Interp& in) {
-  if (!CheckWaitTimeout(in)) {
-    script::SetWaitState(in, script::kRunning);
-    return;
-  }
+  if (TimedOut(in)) return;
   HWND window;
   if (!FindWaitedWindow(in, &window)) EndWait(in);
 }
 
 // While no window matches at all, this wait goes on.
 void PollWinWaitNotActive(script::Interp& in) {
-  if (!CheckWaitTimeout(in)) {
-    script::SetWaitState(in, script::kRunning);
-    return;
-  }
+  if (TimedOut(in)) return;
   HWND window;
   if (FindWaitedWindow(in, &window) && window != GetForegroundWindow()) EndWait(in);
 }
