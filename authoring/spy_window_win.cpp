@@ -200,8 +200,8 @@ void CreateControls() {
   int tab = 44;  // dialog units: the field names' column
   SendMessageA(g_spy.info, EM_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(&tab));
   y += 228;
-  Make("STATIC", "Match mode:", 0, x, y + 4, 70, 20, 0);
-  g_spy.mode = Make("COMBOBOX", "", CBS_DROPDOWNLIST | WS_TABSTOP, x + 74, y, 170, 100, kIdMode);
+  Make("STATIC", "Match mode:", 0, x, y + 4, 86, 20, 0);
+  g_spy.mode = Make("COMBOBOX", "", CBS_DROPDOWNLIST | WS_TABSTOP, x + 88, y, 164, 100, kIdMode);
   SendMessageA(g_spy.mode, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("1: title starts with"));
   SendMessageA(g_spy.mode, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("2: title contains"));
   SendMessageA(g_spy.mode, CB_SETCURSEL, 0, 0);
