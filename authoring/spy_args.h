@@ -27,7 +27,7 @@ struct SpyArgs {
   std::string out;          // --out: the report's file (default: standard output)
   bool has_pos;             // --pos given
   int pos_x, pos_y;
-  bool has_pointer;         // --pointer given
+  bool has_pointer;  // --pointer given
   int pointer_x, pointer_y;
 };
 

@@ -190,8 +190,7 @@ std::string PointDisplay(const PointFacts& f, bool hidden) {
     d += "Class\t" + f.class_name + nl;
     d += "Rectangle\t" + Number(f.rect.left) + ", " + Number(f.rect.top) + " to " +
          Number(f.rect.right) + ", " + Number(f.rect.bottom) + "  (" +
-         Number(f.rect.right - f.rect.left) + " x " + Number(f.rect.bottom - f.rect.top) + ")" +
-         nl;
+         Number(f.rect.right - f.rect.left) + " x " + Number(f.rect.bottom - f.rect.top) + ")" + nl;
     d += "Program\t" + f.program + nl;
   }
   if (f.has_control) {

@@ -21,25 +21,25 @@ struct TextSeen {
 
 // The point under the pointer.
 struct PointFacts {
-  int x, y;                         // screen pixels
-  bool has_window;                  // a top-level window is there
-  std::string title;                // its title as the title test reads it
+  int x, y;           // screen pixels
+  bool has_window;    // a top-level window is there
+  std::string title;  // its title as the title test reads it
   std::string class_name;
-  Rect rect;                        // its outer rectangle
-  std::string program;              // the file name of its program
-  bool has_control;                 // a child window is under the point
+  Rect rect;            // its outer rectangle
+  std::string program;  // the file name of its program
+  bool has_control;     // a child window is under the point
   std::string control_class;
   int control_id;
   std::string control_text;
   Rect control_rect;
-  std::vector<TextSeen> texts;      // every non-empty text, in the text test's order
-  int rel_x, rel_y;                 // the position as MouseMove and LeftClick take it
-  bool rel_to_foreground;           // false: measured from the window under the pointer
-  std::string rel_to;               // the title of the window measured from
-  std::string active;               // the foreground window's title
-  bool wait_finds_this;             // the WinWait line finds this very window first
-  bool wait_finds_other;            // it finds another window first
-  std::string wait_finds;           // the title of that other window
+  std::vector<TextSeen> texts;  // every non-empty text, in the text test's order
+  int rel_x, rel_y;             // the position as MouseMove and LeftClick take it
+  bool rel_to_foreground;       // false: measured from the window under the pointer
+  std::string rel_to;           // the title of the window measured from
+  std::string active;           // the foreground window's title
+  bool wait_finds_this;         // the WinWait line finds this very window first
+  bool wait_finds_other;        // it finds another window first
+  std::string wait_finds;       // the title of that other window
 };
 
 // One top-level window the matcher examined, and its verdicts.

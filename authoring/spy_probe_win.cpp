@@ -51,7 +51,8 @@ std::string ProgramOf(HWND window) {
   if (snapshot != INVALID_HANDLE_VALUE) {
     PROCESSENTRY32 entry;
     entry.dwSize = sizeof(entry);
-    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+    for (BOOL more = Process32First(snapshot, &entry); more;
+         more = Process32Next(snapshot, &entry)) {
       if (entry.th32ProcessID != pid) continue;
       name = entry.szExeFile;
       const char* slash = strrchr(entry.szExeFile, '\\');
@@ -206,7 +207,8 @@ HWND ProbeMatch(MatchFacts* f) {
   f->windows.clear();
   windows::MatchObserver observer = {f, OnExamined};
   HWND found = NULL;
-  f->matched = windows::FindMatchingWindow(pattern, Settings(f->mode, f->hidden), &found, &observer);
+  f->matched =
+      windows::FindMatchingWindow(pattern, Settings(f->mode, f->hidden), &found, &observer);
   return f->matched ? found : NULL;
 }
 

@@ -50,18 +50,18 @@ const int kMargin = 8;
 // The live window and what it shows.
 struct Spy {
   HWND window;
-  HWND info;             // the multi-line panel of facts
-  HWND mode;             // title match mode, 1 or 2
-  HWND hidden;           // hidden text check box
-  HWND freeze;           // freeze check box
+  HWND info;    // the multi-line panel of facts
+  HWND mode;    // title match mode, 1 or 2
+  HWND hidden;  // hidden text check box
+  HWND freeze;  // freeze check box
   HWND match_title, match_text, match_list, match_summary;
-  HWND status;           // what was copied last
+  HWND status;  // what was copied last
   HFONT font;
   bool frozen;
-  bool has_facts;        // a sample has been taken
-  PointFacts facts;      // the sample on display
-  std::string shown;     // the panel's text
-  std::string listed;    // the match list's lines, joined
+  bool has_facts;      // a sample has been taken
+  PointFacts facts;    // the sample on display
+  std::string shown;   // the panel's text
+  std::string listed;  // the match list's lines, joined
   int ticks;
 };
 
@@ -76,9 +76,7 @@ HWND Make(const char* cls, const char* text, DWORD style, int x, int y, int w, i
   return control;
 }
 
-int Mode() {
-  return SendMessageA(g_spy.mode, CB_GETCURSEL, 0, 0) == 1 ? 2 : 1;
-}
+int Mode() { return SendMessageA(g_spy.mode, CB_GETCURSEL, 0, 0) == 1 ? 2 : 1; }
 
 bool Hidden() { return SendMessageA(g_spy.hidden, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
@@ -177,7 +175,9 @@ void OnCommand(int id, int code) {
     case kIdCopyWait:
     case kIdCopyActivate:
     case kIdCopyClick: OnCopy(id); break;
-    case kIdFreeze: g_spy.frozen = SendMessageA(g_spy.freeze, BM_GETCHECK, 0, 0) == BST_CHECKED; break;
+    case kIdFreeze:
+      g_spy.frozen = SendMessageA(g_spy.freeze, BM_GETCHECK, 0, 0) == BST_CHECKED;
+      break;
     case kIdHidden:
       ShowFacts();
       RefreshMatch();
@@ -194,9 +194,9 @@ void OnCommand(int id, int code) {
 
 void CreateControls() {
   int x = kMargin, y = kMargin, w = kWidth - 2 * kMargin;
-  g_spy.info = Make("EDIT", "Move the pointer over a window.",
-                    ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL, x, y, w, 220,
-                    kIdInfo);
+  g_spy.info =
+      Make("EDIT", "Move the pointer over a window.",
+           ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL, x, y, w, 220, kIdInfo);
   int tab = 44;  // dialog units: the field names' column
   SendMessageA(g_spy.info, EM_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(&tab));
   y += 228;
@@ -205,11 +205,11 @@ void CreateControls() {
   SendMessageA(g_spy.mode, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("1: title starts with"));
   SendMessageA(g_spy.mode, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("2: title contains"));
   SendMessageA(g_spy.mode, CB_SETCURSEL, 0, 0);
-  g_spy.hidden = Make("BUTTON", "DetectHiddenText On", BS_AUTOCHECKBOX | WS_TABSTOP,
-                      x + 266, y + 2, 180, 20, kIdHidden);
+  g_spy.hidden = Make("BUTTON", "DetectHiddenText On", BS_AUTOCHECKBOX | WS_TABSTOP, x + 266, y + 2,
+                      180, 20, kIdHidden);
   y += 28;
-  g_spy.freeze = Make("BUTTON", "Freeze (Ctrl+Alt+F)", BS_AUTOCHECKBOX | WS_TABSTOP, x, y, 200,
-                      20, kIdFreeze);
+  g_spy.freeze =
+      Make("BUTTON", "Freeze (Ctrl+Alt+F)", BS_AUTOCHECKBOX | WS_TABSTOP, x, y, 200, 20, kIdFreeze);
   y += 26;
   int bw = (w - 2 * kMargin) / 3;
   Make("BUTTON", "Copy WinWait", BS_PUSHBUTTON | WS_TABSTOP, x, y, bw, 26, kIdCopyWait);
@@ -223,18 +223,18 @@ void CreateControls() {
   Make("BUTTON", "What will match", BS_GROUPBOX, x, y, w, kHeight - y - kMargin, 0);
   y += 20;
   Make("STATIC", "Title:", 0, x + 8, y + 3, 40, 20, 0);
-  g_spy.match_title = Make("EDIT", "", ES_AUTOHSCROLL | WS_TABSTOP, x + 50, y, w - 58, 22,
-                           kIdMatchTitle);
+  g_spy.match_title =
+      Make("EDIT", "", ES_AUTOHSCROLL | WS_TABSTOP, x + 50, y, w - 58, 22, kIdMatchTitle);
   y += 26;
   Make("STATIC", "Text:", 0, x + 8, y + 3, 40, 20, 0);
-  g_spy.match_text = Make("EDIT", "", ES_AUTOHSCROLL | WS_TABSTOP, x + 50, y, w - 58, 22,
-                          kIdMatchText);
+  g_spy.match_text =
+      Make("EDIT", "", ES_AUTOHSCROLL | WS_TABSTOP, x + 50, y, w - 58, 22, kIdMatchText);
   y += 28;
-  g_spy.match_list = Make("LISTBOX", "", WS_VSCROLL | WS_HSCROLL | LBS_NOINTEGRALHEIGHT, x + 8,
-                          y, w - 16, kHeight - y - 40, kIdMatchList);
+  g_spy.match_list = Make("LISTBOX", "", WS_VSCROLL | WS_HSCROLL | LBS_NOINTEGRALHEIGHT, x + 8, y,
+                          w - 16, kHeight - y - 40, kIdMatchList);
   SendMessageA(g_spy.match_list, LB_SETHORIZONTALEXTENT, 900, 0);
-  g_spy.match_summary = Make("STATIC", "", SS_LEFTNOWORDWRAP, x + 8, kHeight - 34, w - 16, 18,
-                             kIdMatchSummary);
+  g_spy.match_summary =
+      Make("STATIC", "", SS_LEFTNOWORDWRAP, x + 8, kHeight - 34, w - 16, 18, kIdMatchSummary);
 }
 
 LRESULT CALLBACK SpyProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -253,9 +253,7 @@ LRESULT CALLBACK SpyProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam
     case WM_HOTKEY:
       if (wparam == kHotkeyFreeze) SetFrozen(!g_spy.frozen);
       return 0;
-    case WM_COMMAND:
-      OnCommand(LOWORD(wparam), HIWORD(wparam));
-      return 0;
+    case WM_COMMAND: OnCommand(LOWORD(wparam), HIWORD(wparam)); return 0;
     case WM_DESTROY:
       KillTimer(window, kTimerSample);
       UnregisterHotKey(window, kHotkeyFreeze);
@@ -284,9 +282,9 @@ int RunSpyWindow(HINSTANCE instance, const SpyArgs& args) {
   int x = args.has_pos ? args.pos_x : CW_USEDEFAULT;
   int y = args.has_pos ? args.pos_y : CW_USEDEFAULT;
   if (args.has_pointer) SetCursorPos(args.pointer_x, args.pointer_y);
-  HWND window = CreateWindowExA(WS_EX_TOPMOST, kClassName, kTitle, style, x, y,
-                                outer.right - outer.left, outer.bottom - outer.top, NULL, NULL,
-                                instance, NULL);
+  HWND window =
+      CreateWindowExA(WS_EX_TOPMOST, kClassName, kTitle, style, x, y, outer.right - outer.left,
+                      outer.bottom - outer.top, NULL, NULL, instance, NULL);
   if (window == NULL) return 1;
   ShowWindow(window, SW_SHOWNORMAL);
   MSG msg;

@@ -25,8 +25,8 @@ struct ExaminedWindow {
   HWND window;
   const char* title;  // as the title test read it
   bool title_passes;
-  bool text_tested;   // false when the title failed or the pattern has no text
-  bool text_passes;   // true when the text test passed or there was none to make
+  bool text_tested;  // false when the title failed or the pattern has no text
+  bool text_passes;  // true when the text test passed or there was none to make
 };
 
 // One child window's text as the text test reads it.
@@ -38,7 +38,7 @@ struct ExaminedText {
 
 // Watches a match as it is made. The runner passes none.
 struct MatchObserver {
-  void* context;                                         // handed back to the calls
+  void* context;                                              // handed back to the calls
   void (*window)(void* context, const ExaminedWindow& seen);  // each examined window
 };
 

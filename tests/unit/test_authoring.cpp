@@ -36,8 +36,8 @@ std::vector<std::string> ReadBack(const std::string& line, int fields) {
 }
 
 TEST(ScriptLineTest, EscapedFieldsReadBackExactly) {
-  const char* texts[] = {"Untitled - Notepad", "a, b", "C:\\Temp\\x", "50%", "%A%",
-                         "\\%A%\\", "two\nlines\ttab\r", "end\\", ",", "\\\\,"};
+  const char* texts[] = {"Untitled - Notepad", "a, b",  "C:\\Temp\\x", "50%",  "%A%", "\\%A%\\",
+                         "two\nlines\ttab\r",  "end\\", ",",           "\\\\,"};
   for (size_t i = 0; i < sizeof(texts) / sizeof(texts[0]); ++i) {
     std::vector<std::string> back = ReadBack(authoring::WinWaitLine(texts[i], texts[i]), 2);
     EXPECT_EQ(texts[i], back[0]) << authoring::WinWaitLine(texts[i], texts[i]);
@@ -71,8 +71,8 @@ TEST(JsonWriterTest, NestsWithCommasAndEscapes) {
 authoring::SpyArgs Parse(std::vector<const char*> argv, bool expect_ok = true) {
   authoring::SpyArgs args;
   std::string error;
-  EXPECT_EQ(expect_ok, authoring::ParseSpyArgs(static_cast<int>(argv.size()), argv.data(),
-                                               &args, &error))
+  EXPECT_EQ(expect_ok,
+            authoring::ParseSpyArgs(static_cast<int>(argv.size()), argv.data(), &args, &error))
       << error;
   return args;
 }
@@ -123,8 +123,8 @@ TEST(SpyFactsTest, CopyLinesNameOnlyTextsTheMatcherWouldTest) {
   authoring::PointFacts f = Facts();
   EXPECT_EQ("WinWait, Report\\, 100\\%\r\nWinActivate, Report\\, 100\\%\r\nLeftClick, 12, -4\r\n",
             authoring::CopyLines(f, false));
-  EXPECT_EQ("WinWait, Report\\, 100\\%, Secret", authoring::WinWaitLine(authoring::LineTitle(f),
-                                                                       authoring::WaitText(f, true)));
+  EXPECT_EQ("WinWait, Report\\, 100\\%, Secret",
+            authoring::WinWaitLine(authoring::LineTitle(f), authoring::WaitText(f, true)));
   // A text of many lines is named by its first line, which the text test still finds.
   f.control_text = f.texts[1].text = "first line\r\nsecond";
   EXPECT_EQ("first line", authoring::WaitText(f, true));
@@ -144,9 +144,10 @@ TEST(SpyFactsTest, MatchReportLeavesUntestedTextsNull) {
   m.windows.push_back(spy);
   m.matched = true;
   std::string json = authoring::MatchJson(m);
-  EXPECT_NE(std::string::npos, json.find("\"title\":\"Other\",\"class\":\"C\",\"rect\":{\"left\":0,"
-                                         "\"top\":0,\"right\":1,\"bottom\":1},\"title_passes\":false,"
-                                         "\"text_passes\":null}"))
+  EXPECT_NE(std::string::npos,
+            json.find("\"title\":\"Other\",\"class\":\"C\",\"rect\":{\"left\":0,"
+                      "\"top\":0,\"right\":1,\"bottom\":1},\"title_passes\":false,"
+                      "\"text_passes\":null}"))
       << json;
   EXPECT_NE(std::string::npos, json.find("\"match\":\"Spy 1\"}")) << json;
   m.matched = false;
