@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what building and testing Kestro needs on Debian 12: compilers, GoogleTest,
 # Google Benchmark, clang with libFuzzer, MinGW-w64, Wine with its 32-bit part, Xvfb, Python 3,
-# openssl and osslsigncode for the signing tests, and Node.js with npm for the editor
+# openssl and osslsigncode for the signing tests, ImageMagick for the spy's screenshots, and Node.js with npm for the editor
 # extension's tests. Does nothing when all is present.
 set -euo pipefail
 
@@ -28,6 +28,7 @@ wanted=(
   "python3 python3"
   "openssl openssl"
   "osslsigncode osslsigncode"
+  "imagemagick import"
   "nodejs node"
   "npm npm"
 )

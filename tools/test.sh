@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the unit tests (plain and under the sanitizers),
 # the fuzz targets' corpus replay, the checks on kestro.exe, the release archives and signed
-# programs, the editor extension's tests, and the end-to-end cases under Wine. Ends with
-# "N passed, N failed".
+# programs, the editor extension's tests, the authoring tools under Wine, and the end-to-end
+# cases under Wine. Ends with "N passed, N failed".
 #
-#   tools/test.sh [all|unit|fuzz|checks|release|editor|e2e] [CASE.kst|FOLDER...]
+#   tools/test.sh [all|unit|fuzz|checks|release|editor|tools|e2e] [CASE.kst|FOLDER...]
 #   (a case or folder as a path, or as a path below tests/e2e/cases/, e.g. adlib/gosub.kst)
 #   tools/test.sh runnable    (builds and prints where runner, helper and packer are)
 #
@@ -191,6 +191,21 @@ build_runnable() {
   helper=$(find_built "$root/$tree" khelper.exe) || { fail "no khelper.exe in $root/$tree"; return 1; }
 }
 
+# The authoring tools under Wine: kestro-spy's reports on windows that wintarget opens, its
+# agreement with the runner, and a screenshot of its live window.
+authoring_tools() {
+  local runner helper packer log=$logs/tools.log tree spy wintarget
+  build_runnable || { fail "authoring tools: nothing to run"; return; }
+  tree=$(dirname "$(dirname "$runner")")
+  spy=$tree/authoring/kestro-spy.exe
+  wintarget=$tree/tests/e2e/wintarget/wintarget.exe
+  if [ ! -f "$spy" ] || [ ! -f "$wintarget" ]; then fail "authoring tools: not built in $tree"; return; fi
+  echo "---- authoring tools under Wine"
+  timeout 900 tools/wine-session.sh python3 tests/authoring/check_spy.py --spy "$spy" \
+    --wintarget "$wintarget" --runner "$runner" --packer "$packer" 2>&1 | tee "$log"
+  add_counts "$log" "authoring tools"
+}
+
 e2e() {
   local runner helper packer log=$logs/e2e.log
   build_runnable || { fail "end-to-end cases: nothing to run"; return; }
@@ -245,19 +260,20 @@ if ! bash tools/setup.sh; then
 fi
 
 case $what in
-  all) unit_tests; fuzz_replay; checks; release; editor_tests; e2e "$@" ;;
+  all) unit_tests; fuzz_replay; checks; release; editor_tests; authoring_tools; e2e "$@" ;;
   unit) unit_tests ;;
   fuzz) fuzz_replay ;;
   checks) checks ;;
   release) release ;;
   editor) editor_tests ;;
+  tools) authoring_tools ;;
   e2e) e2e "$@" ;;
   runnable)
     # For tools/run.sh: build quietly, then print the three paths as shell assignments.
     build_runnable >&2 || exit 1
     printf 'runner=%q\nhelper=%q\npacker=%q\n' "$runner" "$helper" "$packer"
     exit 0 ;;
-  *) echo "usage: tools/test.sh [all|unit|fuzz|checks|release|editor|e2e] [CASE.kst|FOLDER...]" >&2; exit 2 ;;
+  *) echo "usage: tools/test.sh [all|unit|fuzz|checks|release|editor|tools|e2e] [CASE.kst|FOLDER...]" >&2; exit 2 ;;
 esac
 
 echo

@@ -19,11 +19,43 @@ struct MatchSettings {
 // The interpreter's current matching settings.
 MatchSettings SettingsOf(const script::Interp& in);
 
+// What the matcher made of one top-level window it examined (one that passed
+// the visibility test), for the authoring tools that show a match being made.
+struct ExaminedWindow {
+  HWND window;
+  const char* title;  // as the title test read it
+  bool title_passes;
+  bool text_tested;  // false when the title failed or the pattern has no text
+  bool text_passes;  // true when the text test passed or there was none to make
+};
+
+// One child window's text as the text test reads it.
+struct ExaminedText {
+  HWND child;
+  const char* text;
+  bool visible;  // a hidden control takes part only with hidden text detected
+};
+
+// Watches a match as it is made. The runner passes none.
+struct MatchObserver {
+  void* context;                                              // handed back to the calls
+  void (*window)(void* context, const ExaminedWindow& seen);  // each examined window
+};
+
 // Finds the first top-level window, in the system's window order, whose title
 // passes the title test and, when the pattern has a text, one of whose child
 // windows holds that text. True when one matched; *found is then that window.
+// An observer hears of every window examined, the winner last.
 bool FindMatchingWindow(const script::WindowPattern& pattern, const MatchSettings& settings,
-                        HWND* found);
+                        HWND* found, const MatchObserver* observer = NULL);
+
+// The title of a window as the title test reads it, cut to fit size bytes.
+void ReadTitle(HWND window, char* title, int size);
+
+// Every child window's text in the order the text test reads them, hidden
+// controls included (marked) and the runner's own status edit left out.
+void ListTexts(HWND window, const MatchSettings& settings,
+               void (*each)(void* context, const ExaminedText& seen), void* context);
 
 // True when the window's program answers a message within a short bound; a
 // program that does not is busy or hung, and only asynchronous calls reach it.

@@ -1,5 +1,6 @@
 // The window matcher: finds the first top-level window whose title and child
 // texts match a pattern under the title match mode.
+#include <stdlib.h>
 #include <string.h>
 #include <windows.h>
 
@@ -22,6 +23,8 @@ struct Search {
   HWND found;
   bool text_found;
   bool silent;  // a control of the current window did not answer in time
+  const MatchObserver* observer;  // null in the runner
+  char* title;  // with an observer: the title kept while child texts are read
   char text[script::kTextBufSize];
 };
 
@@ -73,21 +76,52 @@ BOOL CALLBACK OnChildWindow(HWND child, LPARAM data) {
   return FALSE;
 }
 
+// Tells the observer, if any, what became of a window. The child walk has
+// written over the text buffer by then, so the title comes from the copy.
+void Tell(const Search& s, HWND window, bool title_passes, bool text_tested, bool text_passes) {
+  if (s.observer == NULL) return;
+  ExaminedWindow seen = {window, s.title, title_passes, text_tested, text_passes};
+  s.observer->window(s.observer->context, seen);
+}
+
 BOOL CALLBACK OnTopLevelWindow(HWND window, LPARAM data) {
   Search* s = reinterpret_cast<Search*>(data);
   if (!Visible(*s, window)) return TRUE;
-  s->text[0] = '\0';
-  GetWindowTextA(window, s->text, sizeof(s->text));
-  if (!TitlePasses(*s, s->text)) return TRUE;
-  if (s->pattern->text[0] != '\0') {
+  ReadTitle(window, s->text, sizeof(s->text));
+  if (s->title) memcpy(s->title, s->text, sizeof(s->text));
+  if (!TitlePasses(*s, s->text)) {
+    Tell(*s, window, false, false, false);
+    return TRUE;
+  }
+  bool has_text = s->pattern->text[0] != '\0';
+  if (has_text) {
     // The text is only looked for in child windows, never in the title.
     s->text_found = false;
     s->silent = false;
     EnumChildWindows(window, OnChildWindow, data);
+    Tell(*s, window, true, true, s->text_found);
     if (!s->text_found) return TRUE;
+  } else {
+    Tell(*s, window, true, false, true);
   }
   s->found = window;
   return FALSE;
+}
+
+// The walk of ListTexts: the same reading as the text test, of every child.
+struct TextWalk {
+  Search search;
+  void (*each)(void* context, const ExaminedText& seen);
+  void* context;
+};
+
+BOOL CALLBACK OnListedChild(HWND child, LPARAM data) {
+  TextWalk* w = reinterpret_cast<TextWalk*>(data);
+  if (child == w->search.settings.own_status) return TRUE;
+  ReadChildText(&w->search, child);
+  ExaminedText seen = {child, w->search.text, IsWindowVisible(child) != FALSE};
+  w->each(w->context, seen);
+  return TRUE;
 }
 
 }  // namespace
@@ -99,15 +133,36 @@ MatchSettings SettingsOf(const script::Interp& in) {
 }
 
 bool FindMatchingWindow(const script::WindowPattern& pattern, const MatchSettings& settings,
-                        HWND* found) {
+                        HWND* found, const MatchObserver* observer) {
   Search s;
   s.pattern = &pattern;
   s.settings = settings;
   s.found = NULL;
+  s.observer = observer;
+  s.title = observer ? static_cast<char*>(malloc(sizeof(s.text))) : NULL;
+  if (observer && s.title == NULL) return false;
   EnumWindows(OnTopLevelWindow, reinterpret_cast<LPARAM>(&s));
+  free(s.title);
   if (s.found == NULL) return false;
   if (found) *found = s.found;
   return true;
+}
+
+void ReadTitle(HWND window, char* title, int size) {
+  title[0] = '\0';
+  GetWindowTextA(window, title, size);
+}
+
+void ListTexts(HWND window, const MatchSettings& settings,
+               void (*each)(void* context, const ExaminedText& seen), void* context) {
+  TextWalk* w = static_cast<TextWalk*>(malloc(sizeof(TextWalk)));
+  if (w == NULL) return;
+  w->search.settings = settings;
+  w->search.silent = false;
+  w->each = each;
+  w->context = context;
+  EnumChildWindows(window, OnListedChild, reinterpret_cast<LPARAM>(w));
+  free(w);
 }
 
 }  // namespace windows

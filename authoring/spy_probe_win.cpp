@@ -1,0 +1,236 @@
+// Reading windows for the spy. Titles and texts come from the runner's own
+// matcher (windows/match.h), so what the spy shows is what a script sees.
+#include "authoring/spy_probe_win.h"
+
+#include <string.h>
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include "script/limits.h"
+#include "windows/match.h"
+
+namespace authoring {
+
+namespace {
+
+// Children under children are looked for at most this deep.
+const int kMaxDepth = 32;
+
+Rect RectOf(HWND window) {
+  RECT r = {0, 0, 0, 0};
+  GetWindowRect(window, &r);
+  Rect out = {static_cast<int>(r.left), static_cast<int>(r.top), static_cast<int>(r.right),
+              static_cast<int>(r.bottom)};
+  return out;
+}
+
+std::string ClassOf(HWND window) {
+  char name[256];
+  name[0] = '\0';
+  GetClassNameA(window, name, sizeof(name));
+  return name;
+}
+
+std::string TitleOf(HWND window) {
+  static char title[script::kTextBufSize];
+  windows::ReadTitle(window, title, sizeof(title));
+  return title;
+}
+
+// The file name of a window's program, from the process list (the toolhelp
+// functions are in every kernel32; the last answer is kept, since the pointer
+// mostly stays over one program).
+std::string ProgramOf(HWND window) {
+  static DWORD last_pid = 0;
+  static std::string last_name;
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  if (pid == last_pid && pid != 0) return last_name;
+  std::string name;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot != INVALID_HANDLE_VALUE) {
+    PROCESSENTRY32 entry;
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32First(snapshot, &entry); more;
+         more = Process32Next(snapshot, &entry)) {
+      if (entry.th32ProcessID != pid) continue;
+      name = entry.szExeFile;
+      const char* slash = strrchr(entry.szExeFile, '\\');
+      if (slash) name = slash + 1;
+      break;
+    }
+    CloseHandle(snapshot);
+  }
+  last_pid = pid;
+  last_name = name;
+  return name;
+}
+
+// The deepest visible child under a screen point. WindowFromPoint passes over
+// static controls (they answer the hit test with "transparent"), so the
+// children are walked down by position instead.
+HWND ControlAt(HWND top, POINT screen) {
+  HWND control = NULL;
+  HWND parent = top;
+  for (int depth = 0; depth < kMaxDepth; ++depth) {
+    POINT p = screen;
+    ScreenToClient(parent, &p);
+    HWND child = ChildWindowFromPointEx(parent, p, CWP_SKIPINVISIBLE);
+    if (child == NULL || child == parent) break;
+    control = child;
+    parent = child;
+  }
+  return control;
+}
+
+struct TextList {
+  std::vector<TextSeen>* texts;
+  HWND control;
+  std::string control_text;
+};
+
+void OnText(void* context, const windows::ExaminedText& seen) {
+  TextList* list = static_cast<TextList*>(context);
+  if (seen.child == list->control) list->control_text = seen.text;
+  if (seen.text[0] == '\0') return;  // matches no text, and no text is no test
+  TextSeen t = {seen.text, seen.visible};
+  list->texts->push_back(t);
+}
+
+void OnExamined(void* context, const windows::ExaminedWindow& seen) {
+  MatchFacts* facts = static_cast<MatchFacts*>(context);
+  WindowVerdict v;
+  v.title = seen.title;
+  v.class_name = ClassOf(seen.window);
+  v.rect = RectOf(seen.window);
+  v.title_passes = seen.title_passes;
+  v.text_tested = seen.text_tested;
+  v.text_passes = seen.text_passes;
+  facts->windows.push_back(v);
+}
+
+windows::MatchSettings Settings(int mode, bool hidden) {
+  windows::MatchSettings settings = {mode, hidden ? 1 : 0, NULL};
+  return settings;
+}
+
+void CopyField(char* to, const std::string& from) {
+  size_t n = from.size() < static_cast<size_t>(script::kBufSize - 1)
+                 ? from.size()
+                 : static_cast<size_t>(script::kBufSize - 1);
+  memcpy(to, from.data(), n);
+  to[n] = '\0';
+}
+
+std::string Utf8(const std::string& ansi) {
+  if (ansi.empty()) return ansi;
+  int n = static_cast<int>(ansi.size());
+  std::vector<wchar_t> wide(ansi.size());
+  int wn = MultiByteToWideChar(CP_ACP, 0, ansi.data(), n, &wide[0], n);
+  if (wn <= 0) return ansi;
+  int un = WideCharToMultiByte(CP_UTF8, 0, &wide[0], wn, NULL, 0, NULL, NULL);
+  if (un <= 0) return ansi;
+  std::string out(static_cast<size_t>(un), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, &wide[0], wn, &out[0], un, NULL, NULL);
+  return out;
+}
+
+}  // namespace
+
+void ProbePoint(int x, int y, int mode, bool hidden, HWND self, PointFacts* f) {
+  POINT pt = {x, y};
+  f->x = x;
+  f->y = y;
+  f->has_window = f->has_control = false;
+  f->title.clear();
+  f->class_name.clear();
+  f->program.clear();
+  f->control_class.clear();
+  f->control_text.clear();
+  f->control_id = 0;
+  f->texts.clear();
+  f->wait_finds_this = f->wait_finds_other = false;
+  f->wait_finds.clear();
+  Rect none = {0, 0, 0, 0};
+  f->rect = f->control_rect = none;
+
+  HWND hit = WindowFromPoint(pt);
+  HWND top = hit ? GetAncestor(hit, GA_ROOT) : NULL;
+  if (top) {
+    f->has_window = true;
+    f->title = TitleOf(top);
+    f->class_name = ClassOf(top);
+    f->rect = RectOf(top);
+    f->program = ProgramOf(top);
+    TextList list = {&f->texts, ControlAt(top, pt), std::string()};
+    windows::ListTexts(top, Settings(mode, hidden), OnText, &list);
+    if (list.control) {
+      f->has_control = true;
+      f->control_class = ClassOf(list.control);
+      f->control_id = GetDlgCtrlID(list.control);
+      f->control_text = list.control_text;
+      f->control_rect = RectOf(list.control);
+    }
+  }
+
+  // The origin of script positions, as the mouse commands take it: the
+  // foreground window's outer top-left corner, or the screen's without one.
+  HWND foreground = GetForegroundWindow();
+  f->active = foreground ? TitleOf(foreground) : std::string();
+  HWND origin_window = foreground;
+  f->rel_to_foreground = true;
+  if (self != NULL && foreground == self && top != NULL) {
+    origin_window = top;
+    f->rel_to_foreground = false;
+  }
+  Rect origin = origin_window ? RectOf(origin_window) : none;
+  f->rel_x = x - origin.left;
+  f->rel_y = y - origin.top;
+  f->rel_to = origin_window ? TitleOf(origin_window) : std::string();
+
+  if (!f->has_window) return;
+  MatchFacts wait;
+  wait.title = LineTitle(*f);
+  wait.text = WaitText(*f, hidden);
+  wait.mode = mode;
+  wait.hidden = hidden;
+  HWND winner = ProbeMatch(&wait);
+  f->wait_finds_this = winner == top;
+  f->wait_finds_other = winner != NULL && winner != top;
+  if (f->wait_finds_other) f->wait_finds = wait.windows.back().title;
+}
+
+HWND ProbeMatch(MatchFacts* f) {
+  static script::WindowPattern pattern;
+  CopyField(pattern.title, f->title);
+  CopyField(pattern.text, f->text);
+  f->windows.clear();
+  windows::MatchObserver observer = {f, OnExamined};
+  HWND found = NULL;
+  f->matched =
+      windows::FindMatchingWindow(pattern, Settings(f->mode, f->hidden), &found, &observer);
+  return f->matched ? found : NULL;
+}
+
+void ToUtf8(PointFacts* f) {
+  f->title = Utf8(f->title);
+  f->class_name = Utf8(f->class_name);
+  f->program = Utf8(f->program);
+  f->control_class = Utf8(f->control_class);
+  f->control_text = Utf8(f->control_text);
+  for (size_t i = 0; i < f->texts.size(); ++i) f->texts[i].text = Utf8(f->texts[i].text);
+  f->rel_to = Utf8(f->rel_to);
+  f->active = Utf8(f->active);
+  f->wait_finds = Utf8(f->wait_finds);
+}
+
+void ToUtf8(MatchFacts* f) {
+  f->title = Utf8(f->title);
+  f->text = Utf8(f->text);
+  for (size_t i = 0; i < f->windows.size(); ++i) {
+    f->windows[i].title = Utf8(f->windows[i].title);
+    f->windows[i].class_name = Utf8(f->windows[i].class_name);
+  }
+}
+
+}  // namespace authoring
