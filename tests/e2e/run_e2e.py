@@ -458,14 +458,22 @@ def cases_below(folder):
     return sorted(found, key=lambda p: os.path.relpath(p, folder).split(os.sep))
 
 
+def cases_in(path):
+    """Whether the path is a case file or a folder that holds cases."""
+    return path.endswith(".kst") if os.path.isfile(path) else bool(cases_below(path))
+
+
 def resolve_cases(names):
     """Turns the command line's case names into case files. A name is a case file or a folder
     of cases, as a path or as a path below the cases folder (the way reports name a case)."""
     paths = []
     for name in names:
         path = name
-        if not os.path.exists(path) and os.path.exists(os.path.join(CASE_DIR, name)):
-            path = os.path.join(CASE_DIR, name)
+        # A name below the cases folder wins over a path that holds no case, so that
+        # "windows" means the window cases, not the source folder of that name.
+        below = os.path.join(CASE_DIR, name)
+        if os.path.exists(below) and (not os.path.exists(path) or not cases_in(path)):
+            path = below
         if os.path.isdir(path):
             paths += cases_below(path)
         else:
