@@ -28,6 +28,7 @@ struct Host {
   HWND status_edit;         // read-only view of the last executed line
   bool tray_shown;          // the tray icon is currently added
   bool tray_wanted;         // the icon should be there (the window is in the tray)
+  bool tray_attempted;      // an add was sent since the last delete, confirmed or not
   DWORD tray_tried_at;      // tick count of the last attempt to add it
   bool hidden;              // HideKestroWin On: the tray icon is never added
 };
@@ -56,7 +57,7 @@ void RemoveTrayIcon();
 // the old icons, so ours is added again if it should be there.
 void OnTaskbarCreated();
 
-// Tries again, at most once a second, to add an icon that should be there but
+// Tries again, at most every two seconds, to add an icon that should be there but
 // whose adding failed (at logon, before the taskbar exists).
 void RetryTrayIcon();
 

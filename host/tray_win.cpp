@@ -46,27 +46,34 @@ void AddTrayIcon() {
   nid.hIcon = LoadIconA(g_host.instance, MAKEINTRESOURCEA(IDI_MAIN));
   lstrcpynA(nid.szTip, "Kestro", sizeof(nid.szTip));
   g_host.tray_tried_at = GetTickCount();
-  // Marked shown only when the taskbar took it: without a taskbar the add
-  // fails, and RetryTrayIcon tries again.
-  g_host.tray_shown = Shell_NotifyIconA(NIM_ADD, &nid) != FALSE;
+  g_host.tray_attempted = true;
+  // Marked shown only when the taskbar has it: without a taskbar the add
+  // fails, and RetryTrayIcon tries again. A busy taskbar may take an add whose
+  // answer timed out; the icon is then there, and a modification succeeds.
+  g_host.tray_shown = Shell_NotifyIconA(NIM_ADD, &nid) != FALSE ||
+                      Shell_NotifyIconA(NIM_MODIFY, &nid) != FALSE;
 }
 
+// The icon is deleted also when its add was not confirmed, so that an icon
+// the taskbar took after all does not outlive the program.
 void RemoveTrayIcon() {
   g_host.tray_wanted = false;
-  if (!g_host.tray_shown) return;
+  if (!g_host.tray_shown && !g_host.tray_attempted) return;
   NOTIFYICONDATAA nid;
   FillRecord(&nid);
   g_host.tray_shown = false;
+  g_host.tray_attempted = false;
   Shell_NotifyIconA(NIM_DELETE, &nid);
 }
 
 void OnTaskbarCreated() {
   g_host.tray_shown = false;
+  g_host.tray_attempted = false;  // the new taskbar holds none of the old icons
   if (g_host.tray_wanted) AddTrayIcon();
 }
 
 void RetryTrayIcon() {
-  const DWORD kRetryMs = 1000;
+  const DWORD kRetryMs = 2000;
   if (!g_host.tray_wanted || g_host.tray_shown || g_host.hidden) return;
   if (GetTickCount() - g_host.tray_tried_at < kRetryMs) return;  // unsigned: safe across wrap-around
   AddTrayIcon();

@@ -23,6 +23,7 @@ bool SplitField(char delim, const char* line, int* cursor, char* out) {
 }
 
 bool SplitFieldInto(char delim, const char* line, int* cursor, char* out, int size) {
+  if (size <= 0) return delim == ',' && line[*cursor] == '\0';  // nowhere to write
   int len = 0;
   bool escaped = false;
   bool closed = false;

@@ -11,13 +11,19 @@ namespace windows {
 
 namespace {
 
+// Shows a window: at once when its program answers, so the next line sees
+// the change; otherwise the asynchronous form only asks the window's thread,
+// so the command has its effect when the program wakes, and the runner goes on.
+void Show(HWND window, int how) {
+  if (Answers(window)) ShowWindow(window, how);
+  else ShowWindowAsync(window, how);
+}
+
 // Shows the window of the line in the given way and adds the window delay.
-// The asynchronous form only asks the window's thread, so the command has its
-// effect when a busy program gets round to it, and the runner goes on.
 bool ShowWindowOfLine(script::Interp& in, script::Fields& f, int how) {
   HWND window;
   if (!FindPattern(in, f.at[0], f.at[1], &window)) return true;
-  ShowWindowAsync(window, how);
+  Show(window, how);
   AddWindowDelay(in);
   return true;
 }
@@ -28,9 +34,10 @@ bool ShowWindowOfLine(script::Interp& in, script::Fields& f, int how) {
 bool CmdWinActivate(script::Interp& in, script::Fields& f) {
   HWND window;
   if (!FindPattern(in, f.at[0], f.at[1], &window)) return true;
-  if (Answers(window)) ShowWindow(window, SW_SHOW);
+  bool answers = Answers(window);
+  if (answers) ShowWindow(window, SW_SHOW);
   else ShowWindowAsync(window, SW_SHOW);
-  ActivateWindow(window, *in.sys);
+  ActivateWindow(window, *in.sys, answers);
   WaitForForeground(window);
   AddWindowDelay(in);
   return true;

@@ -8,8 +8,11 @@ namespace windows {
 
 namespace {
 
-// How long a window's program may take to answer the activation's ping.
-const UINT kAnswerTimeoutMs = 200;
+// How long a window's program may take to answer the ping. Long enough for a
+// program that is only busy for a moment (starting, loading a file) to count
+// as answering; a program the system already knows to be hung is not waited
+// for at all (SMTO_ABORTIFHUNG).
+const UINT kAnswerTimeoutMs = 1000;
 
 // Attaches (or detaches) the first thread's input to the second's; a failure,
 // such as a thread attached to itself, is ignored; 0 stands for no thread.
@@ -25,12 +28,11 @@ bool Answers(HWND window) {
                              &result) != 0;
 }
 
-void ActivateWindow(HWND window, const script::Services& sys) {
+void ActivateWindow(HWND window, const script::Services& sys, bool answers) {
   HWND foreground = GetForegroundWindow();
   if (foreground == window) return;
   // A program that answers sees its window minimised before it is brought
   // forward; one that does not is only asked to, so the runner never waits on it.
-  bool answers = Answers(window);
   DWORD my_thread = GetCurrentThreadId();
   DWORD target_thread = GetWindowThreadProcessId(window, NULL);
   // Sharing input state with the foreground thread lets SetForegroundWindow

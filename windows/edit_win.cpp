@@ -33,9 +33,12 @@ bool CmdWinMove(script::Interp& in, script::Fields& f) {
   if (!GetWindowRect(window, &rect)) SetRectEmpty(&rect);  // gone meanwhile
   int w = Extent(f.at[4], rect.right - rect.left);
   int h = Extent(f.at[5], rect.bottom - rect.top);
-  // Asynchronous: the window's own thread moves it, whenever it answers.
-  SetWindowPos(window, NULL, script::IntegerValue(f.at[2]), script::IntegerValue(f.at[3]), w, h,
-               SWP_NOZORDER | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS);
+  int x = script::IntegerValue(f.at[2]);
+  int y = script::IntegerValue(f.at[3]);
+  // A program that does not answer gets the asynchronous form: its own thread
+  // moves the window when it wakes, and the runner goes on.
+  if (Answers(window)) MoveWindow(window, x, y, w, h, TRUE);
+  else SetWindowPos(window, NULL, x, y, w, h, SWP_NOZORDER | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS);
   AddWindowDelay(in);
   return true;
 }

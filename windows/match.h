@@ -62,7 +62,9 @@ void ListTexts(HWND window, const MatchSettings& settings,
 bool Answers(HWND window);
 
 // Brings a top-level window to the foreground.
-void ActivateWindow(HWND window, const script::Services& sys);
+// `answers` tells whether the window's program answers (see Answers): only
+// then does activation wait on it.
+void ActivateWindow(HWND window, const script::Services& sys, bool answers);
 
 // Asks a window to close like a session end does, and ends its process when
 // it does not answer.

@@ -54,10 +54,16 @@ bool TitlePasses(const Search& s, const char* title) {
 void ReadChildText(Search* s, HWND child) {
   s->text[0] = '\0';
   DWORD_PTR copied = 0;
+  SetLastError(ERROR_SUCCESS);
   if (s->silent || !SendMessageTimeoutA(child, WM_GETTEXT, sizeof(s->text),
                                         reinterpret_cast<LPARAM>(s->text), SMTO_ABORTIFHUNG,
                                         kChildTextTimeoutMs, &copied)) {
-    s->silent = true;
+    // Only a control that let the bound pass (or a thread the system knows
+    // to be hung) silences its siblings; any other failure, such as a control
+    // destroyed meanwhile, concerns this control alone.
+    if (!s->silent && (GetLastError() == ERROR_TIMEOUT || IsHungAppWindow(child))) {
+      s->silent = true;
+    }
     s->text[0] = '\0';
     GetWindowTextA(child, s->text, sizeof(s->text));
   }
