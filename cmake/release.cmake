@@ -2,6 +2,7 @@
 #
 #   bin/kestro-pack[.exe]          the packer
 #   bin/kestro-spy.exe             the window spy (Windows archives)
+#   bin/kestro-rec.exe             the recorder (Windows archives)
 #   share/kestro/kestro.exe        the runner the packer copies
 #   share/kestro/docs, examples    the documentation and sample scripts
 #   share/kestro/editors           editor support, when the source tree has it
@@ -15,7 +16,7 @@ set(KESTRO_SHARE_DIR ${CMAKE_INSTALL_DATADIR}/kestro)
 install(TARGETS kestro-pack RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(WIN32)
   install(TARGETS kestro RUNTIME DESTINATION ${KESTRO_SHARE_DIR})
-  install(TARGETS kestro-spy RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(TARGETS kestro-spy kestro-rec RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 else()
   set(KESTRO_RUNNER_EXE "" CACHE FILEPATH
     "kestro.exe of a Windows build, installed beside the native packer (default: build/windows/host/kestro.exe when it exists)")

@@ -245,6 +245,8 @@ const char* KeyNameAt(int index) {
   return index >= 0 && index < kKeyNameCount ? kKeyNames[index].name : 0;
 }
 
+int KeyNameVk(int index) { return index >= 0 && index < kKeyNameCount ? kKeyNames[index].vk : -1; }
+
 bool IsKeyName(const char* name) { return FindKeyName(name) != 0; }
 
 void SendKeys(const Keyboard& kb, const char* text) {

@@ -48,6 +48,11 @@ int KeyNameCount();
 // The key name at a position of the table (upper case), or null past its end.
 const char* KeyNameAt(int index);
 
+// The virtual key of the name at a position of the table, or a negative
+// number for the names that do something else (CTRLDOWN ..., ASC) and past
+// the table's end.
+int KeyNameVk(int index);
+
 // True when Send knows the name, compared without regard to letter case.
 bool IsKeyName(const char* name);
 

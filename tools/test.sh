@@ -192,7 +192,8 @@ build_runnable() {
 }
 
 # The authoring tools under Wine: kestro-spy's reports on windows that wintarget opens, its
-# agreement with the runner, and a screenshot of its live window.
+# agreement with the runner, and a screenshot of its live window; kestro-rec's round trip
+# (keys and clicks recorded, the script packed and run, the same keys and clicks again).
 authoring_tools() {
   local runner helper packer log=$logs/tools.log tree spy wintarget
   build_runnable || { fail "authoring tools: nothing to run"; return; }
@@ -203,7 +204,17 @@ authoring_tools() {
   echo "---- authoring tools under Wine"
   timeout 900 tools/wine-session.sh python3 tests/authoring/check_spy.py --spy "$spy" \
     --wintarget "$wintarget" --runner "$runner" --packer "$packer" 2>&1 | tee "$log"
-  add_counts "$log" "authoring tools"
+  add_counts "$log" "authoring tools (kestro-spy)"
+  # kestro-rec: a recording of injected keys and clicks, packed and replayed.
+  local rec=$tree/authoring/kestro-rec.exe inject=$tree/tests/e2e/inject/inject.exe
+  local inputrec=$tree/tests/e2e/inputrec/inputrec.exe
+  if [ ! -f "$rec" ] || [ ! -f "$inject" ] || [ ! -f "$inputrec" ]; then
+    fail "authoring tools: kestro-rec or its test programs not built in $tree"; return
+  fi
+  timeout 600 tools/wine-session.sh python3 tests/authoring/check_rec.py --rec "$rec" \
+    --inject "$inject" --inputrec "$inputrec" --spy "$spy" --runner "$runner" \
+    --packer "$packer" 2>&1 | tee "$log.rec"
+  add_counts "$log.rec" "authoring tools (kestro-rec)"
 }
 
 e2e() {

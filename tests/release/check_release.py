@@ -80,10 +80,11 @@ def check_zip(checks, opts):
         top = name[:-len(".zip")]
         checks.check("the Windows archive holds the programs, docs and examples",
                      expect_entries(names, top, SHARED + ["bin/kestro-pack.exe",
-                                                          "bin/kestro-spy.exe"]))
+                                                          "bin/kestro-spy.exe",
+                                                          "bin/kestro-rec.exe"]))
         extra = [n for n in names if n.endswith(".exe") and not
                  n.endswith(("/bin/kestro-pack.exe", "/bin/kestro-spy.exe",
-                             "/share/kestro/kestro.exe"))]
+                             "/bin/kestro-rec.exe", "/share/kestro/kestro.exe"))]
         checks.check("the Windows archive holds no test programs", ", ".join(extra))
         runner = z.read(top + "/share/kestro/kestro.exe")
     checks.check("the Windows archive's runner is the built kestro.exe",

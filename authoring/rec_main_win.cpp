@@ -1,0 +1,349 @@
+// kestro-rec: records keystrokes and clicks with low-level hooks and writes
+// them as a script (the translation is in recording.cpp). Ctrl+Alt+R, the
+// tray icon or the button in its small window starts and stops it; stopping
+// writes the script and ends the program.
+//
+//   kestro-rec [--out FILE] [--seconds N] [--pause MS] [--skip-injected] [--pos X,Y]
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "authoring/recording.h"
+
+namespace {
+
+const char kUsage[] =
+    "usage: kestro-rec [--out FILE] [--seconds N] [--pause MS] [--skip-injected] [--pos X,Y]\n";
+const char kClassName[] = "KestroRecorder";
+const char kTitle[] = "Kestro Recorder";
+const UINT kTrayMessage = WM_APP + 1;
+const UINT kTrayId = 1;
+const int kHotkeyId = 1;
+const UINT_PTR kEndTimer = 1;
+const UINT_PTR kStatusTimer = 2;
+const int kButtonId = 100;
+const int kMenuToggle = 200;
+const int kMenuDiscard = 201;
+const int kHotkeyVk = 'R';
+
+struct Options {
+  std::string out;
+  int seconds;  // 0: until stopped
+  int pause_ms;
+  bool skip_injected;
+  int x, y;  // where the window stands; x < 0: the bottom-right corner
+  Options() : out("recording.kst"), seconds(0), pause_ms(1000), skip_injected(false), x(-1), y(-1) {}
+};
+
+Options g_options;
+HWND g_window;
+HWND g_status;
+HWND g_button;
+bool g_recording;
+std::vector<authoring::RecordedEvent> g_events;
+bool g_shift, g_ctrl, g_alt;  // as the hook has seen them, recording or not
+bool g_hotkey_down;           // the hotkey's own key is down: its up is not recorded either
+HWND g_last_foreground;
+
+void WriteStd(DWORD which, const std::string& text) {
+  HANDLE handle = GetStdHandle(which);
+  if (handle == NULL || handle == INVALID_HANDLE_VALUE) return;
+  DWORD written = 0;
+  WriteFile(handle, text.data(), static_cast<DWORD>(text.size()), &written, NULL);
+}
+
+bool ParseArgs(int argc, char** argv, Options* o, std::string* error) {
+  for (int i = 0; i < argc; ++i) {
+    std::string arg = argv[i];
+    bool has_value = i + 1 < argc;
+    if (arg == "--skip-injected") {
+      o->skip_injected = true;
+    } else if ((arg == "--out" || arg == "--seconds" || arg == "--pause" || arg == "--pos") &&
+               !has_value) {
+      *error = arg + " needs a value";
+      return false;
+    } else if (arg == "--out") {
+      o->out = argv[++i];
+    } else if (arg == "--seconds" || arg == "--pause") {
+      char* end = 0;
+      long n = strtol(argv[++i], &end, 10);
+      if (*end != '\0' || n < 0 || n > 86400000L) {
+        *error = arg + " takes a number of " + (arg == "--pause" ? "milliseconds" : "seconds");
+        return false;
+      }
+      (arg == "--seconds" ? o->seconds : o->pause_ms) = static_cast<int>(n);
+    } else if (arg == "--pos") {
+      if (sscanf(argv[++i], "%d,%d", &o->x, &o->y) != 2) {
+        *error = "--pos takes X,Y";
+        return false;
+      }
+    } else {
+      *error = "unknown argument " + arg;
+      return false;
+    }
+  }
+  return true;
+}
+
+bool IsOwnWindow(HWND window) {
+  return window != NULL && (window == g_window || GetAncestor(window, GA_ROOT) == g_window);
+}
+
+// Before a key or click: a new foreground window (not this one) is recorded
+// with its title.
+void NoteForeground(DWORD time) {
+  HWND foreground = GetForegroundWindow();
+  if (foreground == g_last_foreground || IsOwnWindow(foreground)) return;
+  g_last_foreground = foreground;
+  char title[1024] = "";
+  if (foreground != NULL) GetWindowTextA(foreground, title, sizeof(title));
+  g_events.push_back(authoring::RecordedEvent::Activate(time, title));
+}
+
+// The character a key types with the given Shift and Caps Lock state, or 0.
+unsigned char CharOf(int vk, int scan, bool shift, bool caps) {
+  BYTE state[256];
+  ZeroMemory(state, sizeof(state));
+  if (shift) state[VK_SHIFT] = 0x80;
+  if (caps) state[VK_CAPITAL] = 0x01;
+  WORD out = 0;
+  return ToAscii(vk, scan, state, &out, 0) == 1 ? static_cast<unsigned char>(out & 0xFF) : 0;
+}
+
+void SetModifier(int vk, bool down) {
+  if (vk == VK_SHIFT || vk == VK_LSHIFT || vk == VK_RSHIFT) g_shift = down;
+  if (vk == VK_CONTROL || vk == VK_LCONTROL || vk == VK_RCONTROL) g_ctrl = down;
+  if (vk == VK_MENU || vk == VK_LMENU || vk == VK_RMENU) g_alt = down;
+}
+
+LRESULT CALLBACK KeyboardHook(int code, WPARAM wparam, LPARAM lparam) {
+  if (code == HC_ACTION) {
+    const KBDLLHOOKSTRUCT* k = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lparam);
+    bool up = (k->flags & LLKHF_UP) != 0;
+    int vk = static_cast<int>(k->vkCode);
+    bool skip = g_options.skip_injected && (k->flags & LLKHF_INJECTED);
+    // The hotkey's key (with Ctrl and Alt) starts or stops the recording and
+    // is never part of it; the lone Ctrl and Alt around it write nothing.
+    bool hotkey = vk == kHotkeyVk && (up ? g_hotkey_down : g_ctrl && g_alt && !g_shift);
+    if (vk == kHotkeyVk) g_hotkey_down = !up && hotkey;
+    if (g_recording && !skip && !hotkey) {
+      authoring::RecordedEvent::Kind kind =
+          up ? authoring::RecordedEvent::kKeyUp : authoring::RecordedEvent::kKeyDown;
+      unsigned char ch = 0, base = 0;
+      if (!up) {
+        NoteForeground(k->time);
+        bool caps = (GetKeyState(VK_CAPITAL) & 1) != 0;
+        ch = CharOf(vk, static_cast<int>(k->scanCode), g_shift, caps);
+        base = CharOf(vk, static_cast<int>(k->scanCode), false, false);
+      }
+      g_events.push_back(authoring::RecordedEvent::Key(kind, k->time, vk, ch, base));
+    }
+    SetModifier(vk, !up);
+  }
+  return CallNextHookEx(NULL, code, wparam, lparam);
+}
+
+LRESULT CALLBACK MouseHook(int code, WPARAM wparam, LPARAM lparam) {
+  if (code == HC_ACTION && g_recording && (wparam == WM_LBUTTONDOWN || wparam == WM_RBUTTONDOWN)) {
+    const MSLLHOOKSTRUCT* m = reinterpret_cast<const MSLLHOOKSTRUCT*>(lparam);
+    bool skip = g_options.skip_injected && (m->flags & LLMHF_INJECTED);
+    if (!skip && !IsOwnWindow(WindowFromPoint(m->pt))) {
+      NoteForeground(m->time);
+      // Positions are measured from the window that is in the foreground as
+      // the button goes down, as LeftClick measures them when it replays.
+      RECT outer = {0, 0, 0, 0};
+      HWND foreground = GetForegroundWindow();
+      if (foreground != NULL) GetWindowRect(foreground, &outer);
+      g_events.push_back(authoring::RecordedEvent::Click(
+          wparam == WM_LBUTTONDOWN ? authoring::RecordedEvent::kLeftClick
+                                   : authoring::RecordedEvent::kRightClick,
+          m->time, m->pt.x, m->pt.y, outer.left, outer.top));
+    }
+  }
+  return CallNextHookEx(NULL, code, wparam, lparam);
+}
+
+void UpdateStatus() {
+  char text[256];
+  if (g_recording) {
+    snprintf(text, sizeof(text), "Recording: %u events.\nCtrl+Alt+R or Stop writes %s",
+             static_cast<unsigned>(g_events.size()), g_options.out.c_str());
+  } else {
+    snprintf(text, sizeof(text), "Ready.\nCtrl+Alt+R or Record starts recording.");
+  }
+  SetWindowTextA(g_status, text);
+  SetWindowTextA(g_button, g_recording ? "Stop" : "Record");
+  NOTIFYICONDATAA nid;
+  ZeroMemory(&nid, sizeof(nid));
+  nid.cbSize = sizeof(nid);
+  nid.hWnd = g_window;
+  nid.uID = kTrayId;
+  nid.uFlags = NIF_TIP;
+  snprintf(nid.szTip, sizeof(nid.szTip), "%s", g_recording ? "Kestro Recorder: recording"
+                                                           : "Kestro Recorder: ready");
+  Shell_NotifyIconA(NIM_MODIFY, &nid);
+}
+
+// Writes the script; the exit code says whether it was written.
+int g_exit_code = 0;
+
+void StopAndWrite() {
+  g_recording = false;
+  authoring::RecordingOptions options;
+  options.pause_ms = g_options.pause_ms;
+  std::string script = authoring::ScriptFromEvents(g_events, options);
+  FILE* f = fopen(g_options.out.c_str(), "w");  // text mode: lines end in CR LF
+  bool ok = f != NULL && fwrite(script.data(), 1, script.size(), f) == script.size();
+  if (f != NULL) ok = fclose(f) == 0 && ok;
+  if (!ok) {
+    WriteStd(STD_ERROR_HANDLE, "kestro-rec: cannot write " + g_options.out + "\n");
+    g_exit_code = 1;
+  }
+  DestroyWindow(g_window);
+}
+
+void Start() {
+  g_recording = true;
+  g_events.clear();
+  g_last_foreground = NULL;
+  NoteForeground(GetTickCount());
+  UpdateStatus();
+}
+
+void Toggle() {
+  if (g_recording) {
+    StopAndWrite();
+  } else {
+    Start();
+  }
+}
+
+void ShowTrayMenu(HWND window) {
+  HMENU menu = CreatePopupMenu();
+  AppendMenuA(menu, MF_STRING, kMenuToggle, g_recording ? "Stop and save" : "Record");
+  AppendMenuA(menu, MF_STRING, kMenuDiscard, "Quit without saving");
+  POINT p;
+  GetCursorPos(&p);
+  SetForegroundWindow(window);
+  TrackPopupMenu(menu, TPM_RIGHTBUTTON, p.x, p.y, 0, window, NULL);
+  PostMessageA(window, WM_NULL, 0, 0);
+  DestroyMenu(menu);
+}
+
+LRESULT CALLBACK WindowProc(HWND window, UINT msg, WPARAM wparam, LPARAM lparam) {
+  switch (msg) {
+    case WM_HOTKEY:
+      if (wparam == kHotkeyId) Toggle();
+      return 0;
+    case WM_COMMAND:
+      if (LOWORD(wparam) == kButtonId || LOWORD(wparam) == kMenuToggle) Toggle();
+      if (LOWORD(wparam) == kMenuDiscard) DestroyWindow(window);
+      return 0;
+    case WM_TIMER:
+      if (wparam == kEndTimer && g_recording) StopAndWrite();
+      if (wparam == kStatusTimer && g_recording) UpdateStatus();
+      return 0;
+    case WM_MOUSEACTIVATE:
+      return MA_NOACTIVATE;  // clicking the recorder leaves the foreground where it is
+    case WM_CLOSE:
+      if (g_recording) {
+        StopAndWrite();
+      } else {
+        DestroyWindow(window);
+      }
+      return 0;
+    case WM_DESTROY:
+      PostQuitMessage(g_exit_code);
+      return 0;
+  }
+  if (msg == kTrayMessage) {
+    if (lparam == WM_LBUTTONUP) Toggle();
+    if (lparam == WM_RBUTTONUP) ShowTrayMenu(window);
+    return 0;
+  }
+  return DefWindowProcA(window, msg, wparam, lparam);
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  std::string error;
+  if (!ParseArgs(__argc - 1, __argv + 1, &g_options, &error)) {
+    WriteStd(STD_ERROR_HANDLE, "kestro-rec: " + error + "\n" + kUsage);
+    return 2;
+  }
+  WNDCLASSA wc;
+  ZeroMemory(&wc, sizeof(wc));
+  wc.lpfnWndProc = WindowProc;
+  wc.hInstance = instance;
+  wc.hCursor = LoadCursor(NULL, IDC_ARROW);
+  wc.hIcon = LoadIcon(NULL, IDI_APPLICATION);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = kClassName;
+  RegisterClassA(&wc);
+  const int width = 320, height = 110;
+  int x = g_options.x, y = g_options.y;
+  if (x < 0) {
+    RECT work;
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    x = work.right - width - 10;
+    y = work.bottom - height - 10;
+  }
+  g_window = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kClassName,
+                             kTitle, WS_POPUP | WS_CAPTION | WS_SYSMENU, x, y, width, height, NULL,
+                             NULL, instance, NULL);
+  HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  g_status = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE, 10, 10, 220, 60, g_window,
+                             NULL, instance, NULL);
+  g_button = CreateWindowExA(0, "BUTTON", "", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 240, 10, 62,
+                             26, g_window, reinterpret_cast<HMENU>(kButtonId), instance, NULL);
+  SendMessageA(g_status, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  SendMessageA(g_button, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+
+  NOTIFYICONDATAA nid;
+  ZeroMemory(&nid, sizeof(nid));
+  nid.cbSize = sizeof(nid);
+  nid.hWnd = g_window;
+  nid.uID = kTrayId;
+  nid.uFlags = NIF_ICON | NIF_MESSAGE | NIF_TIP;
+  nid.uCallbackMessage = kTrayMessage;
+  nid.hIcon = LoadIcon(NULL, IDI_APPLICATION);
+  strcpy(nid.szTip, "Kestro Recorder");
+  Shell_NotifyIconA(NIM_ADD, &nid);
+
+  if (!RegisterHotKey(g_window, kHotkeyId, MOD_CONTROL | MOD_ALT, kHotkeyVk)) {
+    WriteStd(STD_ERROR_HANDLE, "kestro-rec: Ctrl+Alt+R is taken; use the tray icon or Record\n");
+  }
+  HHOOK keyboard = SetWindowsHookExA(WH_KEYBOARD_LL, KeyboardHook, instance, 0);
+  HHOOK mouse = SetWindowsHookExA(WH_MOUSE_LL, MouseHook, instance, 0);
+  if (keyboard == NULL || mouse == NULL) {
+    WriteStd(STD_ERROR_HANDLE, "kestro-rec: cannot install the keyboard and mouse hooks\n");
+    Shell_NotifyIconA(NIM_DELETE, &nid);
+    return 1;
+  }
+  ShowWindow(g_window, SW_SHOWNOACTIVATE);
+  // With a time limit the recording starts at once, as the tests want it.
+  if (g_options.seconds > 0) {
+    Start();
+    SetTimer(g_window, kEndTimer, static_cast<UINT>(g_options.seconds) * 1000, NULL);
+  } else {
+    UpdateStatus();
+  }
+  SetTimer(g_window, kStatusTimer, 500, NULL);
+
+  MSG msg;
+  int code = 0;
+  while (GetMessageA(&msg, NULL, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  code = static_cast<int>(msg.wParam);
+  UnhookWindowsHookEx(keyboard);
+  UnhookWindowsHookEx(mouse);
+  Shell_NotifyIconA(NIM_DELETE, &nid);
+  return code;
+}

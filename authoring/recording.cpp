@@ -1,0 +1,245 @@
+// From recorded events to script lines.
+#include "authoring/recording.h"
+
+#include <stdio.h>
+#include <string.h>
+
+#include "authoring/script_line.h"
+#include "input/coords.h"
+#include "input/key_scan.h"
+
+namespace authoring {
+
+namespace {
+
+// A Send line is ended before it grows past this many characters, far below
+// the runner's line buffer.
+const size_t kSendLineLimit = 200;
+
+const int kVkEnter = 13;
+const int kVkSpace = 32;
+const int kVkCapsLock = 20;
+
+bool IsShift(int vk) { return vk == 16 || vk == 160 || vk == 161; }
+bool IsCtrl(int vk) { return vk == 17 || vk == 162 || vk == 163; }
+bool IsAlt(int vk) { return vk == 18 || vk == 164 || vk == 165; }
+
+// One piece of a Send line: a prefix and either a named key with its count
+// or the text of one character.
+struct Token {
+  std::string prefix;
+  const char* name;  // null for a character
+  int count;
+  std::string text;  // a character's Send text
+
+  std::string Render() const {
+    if (name == 0) return prefix + text;
+    std::string out = prefix + "{" + name;
+    if (count > 1) {
+      char number[16];
+      sprintf(number, " %d", count);
+      out += number;
+    }
+    return out + "}";
+  }
+};
+
+class Writer {
+ public:
+  explicit Writer(const RecordingOptions& options)
+      : options_(options), shift_(false), ctrl_(false), alt_(false), mods_changed_(true),
+        have_time_(false), last_time_(0), have_title_(false) {
+    out_ = "; Recorded by kestro-rec\n";
+  }
+
+  void Add(const RecordedEvent& e) {
+    if (have_time_ && options_.pause_ms > 0 &&
+        e.time - last_time_ > static_cast<unsigned long>(options_.pause_ms)) {
+      FlushSend();
+      char line[48];
+      sprintf(line, "Sleep, %lu\n", (e.time - last_time_ + 50) / 100 * 100);
+      out_ += line;
+    }
+    have_time_ = true;
+    last_time_ = e.time;
+    switch (e.kind) {
+      case RecordedEvent::kKeyDown: KeyDown(e); break;
+      case RecordedEvent::kKeyUp: KeyUp(e.vk); break;
+      case RecordedEvent::kLeftClick:
+      case RecordedEvent::kRightClick: Click(e); break;
+      case RecordedEvent::kActivate: Activate(e.title); break;
+    }
+  }
+
+  std::string Finish() {
+    FlushSend();
+    return out_;
+  }
+
+ private:
+  void KeyDown(const RecordedEvent& e) {
+    if (SetModifier(e.vk, true)) return;
+    if (e.vk == kVkCapsLock) return;  // the characters typed already carry their case
+    const char* name = SendKeyName(e.vk);
+    Token t;
+    t.name = 0;
+    t.count = 1;
+    if (ctrl_ || alt_) {
+      // A chord: the prefixes, then the key's name or its unshifted character.
+      if (ctrl_) t.prefix += "^";
+      if (alt_) t.prefix += "!";
+      if (shift_) t.prefix += "+";
+      if (name != 0) {
+        t.name = name;
+      } else if (e.base != 0) {
+        t.text = SendCharText(e.base);
+      } else {
+        return;
+      }
+    } else if (e.vk == kVkSpace || (name == 0 && e.ch != 0)) {
+      if (e.ch < 32 || e.ch == 127) return;  // a control character without a name
+      t.text = SendCharText(e.ch);
+    } else if (name != 0) {
+      if (shift_) t.prefix = "+";
+      t.name = name;
+    } else {
+      return;  // a key that neither has a name nor types anything
+    }
+    Append(t);
+    if (e.vk == kVkEnter) FlushSend();
+  }
+
+  void KeyUp(int vk) { SetModifier(vk, false); }
+
+  // Follows the modifiers; true when vk is one.
+  bool SetModifier(int vk, bool down) {
+    bool* flag = IsShift(vk) ? &shift_ : IsCtrl(vk) ? &ctrl_ : IsAlt(vk) ? &alt_ : 0;
+    if (flag == 0) return false;
+    if (*flag != down) mods_changed_ = true;
+    *flag = down;
+    return true;
+  }
+
+  void Append(const Token& t) {
+    // The same named key again, with no modifier pressed or released in
+    // between, counts up: {BS 3}.
+    if (t.name != 0 && !line_.empty() && !mods_changed_) {
+      Token& last = line_.back();
+      if (last.name != 0 && strcmp(last.name, t.name) == 0 && last.prefix == t.prefix) {
+        ++last.count;
+        return;
+      }
+    }
+    mods_changed_ = false;
+    size_t length = 0;
+    for (size_t i = 0; i < line_.size(); ++i) length += line_[i].Render().size();
+    if (length + t.Render().size() > kSendLineLimit) FlushSend();
+    line_.push_back(t);
+  }
+
+  void FlushSend() {
+    if (line_.empty()) return;
+    // Send does not type blanks at the start and end of its text.
+    if (line_.front().name == 0 && line_.front().text == " ") line_.front().text = "{SPACE}";
+    if (line_.back().name == 0 && line_.back().text == " ") line_.back().text = "{SPACE}";
+    std::string line = "Send, ";
+    for (size_t i = 0; i < line_.size(); ++i) line += line_[i].Render();
+    out_ += line + "\n";
+    line_.clear();
+    mods_changed_ = true;
+  }
+
+  void Click(const RecordedEvent& e) {
+    FlushSend();
+    input::Point cursor = {e.x, e.y};
+    input::Point origin = {e.origin_x, e.origin_y};
+    input::Point at = input::ScreenToScript(cursor, origin);
+    const char* command = e.kind == RecordedEvent::kLeftClick ? "LeftClick" : "RightClick";
+    out_ += PointLine(command, at.x, at.y) + "\n";
+  }
+
+  void Activate(const std::string& title) {
+    if (have_title_ && title == title_) return;
+    have_title_ = true;
+    title_ = title;
+    if (title.empty()) return;  // nothing to wait for by name
+    FlushSend();
+    out_ += "WinWaitActive, " + EscapeField(title) + "\n";
+  }
+
+  RecordingOptions options_;
+  std::string out_;
+  std::vector<Token> line_;
+  bool shift_, ctrl_, alt_;
+  bool mods_changed_;  // a modifier went down or up since the last token
+  bool have_time_;
+  unsigned long last_time_;
+  bool have_title_;
+  std::string title_;
+};
+
+}  // namespace
+
+RecordedEvent RecordedEvent::Key(Kind kind, unsigned long time, int vk, unsigned char ch,
+                                 unsigned char base) {
+  RecordedEvent e = RecordedEvent();
+  e.kind = kind;
+  e.time = time;
+  e.vk = vk;
+  e.ch = ch;
+  e.base = base;
+  return e;
+}
+
+RecordedEvent RecordedEvent::Click(Kind kind, unsigned long time, int x, int y, int origin_x,
+                                   int origin_y) {
+  RecordedEvent e = RecordedEvent();
+  e.kind = kind;
+  e.time = time;
+  e.x = x;
+  e.y = y;
+  e.origin_x = origin_x;
+  e.origin_y = origin_y;
+  return e;
+}
+
+RecordedEvent RecordedEvent::Activate(unsigned long time, const std::string& title) {
+  RecordedEvent e = RecordedEvent();
+  e.kind = kActivate;
+  e.time = time;
+  e.title = title;
+  return e;
+}
+
+std::string SendCharText(unsigned char c) {
+  switch (c) {
+    case '!': return "{!}";
+    case '+': return "{+}";
+    case '^': return "{^}";
+    case '#': return "{#}";
+    case '{': return "{{}";
+    case '}': return "{}}";
+    case '\\': return "\\\\";
+    case '%': return "\\%";
+  }
+  return std::string(1, static_cast<char>(c));
+}
+
+const char* SendKeyName(int vk) {
+  const char* best = 0;
+  for (int i = 0; i < input::KeyNameCount(); ++i) {
+    if (input::KeyNameVk(i) != vk || vk <= 0) continue;
+    const char* name = input::KeyNameAt(i);
+    if (best == 0 || strlen(name) < strlen(best)) best = name;
+  }
+  return best;
+}
+
+std::string ScriptFromEvents(const std::vector<RecordedEvent>& events,
+                             const RecordingOptions& options) {
+  Writer writer(options);
+  for (size_t i = 0; i < events.size(); ++i) writer.Add(events[i]);
+  return writer.Finish();
+}
+
+}  // namespace authoring

@@ -1,0 +1,63 @@
+// kestro-rec's translation: the keystrokes, clicks and window changes it
+// records, in order, become the lines of a script that does the same again.
+#ifndef KESTRO_AUTHORING_RECORDING_H
+#define KESTRO_AUTHORING_RECORDING_H
+
+#include <string>
+#include <vector>
+
+namespace authoring {
+
+struct RecordedEvent {
+  enum Kind {
+    kKeyDown,     // a key went down (auto-repeat gives several downs)
+    kKeyUp,       // a key came up
+    kLeftClick,   // the left button went down
+    kRightClick,  // the right button went down
+    kActivate     // another window became the foreground window
+  };
+  Kind kind;
+  unsigned long time;  // milliseconds, from any fixed start
+  int vk;              // keys: the virtual key (16/160/161 Shift, 17/162/163 Ctrl, 18/164/165 Alt)
+  // Key downs: the character the key types with the Shift (and Caps Lock)
+  // state of the moment, and the one it types without either; 0 for none.
+  unsigned char ch;
+  unsigned char base;
+  int x, y;                // clicks: the pointer in screen pixels
+  int origin_x, origin_y;  // clicks: the foreground window's outer top-left corner
+  std::string title;       // kActivate: the new foreground window's title
+
+  static RecordedEvent Key(Kind kind, unsigned long time, int vk, unsigned char ch = 0,
+                           unsigned char base = 0);
+  static RecordedEvent Click(Kind kind, unsigned long time, int x, int y, int origin_x,
+                             int origin_y);
+  static RecordedEvent Activate(unsigned long time, const std::string& title);
+};
+
+struct RecordingOptions {
+  // A gap between two events longer than this becomes a Sleep of the gap
+  // (rounded to 100 ms); 0 or less writes no Sleep at all.
+  int pause_ms;
+  RecordingOptions() : pause_ms(1000) {}
+};
+
+// The script, one line per "\n", starting with a comment line. Keys become
+// Send lines (a new line after each Enter and before a line grows long),
+// clicks LeftClick/RightClick lines relative to the foreground window, and a
+// new foreground window a WinWaitActive line with its title. Lone modifier
+// presses, key ups, Caps Lock and keys that neither have a name nor type a
+// character write nothing.
+std::string ScriptFromEvents(const std::vector<RecordedEvent>& events,
+                             const RecordingOptions& options);
+
+// A typed character as Send text: "!+^#{}" in braces, a backslash and a
+// percent sign with the parameter escape ("\\", "\%").
+std::string SendCharText(unsigned char c);
+
+// The shortest Send name of a virtual key ("BS" rather than "BACKSPACE"),
+// or null when the key has none.
+const char* SendKeyName(int vk);
+
+}  // namespace authoring
+
+#endif

@@ -1,0 +1,245 @@
+// Tests of kestro-rec's translation: recorded key events become Send lines
+// that, read back by the runner's own splitter and Send scanner on a US
+// layout, press the same keys again; clicks, window changes and pauses
+// become their lines.
+#include <gtest/gtest.h>
+
+#include <stdio.h>
+#include <string.h>
+#include <string>
+#include <vector>
+
+#include "authoring/recording.h"
+#include "input/key_scan.h"
+#include "script/limits.h"
+#include "script/params.h"
+#include "tests/unit/fake_platform.h"
+#include "tests/unit/us_layout.h"
+
+namespace {
+
+using authoring::RecordedEvent;
+
+const int kShift = 16;
+const int kCtrl = 17;
+const int kAlt = 18;
+
+// The test layout leaves some characters without a key (Send would type them
+// by their code); here they get a shifted key among the unnamed virtual keys
+// 0xE0 to 0xEF, so that every character is one key press.
+int AnyKeyForChar(void* context, unsigned char c) {
+  int key = test_layout::UsKeyForChar(context, c);
+  return (key & 0xFF) == 0xFF ? 0x1E0 | (c & 0x0F) : key;
+}
+
+// The events a user makes typing on that layout, built up one key at a time.
+class Typist {
+ public:
+  Typist() : time_(0) {}
+
+  void Down(int vk, unsigned char ch = 0, unsigned char base = 0) {
+    events_.push_back(RecordedEvent::Key(RecordedEvent::kKeyDown, Tick(), vk, ch, base));
+  }
+  void Up(int vk) { events_.push_back(RecordedEvent::Key(RecordedEvent::kKeyUp, Tick(), vk)); }
+  void Press(int vk, unsigned char ch = 0, unsigned char base = 0) {
+    Down(vk, ch, base);
+    Up(vk);
+  }
+  // A character, with Shift around it when the layout needs it.
+  void Char(unsigned char c) {
+    int key = AnyKeyForChar(0, c);
+    bool shift = (key & 0x100) != 0;
+    if (shift) Down(kShift);
+    Press(key & 0xFF, c, BaseOf(key & 0xFF));
+    if (shift) Up(kShift);
+  }
+  void Text(const char* text) {
+    for (const char* p = text; *p != '\0'; ++p) Char(static_cast<unsigned char>(*p));
+  }
+  void Wait(unsigned long ms) { time_ += ms; }
+  void Add(const RecordedEvent& e) { events_.push_back(e); }
+  unsigned long Now() const { return time_; }
+
+  std::string Script(int pause_ms = 1000) const {
+    authoring::RecordingOptions options;
+    options.pause_ms = pause_ms;
+    return authoring::ScriptFromEvents(events_, options);
+  }
+
+  // The key events as the key-event log writes them: "+vk" and "-vk".
+  std::string Keys() const {
+    std::string out;
+    for (size_t i = 0; i < events_.size(); ++i) {
+      const RecordedEvent& e = events_[i];
+      if (e.kind != RecordedEvent::kKeyDown && e.kind != RecordedEvent::kKeyUp) continue;
+      char event[16];
+      sprintf(event, "%s%c%d", out.empty() ? "" : " ", e.kind == RecordedEvent::kKeyUp ? '-' : '+',
+              e.vk);
+      out += event;
+    }
+    return out;
+  }
+
+  static unsigned char BaseOf(int vk) {
+    for (int c = 32; c < 127; ++c) {
+      if (test_layout::UsKeyForChar(0, static_cast<unsigned char>(c)) == vk) {
+        return static_cast<unsigned char>(c);
+      }
+    }
+    return 0;
+  }
+
+ private:
+  unsigned long Tick() { return time_ += 30; }
+  unsigned long time_;
+  std::vector<RecordedEvent> events_;
+};
+
+void Record(void* context, int vk, int /*scan*/, int flags) {
+  std::string* out = static_cast<std::string*>(context);
+  char event[16];
+  sprintf(event, "%s%c%d", out->empty() ? "" : " ", (flags & input::kKeyUp) ? '-' : '+', vk);
+  *out += event;
+}
+
+// Replays the Send lines of a script as the runner reads them: the line's
+// variables expanded, its text split off, then scanned on the US layout.
+std::string Replay(const std::string& script) {
+  fake::Platform platform;
+  std::string keys;
+  input::Keyboard kb = {&keys, AnyKeyForChar, test_layout::UsScanForKey,
+                        test_layout::UsScanForChar, Record};
+  size_t start = 0;
+  while (start < script.size()) {
+    size_t end = script.find('\n', start);
+    std::string line = script.substr(start, end - start);
+    start = end + 1;
+    if (line.compare(0, 6, "Send, ") != 0) continue;
+    char buf[script::kBufSize];
+    memset(buf, 0, sizeof(buf));
+    strncpy(buf, line.c_str(), script::kBufSize - 1);
+    EXPECT_TRUE(script::ExpandVariables(platform.services(), buf)) << line;
+    int cursor = 5;
+    char text[script::kBufSize];
+    script::SplitField('\0', buf, &cursor, text);
+    input::SendKeys(kb, text);
+  }
+  return keys;
+}
+
+TEST(RecordingTest, TypedTextReplaysAsTheSameKeys) {
+  // Every printable character, the language's own characters and the
+  // splitter's escapes among them, and blanks at both ends of the line.
+  std::string all;
+  for (int c = 32; c < 127; ++c) all += static_cast<char>(c);
+  const char* texts[] = {"Hello, World!", " a+b^c#d{e}f ", "C:\\Temp\\50% done, %A%", "{ENTER}",
+                         "\\{TAB}", "  ", all.c_str()};
+  for (size_t i = 0; i < sizeof(texts) / sizeof(texts[0]); ++i) {
+    Typist t;
+    t.Text(texts[i]);
+    std::string script = t.Script();
+    EXPECT_EQ(t.Keys(), Replay(script)) << script;
+  }
+  Typist t;
+  t.Text("a!+^#{}\\%, b");
+  EXPECT_EQ("; Recorded by kestro-rec\nSend, a{!}{+}{^}{#}{{}{}}\\\\\\%, b\n", t.Script());
+  Typist blanks;
+  blanks.Text(" x ");
+  EXPECT_EQ("; Recorded by kestro-rec\nSend, {SPACE}x{SPACE}\n", blanks.Script());
+}
+
+TEST(RecordingTest, NamedKeysChordsAndCounts) {
+  Typist t;
+  t.Text("ab");
+  for (int i = 0; i < 3; ++i) t.Press(8, 8, 8);  // Backspace types a control character
+  t.Down(kCtrl);
+  t.Press('S', 19, 's');  // Ctrl+S: the layout gives a control code, the base an "s"
+  t.Down(kShift);
+  t.Press(9, '\t', '\t');
+  t.Press(9, '\t', '\t');
+  t.Up(kShift);
+  t.Up(kCtrl);
+  t.Down(kShift);
+  t.Press(9, '\t', '\t');
+  t.Up(kShift);
+  t.Down(164);  // the left Alt, as the hook names it
+  t.Press(115);
+  t.Up(164);
+  t.Press(46);
+  t.Press(96, '0', '0');  // the keypad keeps its own keys
+  t.Press(13, '\r', '\r');
+  t.Text("x");
+  EXPECT_EQ(
+      "; Recorded by kestro-rec\n"
+      "Send, ab{BS 3}^s^+{TAB 2}+{TAB}!{F4}{DEL}{NUMPAD0}{ENTER}\n"
+      "Send, x\n",
+      t.Script());
+
+  // The same key with a modifier released and pressed again in between is
+  // pressed inside its own modifiers each time.
+  Typist again;
+  for (int i = 0; i < 2; ++i) {
+    again.Down(kCtrl);
+    again.Press(9);
+    again.Up(kCtrl);
+  }
+  EXPECT_EQ("; Recorded by kestro-rec\nSend, ^{TAB}^{TAB}\n", again.Script());
+  EXPECT_EQ(again.Keys(), Replay(again.Script()));
+}
+
+TEST(RecordingTest, KeysThatWriteNothing) {
+  Typist t;
+  t.Down(kCtrl);  // lone modifiers
+  t.Up(kCtrl);
+  t.Down(kAlt);
+  t.Up(kAlt);
+  t.Press(20);         // Caps Lock: the characters carry their case
+  t.Press(255);        // neither a name nor a character
+  t.Press(0xC0, 27);   // a control character without a name
+  t.Up('Q');           // an up without its down
+  EXPECT_EQ("; Recorded by kestro-rec\n", t.Script());
+}
+
+TEST(RecordingTest, LongTextIsSplitIntoLines) {
+  Typist t;
+  std::string text(450, 'a');
+  text += "!";
+  t.Text(text.c_str());
+  std::string script = t.Script();
+  size_t lines = 0, at = 0;
+  while ((at = script.find('\n', at)) != std::string::npos) {
+    ++lines;
+    ++at;
+  }
+  EXPECT_EQ(4u, lines) << script;  // the comment and three Send lines
+  EXPECT_EQ(t.Keys(), Replay(script));
+}
+
+TEST(RecordingTest, ClicksWindowsAndPauses) {
+  Typist t;
+  t.Add(RecordedEvent::Activate(t.Now(), "Untitled - Notepad, 50%"));
+  t.Text("hi");
+  t.Add(RecordedEvent::Click(RecordedEvent::kLeftClick, t.Now() + 10, 300, 200, 100, 50));
+  t.Add(RecordedEvent::Activate(t.Now() + 20, "Untitled - Notepad, 50%"));  // no change
+  t.Wait(2470);
+  t.Add(RecordedEvent::Click(RecordedEvent::kRightClick, t.Now(), 90, 40, 100, 50));
+  t.Add(RecordedEvent::Activate(t.Now(), ""));  // no title to wait for
+  t.Add(RecordedEvent::Activate(t.Now(), "C:\\dir"));
+  t.Text("x");
+  t.Wait(970);  // with the key's own 30 ms exactly the threshold: no pause
+  t.Text("y");
+  EXPECT_EQ(
+      "; Recorded by kestro-rec\n"
+      "WinWaitActive, Untitled - Notepad\\, 50\\%\n"
+      "Send, hi\n"
+      "LeftClick, 200, 150\n"
+      "Sleep, 2500\n"
+      "RightClick, -10, -10\n"
+      "WinWaitActive, C:\\\\dir\n"
+      "Send, xy\n",
+      t.Script());
+  // Without a threshold no Sleep is written.
+  EXPECT_EQ(std::string::npos, t.Script(0).find("Sleep"));
+}
+
+}  // namespace
