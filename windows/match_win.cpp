@@ -22,6 +22,7 @@ struct Search {
   HWND found;
   bool text_found;
   bool silent;  // a control of the current window did not answer in time
+  int title_read;  // how many bytes of a title to read (with its terminator)
   char text[script::kTextBufSize];
 };
 
@@ -73,12 +74,19 @@ BOOL CALLBACK OnChildWindow(HWND child, LPARAM data) {
   return FALSE;
 }
 
+// A wait asks on every tick, so each window costs only what the test needs:
+// no title is read when any title passes, and otherwise the title is read
+// first, since most windows fail on it and then need no visibility test (a
+// call to the system for another program's window, as reading its title is).
+// A starts-with test reads no more of the title than it compares.
 BOOL CALLBACK OnTopLevelWindow(HWND window, LPARAM data) {
   Search* s = reinterpret_cast<Search*>(data);
+  if (s->pattern->title[0] != '\0') {
+    s->text[0] = '\0';
+    GetWindowTextA(window, s->text, s->title_read);
+    if (!TitlePasses(*s, s->text)) return TRUE;
+  }
   if (!Visible(*s, window)) return TRUE;
-  s->text[0] = '\0';
-  GetWindowTextA(window, s->text, sizeof(s->text));
-  if (!TitlePasses(*s, s->text)) return TRUE;
   if (s->pattern->text[0] != '\0') {
     // The text is only looked for in child windows, never in the title.
     s->text_found = false;
@@ -100,10 +108,17 @@ MatchSettings SettingsOf(const script::Interp& in) {
 
 bool FindMatchingWindow(const script::WindowPattern& pattern, const MatchSettings& settings,
                         HWND* found) {
+  const char* title = pattern.title;
+  int mode = settings.title_match_mode;
+  // Only the two title match modes let a title pass.
+  if (title[0] != '\0' && mode != 1 && mode != 2) return false;
   Search s;
   s.pattern = &pattern;
   s.settings = settings;
   s.found = NULL;
+  s.title_read = static_cast<int>(sizeof(s.text));
+  size_t wanted = strlen(title);
+  if (mode == 1 && wanted + 1 < sizeof(s.text)) s.title_read = static_cast<int>(wanted + 1);
   EnumWindows(OnTopLevelWindow, reinterpret_cast<LPARAM>(&s));
   if (s.found == NULL) return false;
   if (found) *found = s.found;
