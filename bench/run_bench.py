@@ -17,6 +17,7 @@ import argparse
 import json
 import os
 import shutil
+import signal
 import statistics
 import subprocess
 import sys
@@ -46,14 +47,15 @@ class Bench:
     def exe(self, folder, name):
         return os.path.join(self.tree, "bench", folder, name + ".exe")
 
-    def pack(self, name, lines):
-        """Packs a script into WORK/NAME.exe with the runner under test."""
+    def pack(self, name, lines, runner=None):
+        """Packs a script into WORK/NAME.exe with the runner under test (or another)."""
         source = os.path.join(self.work, name + ".kst")
         with open(source, "w", newline="\r\n") as f:
             f.write("\n".join(lines) + "\n")
         out = os.path.join(self.work, name + ".exe")
         subprocess.run([self.args.packer, "build", source, "-o", out, "--runner",
-                        self.args.runner], check=True, stdout=subprocess.DEVNULL)
+                        runner or self.args.runner], check=True, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL)
         return out
 
     def start(self, program, *words):
@@ -64,6 +66,10 @@ class Bench:
         try:
             out, _ = proc.communicate(timeout=timeout)
         except subprocess.TimeoutExpired:
+            # Wine runs the program in a process of its own: end that one too.
+            pid = self.find_process(os.path.basename(proc.args[1]), 1.0)
+            if pid:
+                os.kill(pid, signal.SIGKILL)
             proc.kill()
             out, _ = proc.communicate()
             self.crashes.append("%s did not end within %ds" % (what, timeout))
@@ -73,10 +79,10 @@ class Bench:
             return None
         return out.decode("latin-1")
 
-    def timed_run(self, program, *words):
+    def timed_run(self, program, *words, timeout=60):
         t = time.perf_counter()
         proc = self.start(program, *words)
-        out = self.finish(proc, os.path.basename(program))
+        out = self.finish(proc, os.path.basename(program), timeout)
         return (time.perf_counter() - t) if out is not None else None
 
     # ---- Linux side of the Wine processes ----------------------------------------
@@ -133,24 +139,39 @@ class Bench:
             pass
         return None
 
-    def cpu_over(self, program, words, name, warm, interval):
-        """CPU milliseconds per second of the program, and of the Wine server, over
-        `interval` seconds after `warm` seconds; the program ends by itself later."""
+    def cpu_together(self, programs, warm, interval):
+        """Starts the programs (each a list: program, arguments...) side by side and
+        returns, for each, its CPU milliseconds per second and those of the Wine server
+        (shared by all) over `interval` seconds after `warm` seconds. Running them at
+        the same time lets whatever else the machine does touch all of them alike. The
+        programs end by themselves later."""
         server = self.find_process("wineserver", 1.0)
-        proc = self.start(program, *words)
-        pid = self.find_process(name)
+        procs = [self.start(p[0], *p[1:]) for p in programs]
+        pids = [self.find_process(os.path.basename(p[0])) for p in programs]
         result = None
-        if pid is not None:
+        if None not in pids:
             time.sleep(warm)
-            a, sa = self.cpu_ns(pid), self.cpu_ns(server) if server else 0
+            a = [self.cpu_ns(pid) for pid in pids]
+            sa = self.cpu_ns(server) if server else 0
             time.sleep(interval)
-            b, sb = self.cpu_ns(pid), self.cpu_ns(server) if server else 0
-            if a is not None and b is not None:
-                result = ((b - a) / 1e6 / interval, (sb - sa) / 1e6 / interval)
+            b = [self.cpu_ns(pid) for pid in pids]
+            sb = self.cpu_ns(server) if server else 0
+            if None not in a and None not in b:
+                result = [(y - x) / 1e6 / interval for x, y in zip(a, b)]
+                result.append((sb - sa) / 1e6 / interval)
         else:
-            self.crashes.append("%s: no process found" % name)
-        self.finish(proc, name, timeout=int(warm + interval + 30))
+            self.crashes.append("no process found for one of %s" %
+                                [os.path.basename(p[0]) for p in programs])
+        for proc, p in zip(procs, programs):
+            self.finish(proc, os.path.basename(p[0]), timeout=int(warm + interval + 30))
         return result
+
+    def stop_filler(self, proc):
+        pid = self.find_process("bench_windows.exe", 1.0)
+        if pid:
+            os.kill(pid, signal.SIGKILL)
+        proc.kill()
+        proc.wait()
 
     # ---- the figures --------------------------------------------------------------
 
@@ -167,19 +188,26 @@ class Bench:
     def pace(self, lines, rounds=None):
         """Lines per second of `lines` SetEnv lines: the run's length less that of an
         empty script. The bare timer does the same with as many 20 ms ticks."""
-        script = self.pack("pace%d" % lines, ["SetEnv, BENCH, value %d" % i for i in range(lines)])
-        empty = self.pack("pace0", ["; nothing"])
+        for tag, runner in [("", None)] + ([(" (other runner)", self.args.compare)]
+                                             if self.args.compare else []):
+            self.pace_of(lines, rounds, tag, runner)
+
+    def pace_of(self, lines, rounds, tag, runner):
+        script = self.pack("pace%d" % lines, ["SetEnv, BENCH, value %d" % i for i in range(lines)],
+                           runner)
+        empty = self.pack("pace0", ["; nothing"], runner)
         bare = self.exe("baselines", "bare_timer")
         runner_rates, bare_rates = [], []
+        limit = 60 + lines // 25
         for _ in range(rounds or self.args.pace_rounds):
-            t0, t1 = self.timed_run(empty), self.timed_run(script)
-            b0, b1 = self.timed_run(bare, 0), self.timed_run(bare, lines)
+            t0, t1 = self.timed_run(empty), self.timed_run(script, timeout=limit)
+            b0, b1 = self.timed_run(bare, 0), self.timed_run(bare, lines, timeout=limit)
             if None in (t0, t1, b0, b1):
                 continue
             runner_rates.append(lines / (t1 - t0))
             bare_rates.append(lines / (b1 - b0))
         r, b = median(runner_rates), median(bare_rates)
-        self.row("pace: %d SetEnv lines, step 20 ms" % lines, r, b, "lines/s",
+        self.row("pace: %d SetEnv lines, step 20 ms%s" % (lines, tag), r, b, "lines/s",
                  ">= 0.98 x 50 (ratio to 50)", [x / 50.0 for x in runner_rates],
                  note="bare 20 ms timer: %.3f of 50" % (b / 50.0))
 
@@ -197,38 +225,50 @@ class Bench:
                 time.sleep(0.1)
         warm, interval = self.args.cpu_warm, self.args.cpu_interval
         life = warm + interval + 1.5
-        script = self.pack("wait%d" % extra_windows,
-                           ["WinWait, %s, , %d" % (WAIT_TITLE, int(life + 0.999))])
+        lines = ["WinWait, %s, , %d" % (WAIT_TITLE, int(life + 0.999))]
+        scripts = [("", self.pack("wait%d" % extra_windows, lines))]
+        if self.args.compare:
+            scripts.append((" (other runner)", self.pack("waitb%d" % extra_windows, lines,
+                                                          self.args.compare)))
         bare = self.exe("baselines", "bare_poll")
-        ratios, server_ratios, runner, base, rs, bs = [], [], [], [], [], []
+        got = {}
         for _ in range(self.args.cpu_rounds):
-            got = self.cpu_over(script, [], os.path.basename(script), warm, interval)
-            ref = self.cpu_over(bare, [int(life * 1000)], "bare_poll.exe", warm, interval)
-            if not got or not ref or ref[0] <= 0:
+            cpu = self.cpu_together([[bare, int(life * 1000)]] + [[p] for _, p in scripts],
+                                    warm, interval)
+            if not cpu or cpu[0] <= 0:
                 continue
-            runner.append(got[0]); base.append(ref[0]); ratios.append(got[0] / ref[0])
-            rs.append(got[0] + got[1]); bs.append(ref[0] + ref[1])
-            server_ratios.append((got[0] + got[1]) / (ref[0] + ref[1]))
+            for (tag, _), c in zip(scripts, cpu[1:-1]):
+                got.setdefault(tag, []).append((c, cpu[0], cpu[-1]))
         if filler:
-            filler.kill()
-            filler.wait()
-        self.row("CPU, WinWait polling, " + label, median(runner), median(base), "ms/s",
-                 "<= 1.0 x bare", ratios)
-        self.row("  the same, with the Wine server", median(rs), median(bs), "ms/s",
-                 "(shown only)", server_ratios)
+            self.stop_filler(filler)
+        for tag, _ in scripts:
+            got_tag = got.get(tag, [])
+            runner, base = [g[0] for g in got_tag], [g[1] for g in got_tag]
+            self.row("CPU, WinWait polling, " + label + tag, median(runner), median(base),
+                     "ms/s", "<= 1.0 x bare", [r / b for r, b in zip(runner, base)],
+                     ratio=median(runner) / median(base) if got_tag else None)
+        server = [g[2] for g in got.get("", [])]
+        self.row("  the Wine server meanwhile (all of them)", median(server), None, "ms/s",
+                 "(shown only)")
 
     def startup(self):
-        script = self.pack("empty", ["; nothing"])
+        scripts = [("", self.pack("empty", ["; nothing"]))]
+        if self.args.compare:
+            scripts.append((" (other runner)", self.pack("emptyb", ["; nothing"], self.args.compare)))
         bare = self.exe("baselines", "bare_tray")
-        ratios, runner, base = [], [], []
-        self.timed_run(script), self.timed_run(bare)  # warm the caches
+        got = {}
+        self.timed_run(bare)  # warm the caches
         for _ in range(self.args.start_rounds):
-            t, b = self.timed_run(script), self.timed_run(bare)
-            if t is None or b is None:
-                continue
-            runner.append(t * 1000); base.append(b * 1000); ratios.append(t / b)
-        self.row("start-up: empty script, start to exit", median(runner), median(base), "ms",
-                 "<= 1.05 x bare", ratios)
+            b = self.timed_run(bare)
+            for tag, script in scripts:
+                t = self.timed_run(script)
+                if t is not None and b is not None:
+                    got.setdefault(tag, []).append((t * 1000, b * 1000))
+        for tag, _ in scripts:
+            pairs = got.get(tag, [])
+            t, b = median([t for t, b in pairs]), median([b for t, b in pairs])
+            self.row("start-up: empty script, start to exit" + tag, t, b, "ms", "<= 1.05 x bare",
+                     [t / b for t, b in pairs], ratio=t / b if pairs else None)
 
     def size(self):
         size = os.path.getsize(self.args.shipped)
@@ -240,8 +280,8 @@ class Bench:
         life = 4
 
         def script(n):
-            return self.pack("mem%d" % n, ["WinWait, %s, , %d" % (WAIT_TITLE, life), "Exit"] +
-                             ["SetEnv, BENCH%d, value of line %d" % (i, i) for i in range(n - 2)])
+            return self.pack("mem%d" % n, ["WinWait, %s, , %d" % (WAIT_TITLE, life), "Exit", "Stored:"] +
+                             ["SetEnv, BENCH%d, value of line %d" % (i, i) for i in range(n - 3)])
         small, big = script(small_n), script(big_n)
         per_line, small_kb = [], []
         for _ in range(self.args.memory_rounds):
@@ -329,8 +369,7 @@ class Bench:
             for line in (out or "").splitlines():
                 name, value = line.split()
                 results.setdefault(name, []).append(float(value))
-        filler.kill()
-        filler.wait()
+        self.stop_filler(filler)
         for name, bare, what in (("title_none", "bare_titles", "a title that matches none"),
                                  ("text_none", "bare_texts", "a text search")):
             got, base = results.get(name, []), results.get(bare, [])
@@ -372,6 +411,8 @@ def main():
     p.add_argument("--packer", required=True)
     p.add_argument("--bench-core", default="")
     p.add_argument("--quick", action="store_true", help="short intervals, fewer rounds")
+    p.add_argument("--compare", default="", help="another kestro.exe (an older build, say) "
+                   "measured beside the runner in the start-up, pace and CPU figures")
     p.add_argument("--only", default="", help="comma-separated: pace,drift,wait,start,size,"
                    "memory,typing,matcher,engine")
     args = p.parse_args()
@@ -379,10 +420,10 @@ def main():
     args.pace_rounds = 1 if quick else 3
     args.pace_lines = 100 if quick else 500
     args.drift_lines = 0 if quick else 5000
-    args.cpu_rounds = 2 if quick else 5
+    args.cpu_rounds = 3 if quick else 6
     args.cpu_warm = 1.0
     args.cpu_interval = 1.5 if quick else 4.0
-    args.start_rounds = 3 if quick else 10
+    args.start_rounds = 5 if quick else 15
     args.memory_lines = 10000
     args.memory_rounds = 1 if quick else 3
     args.type_chars = 2000

@@ -3,8 +3,11 @@
 # Wine next to a bare Win32 program of ours measured in the same run (docs/benchmark.md).
 #
 #   tools/bench.sh [--quick] [--arch 32|64] [--only pace,drift,wait,start,size,memory,typing,matcher,engine]
+#                  [--compare OTHER_KESTRO.exe]
 #
 # --quick       short intervals and few rounds (about a minute and a half; tools/test.sh runs it)
+# --compare EXE also measures another runner of the same bitness (an older build, say) in the
+#               start-up, pace and CPU figures, round by round with the others
 # --arch 32|64  which build of the runner Wine runs (default: 32-bit where Wine can run it,
 #               as the end-to-end tests do); the size figure is always the 32-bit kestro.exe
 # Exits non-zero only when a program crashed or a figure could not be taken, never on a
@@ -17,13 +20,14 @@ set -uo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 cd "$repo"
 root=${KESTRO_BUILD_ROOT:-$repo/build}
-quick=() arch=auto only=()
+quick=() arch=auto only=() compare=()
 while [ $# -gt 0 ]; do
   case $1 in
     --quick) quick=(--quick) ;;
     --arch) arch=$2; shift ;;
     --only) only=(--only "$2"); shift ;;
-    *) echo "usage: tools/bench.sh [--quick] [--arch 32|64] [--only LIST]" >&2; exit 2 ;;
+    --compare) compare=(--compare "$(realpath "$2")"); shift ;;
+    *) echo "usage: tools/bench.sh [--quick] [--arch 32|64] [--only LIST] [--compare EXE]" >&2; exit 2 ;;
   esac
   shift
 done
@@ -55,4 +59,4 @@ export KESTRO_WINEPREFIX=${KESTRO_WINEPREFIX:-$root/wineprefix-bench}
 echo "bench: runner $tree/host/kestro.exe ($arch-bit) under Wine" >&2
 tools/wine-session.sh python3 bench/run_bench.py --tree "$tree" --runner "$tree/host/kestro.exe" \
   --shipped "$root/windows/host/kestro.exe" --packer "$root/native/packer/kestro-pack" \
-  --bench-core "$root/native/bench/bench_core" "${quick[@]}" "${only[@]}"
+  --bench-core "$root/native/bench/bench_core" "${quick[@]}" "${only[@]}" "${compare[@]}"
