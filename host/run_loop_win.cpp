@@ -109,12 +109,16 @@ void OnRunTimerTick() {
   unsigned int started = NowMs();
   RetryTrayIcon();
   script::TickResult result = script::RunTick(g_interp);
+  if (result.stepped) SetWindowTextA(g_host.status_edit, g_interp.status);
+  // The tick after the end of the script is due at once: it runs now rather
+  // than through the timer, which would make it wait the timer's minimum.
+  if (!result.stop && result.delay == 0 && g_interp.wait_state == script::kStopping)
+    result = script::RunTick(g_interp);
   g_in_tick = false;
   if (result.stop) {
     Stop();
     return;
   }
-  if (result.stepped) SetWindowTextA(g_host.status_edit, g_interp.status);
   script::TimerPlan plan = script::PlanNextTick(g_schedule, started, NowMs(), result);
   if (plan.arm) SetTimer(g_host.window, kRunTimer, plan.ms, NULL);
   if (!g_resolution_asked && g_interp.wait_state != script::kStopping) RaiseTimerResolution();
