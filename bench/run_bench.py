@@ -90,11 +90,12 @@ class Bench:
     def find_process(self, fragment, timeout=15.0):
         """The pid of the running Windows program of our prefix whose command line holds
         `fragment` (Wine starts the program in a process of its own)."""
-        # The loader's own command line names the Linux path; the program's names the
-        # Windows one (Z:\\...\\NAME.exe).
+        # A program is named first in its command line: by its Windows path
+        # (Z:\\...\\NAME.exe) when the 64-bit loader started it through start.exe, by
+        # its Linux path when the 32-bit loader became the program itself. The loader's
+        # own command line names the program second, after the loader.
         fragment = fragment.lower()
-        if fragment.endswith(".exe"):
-            fragment = "\\" + fragment
+        exe = fragment.endswith(".exe")
         end = time.time() + timeout
         while time.time() < end:
             for entry in os.listdir("/proc"):
@@ -103,7 +104,11 @@ class Bench:
                 try:
                     with open("/proc/%s/cmdline" % entry, "rb") as f:
                         cmd = f.read().replace(b"\0", b" ").decode("latin-1").lower()
-                    if fragment not in cmd or "start.exe" in cmd:
+                    first = cmd.split(" ", 1)[0]
+                    if exe:
+                        if not (first.endswith("\\" + fragment) or first.endswith("/" + fragment)):
+                            continue
+                    elif fragment not in first:
                         continue
                     with open("/proc/%s/environ" % entry, "rb") as f:
                         env = f.read().split(b"\0")
