@@ -5,7 +5,7 @@
 #   tools/bench.sh [--quick] [--arch 32|64] [--only pace,drift,wait,start,size,memory,typing,matcher,engine]
 #                  [--compare OTHER_KESTRO.exe]
 #
-# --quick       short intervals and few rounds (about a minute and a half; tools/test.sh runs it)
+# --quick       short intervals and few rounds (about a minute; tools/test.sh runs it)
 # --compare EXE also measures another runner of the same bitness (an older build, say) in the
 #               start-up, pace and CPU figures, round by round with the others
 # --arch 32|64  which build of the runner Wine runs (default: 32-bit where Wine can run it,
