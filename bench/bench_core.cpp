@@ -135,6 +135,36 @@ void BM_AdlibWalkWithoutAMatch(benchmark::State& state) {
 }
 BENCHMARK(BM_AdlibWalkWithoutAMatch);
 
+// One run-timer tick per line over a loop of SetEnv lines, as the runner
+// takes them: the tick's arithmetic, the statement step, expansion, dispatch
+// and the handler. tools/bench.sh reports it as the engine's cost per line.
+void BM_RunTickPerLine(benchmark::State& state) {
+  fake::Platform platform;
+  std::unique_ptr<script::Interp> owner(new script::Interp);
+  script::Interp& in = *owner;
+  script::InitInterp(in, &platform.services());
+  script::InstallCoreCommands(in);
+  script::Section* main = &in.sections.main;
+  char text[64];
+  script::AppendLine(main, 1, "Start:");
+  for (int n = 2; n < 100; ++n) {
+    snprintf(text, sizeof text, "SetEnv, BENCH%d, value of line %d", n % 10, n);
+    script::AppendLine(main, n, text);
+  }
+  script::AppendLine(main, 100, "Goto, Start");
+  in.pc = main->head;
+  for (auto _ : state) {
+    script::TickResult tick = script::RunTick(in);
+    benchmark::DoNotOptimize(tick);
+    if (tick.stop) {
+      state.SkipWithError("the loop stopped");
+      break;
+    }
+  }
+  script::FreeInterp(in);
+}
+BENCHMARK(BM_RunTickPerLine);
+
 int LayoutKeyForChar(void*, unsigned char c) {
   if (c >= 'a' && c <= 'z') return c - 'a' + 'A';
   if (c >= 'A' && c <= 'Z') return 0x100 | c;

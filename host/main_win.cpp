@@ -3,6 +3,7 @@
 
 #include "host/host.h"
 #include "host/launch_args.h"
+#include "host/run_loop.h"
 #include "script/interp.h"
 
 namespace host {
@@ -60,6 +61,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int) {
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }
+  host::RestoreTimerResolution();
   script::FreeInterp(host::g_interp);
   return ExitCode(static_cast<int>(msg.wParam), true);
 }

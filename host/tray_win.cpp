@@ -5,6 +5,7 @@
 
 #include "host/host.h"
 #include "host/menus.h"
+#include "host/run_loop.h"
 #include "resources/resource.h"
 
 namespace host {
@@ -87,7 +88,7 @@ void SetPaused(bool paused) {
 
 void ExitFromTray() {
   if (!g_interp.break_enabled) return;
-  KillTimer(g_host.window, kRunTimer);
+  StopRunTimer();
   KillTimer(g_host.window, kWaitTimeoutTimer);
   RemoveTrayIcon();
   PostQuitMessage(0);

@@ -48,7 +48,7 @@ LRESULT OnCreate(HWND window) {
   g_host.window = window;
   g_services.host_window = window;
   SwitchCapsLockOff();
-  SetTimer(window, kRunTimer, 0, NULL);
+  StartRunTimer();
   g_host.status_edit = CreateWindowExA(
       0, "edit", "",
       WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE |
@@ -62,7 +62,7 @@ LRESULT OnCreate(HWND window) {
 
 LRESULT OnDestroy(HWND window) {
   RemoveTrayIcon();
-  KillTimer(window, kRunTimer);
+  StopRunTimer();
   KillTimer(window, kWaitTimeoutTimer);
   PostQuitMessage(0);
   return 0;

@@ -25,7 +25,7 @@ bool FailWalk(Interp& in, const char* message) {
 // when the command run here set one of its own.
 bool AdlibWalk(Interp& in) {
   AdlibState& a = in.adlib;
-  if (a.failed) return false;
+  if (a.failed || in.sections.adlib.head == 0) return false;
   a.saved = in.match;
   bool acted = false;
   for (ScriptLine* adlib = in.sections.adlib.head; adlib != 0; adlib = adlib->next) {

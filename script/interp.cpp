@@ -70,6 +70,9 @@ void ReportError(Interp& in, const char* message) {
 }
 
 void SetErrorLevel(Interp& in, int value) {
+  if (in.errorlevel_known && in.errorlevel == value) return;
+  in.errorlevel_known = true;
+  in.errorlevel = value;
   char text[16];
   sprintf(text, "%d", value);
   in.sys->set_env(in.sys->context, "ERRORLEVEL", text);

@@ -76,6 +76,8 @@ struct Interp {
   const char* failure;            // message of the handler that failed last
   bool timeout_armed;             // a window wait armed the wait timeout timer
   bool timeout_expired;           // that timer has fired
+  bool errorlevel_known;          // ERRORLEVEL still holds `errorlevel`, as SetErrorLevel
+  int errorlevel;                 // set it: no line or Adlib action has run since
 
   // Settings changed by script commands.
   int key_delay;                  // ms after every key or mouse event (20)
@@ -133,6 +135,7 @@ void AddStepDelay(Interp& in, int ms);
 void ReportError(Interp& in, const char* message);
 
 // Sets the environment variable ERRORLEVEL to the value in signed decimal.
+// A poller that sets the same value on every tick of a wait writes it once.
 void SetErrorLevel(Interp& in, int value);
 
 // Runs the line at the program counter (or enters the stopping state when
@@ -152,6 +155,36 @@ struct TickResult {
 
 // One run-timer tick: the Adlib walk, then one line or the current wait's poller.
 TickResult RunTick(Interp& in);
+
+// The run timer's schedule, kept by the host between ticks. Times are readings
+// of a millisecond clock that may wrap around.
+struct RunSchedule {
+  bool armed;           // the run timer is running
+  unsigned int period;  // and fires every this many ms
+  bool on_deadline;     // it was armed to fire at `due`
+  unsigned int due;     // when the tick it fires next is due
+};
+
+// What the host does with the run timer at the end of a tick.
+struct TimerPlan {
+  bool arm;         // (re)arm the run timer: SetTimer replaces a running one
+  unsigned int ms;  // with this period
+};
+
+// The timer was armed to tick as soon as it can, before the first tick.
+void StartSchedule(RunSchedule& s);
+
+// The timer was stopped (a tick was delivered while another one was running).
+void StopSchedule(RunSchedule& s);
+
+// Plans the run timer after a tick that began at `started` and ended at `now`.
+// After a line, the next tick is due the tick's delay after this one was due,
+// so the time a line takes and the timer's lateness do not add up; it is never
+// earlier than that, and when the line itself took longer (a box, a long
+// Send) the delay starts again from its end. After any other tick (a poll, a
+// pause, an Adlib action) the timer keeps running when its period is the delay.
+TimerPlan PlanNextTick(RunSchedule& s, unsigned int started, unsigned int now,
+                       const TickResult& tick);
 
 // The wait timeout timer has fired.
 void OnWaitTimeout(Interp& in);

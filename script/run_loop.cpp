@@ -20,11 +20,17 @@ TickResult RunTick(Interp& in) {
   in.step_delay = kTickMs;
   if (in.paused) return result;
   bool acted = in.adlib_enabled && AdlibWalk(in);
+  if (acted) in.errorlevel_known = false;  // the Adlib line may have set it
   if (!acted) {
     int state = in.wait_state;
     if (state == kRunning) {
+      // Finding the end of the script runs no line, so the stop that follows
+      // waits for no step delay.
+      bool at_end = in.pc == 0;
       StatementStep(in);
+      in.errorlevel_known = false;  // the line may have set it
       result.stepped = true;
+      if (at_end) in.step_delay = 0;
     } else if (state == kStopping) {
       result.stop = true;
       return result;
@@ -37,5 +43,54 @@ TickResult RunTick(Interp& in) {
 }
 
 void OnWaitTimeout(Interp& in) { in.timeout_expired = true; }
+
+void StartSchedule(RunSchedule& s) {
+  s.armed = true;
+  s.period = 0;
+  s.on_deadline = false;
+  s.due = 0;
+}
+
+void StopSchedule(RunSchedule& s) {
+  s.armed = false;
+  s.on_deadline = false;
+}
+
+namespace {
+
+// True when clock reading a comes after b, across the clock's wrap-around.
+bool After(unsigned int a, unsigned int b) { return static_cast<int>(a - b) > 0; }
+
+}  // namespace
+
+TimerPlan PlanNextTick(RunSchedule& s, unsigned int started, unsigned int now,
+                       const TickResult& tick) {
+  TimerPlan plan = {false, 0u};
+  if (!tick.stepped) {
+    // A waiting or paused tick: a timer that already ticks at this pace is
+    // left alone, so a long wait costs no timer calls.
+    s.on_deadline = false;
+    if (s.armed && s.period == tick.delay) return plan;
+    plan.arm = true;
+    plan.ms = tick.delay;
+  } else {
+    // When this tick was due: the deadline it was armed for, or, when the
+    // timer just ran at its pace, the moment the tick began.
+    unsigned int due = s.on_deadline ? s.due : started;
+    unsigned int next = due + tick.delay;
+    if (!After(next, now)) next = now + tick.delay;  // the line overran its delay
+    plan.arm = true;
+    plan.ms = next - now;
+    if (plan.ms > tick.delay) {  // the tick came before its time by this clock
+      plan.ms = tick.delay;
+      next = now + tick.delay;
+    }
+    s.on_deadline = true;
+    s.due = next;
+  }
+  s.armed = true;
+  s.period = plan.ms;
+  return plan;
+}
 
 }  // namespace script

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the unit tests (plain and under the sanitizers),
 # the fuzz targets' corpus replay, the checks on kestro.exe, the release archives and signed
-# programs, the editor extension's tests, the authoring tools under Wine, and the end-to-end
-# cases under Wine. Ends with "N passed, N failed".
+# programs, the editor extension's tests, the authoring tools under Wine, the end-to-end
+# cases under Wine, and the benchmark in quick mode (its table is printed; only a crash fails
+# it). Ends with "N passed, N failed".
 #
-#   tools/test.sh [all|unit|fuzz|checks|release|editor|tools|e2e] [CASE.kst|FOLDER...]
+#   tools/test.sh [all|unit|fuzz|checks|release|editor|tools|e2e|bench] [CASE.kst|FOLDER...]
 #   (a case or folder as a path, or as a path below tests/e2e/cases/, e.g. adlib/gosub.kst)
 #   tools/test.sh runnable    (builds and prints where runner, helper and packer are)
 #
@@ -264,6 +265,19 @@ release() {
   add_counts "$log.signing" "signed programs"
 }
 
+# The benchmark in quick mode: its table goes to the output for the record. Figures never fail
+# the suite (speed goals are no tests); a program that crashed or a figure that could not be
+# taken does.
+bench_quick() {
+  local log=$logs/bench.log
+  echo "---- benchmark (quick)"
+  KESTRO_BUILD_ROOT=$root timeout 600 tools/bench.sh --quick >"$log" 2>&1
+  local status=$?
+  sed -n '/^| figure/,$p' "$log"
+  if [ "$status" -eq 0 ]; then pass "benchmark (quick) ran every figure"
+  else fail "benchmark (quick) ran every figure (see $log)"; fi
+}
+
 if ! bash tools/setup.sh; then
   echo "setup failed"
   echo "0 passed, 1 failed"
@@ -271,7 +285,7 @@ if ! bash tools/setup.sh; then
 fi
 
 case $what in
-  all) unit_tests; fuzz_replay; checks; release; editor_tests; authoring_tools; e2e "$@" ;;
+  all) unit_tests; fuzz_replay; checks; release; editor_tests; authoring_tools; e2e "$@"; bench_quick ;;
   unit) unit_tests ;;
   fuzz) fuzz_replay ;;
   checks) checks ;;
@@ -279,12 +293,13 @@ case $what in
   editor) editor_tests ;;
   tools) authoring_tools ;;
   e2e) e2e "$@" ;;
+  bench) bench_quick ;;
   runnable)
     # For tools/run.sh: build quietly, then print the three paths as shell assignments.
     build_runnable >&2 || exit 1
     printf 'runner=%q\nhelper=%q\npacker=%q\n' "$runner" "$helper" "$packer"
     exit 0 ;;
-  *) echo "usage: tools/test.sh [all|unit|fuzz|checks|release|editor|tools|e2e] [CASE.kst|FOLDER...]" >&2; exit 2 ;;
+  *) echo "usage: tools/test.sh [all|unit|fuzz|checks|release|editor|tools|e2e|bench] [CASE.kst|FOLDER...]" >&2; exit 2 ;;
 esac
 
 echo

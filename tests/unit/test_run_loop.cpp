@@ -176,6 +176,158 @@ TEST_F(RunTickTest, AHugeSleepInAnAdlibLineSaturatesWithThePacing) {
   EXPECT_EQ(2147483647u, script::RunTick(in).delay);
 }
 
+TEST_F(RunTickTest, FindingTheEndOfTheScriptRunsNoLineSoTheStopComesAtOnce) {
+  Load({"Send, a"});
+  EXPECT_EQ(20u, script::RunTick(in).delay);
+  script::TickResult tick = script::RunTick(in);  // no line left
+  EXPECT_EQ(script::kStopping, in.wait_state);
+  EXPECT_EQ(0u, tick.delay);
+  EXPECT_TRUE(script::RunTick(in).stop);
+}
+
+TEST_F(RunTickTest, ExitIsALineAndKeepsItsStepDelay) {
+  Load({"Exit", "Send, never"});
+  script::TickResult tick = script::RunTick(in);
+  EXPECT_EQ(script::kStopping, in.wait_state);
+  EXPECT_EQ(20u, tick.delay);
+}
+
+TEST_F(RunTickTest, AWaitSetsErrorLevelOnceUntilALineOrAnAdlibActionRuns) {
+  script::SetPoller(in, script::kWaitWin, [](script::Interp& i) { script::SetErrorLevel(i, 0); });
+  LoadAdlib({"Dialog, , SetEnv, ERRORLEVEL, 7"});
+  Load({"WinWait, Notepad"});
+  script::RunTick(in);
+  script::RunTick(in);
+  EXPECT_EQ("0", platform.Env("ERRORLEVEL"));
+  platform.SetEnv("ERRORLEVEL", "untouched");  // nothing of the script's own wrote this
+  script::RunTick(in);
+  EXPECT_EQ("untouched", platform.Env("ERRORLEVEL"));  // the poll wrote nothing again
+  platform.AddWindow("Dialog");
+  script::RunTick(in);  // the Adlib action sets 7
+  EXPECT_EQ("7", platform.Env("ERRORLEVEL"));
+  platform.CloseWindows();
+  script::RunTick(in);
+  EXPECT_EQ("0", platform.Env("ERRORLEVEL"));
+}
+
+// The run timer's plan: simulated ticks that come `late` ms after the timer
+// was due and whose work takes `work` ms.
+struct TimerSim {
+  script::RunSchedule schedule;
+  unsigned int clock;    // now
+  unsigned int fires;    // when the armed timer fires next
+  unsigned int arms;     // SetTimer calls
+  std::vector<unsigned int> starts;
+
+  explicit TimerSim(unsigned int start) : clock(start), fires(start), arms(0) {
+    script::StartSchedule(schedule);
+  }
+  // One tick: returns the plan made at its end.
+  script::TimerPlan Tick(bool stepped, unsigned int delay, unsigned int late, unsigned int work) {
+    clock = fires + late;
+    unsigned int started = clock;
+    starts.push_back(started);
+    clock += work;
+    script::TickResult result = {false, stepped, delay};
+    script::TimerPlan plan = script::PlanNextTick(schedule, started, clock, result);
+    if (plan.arm) {
+      ++arms;
+      fires = clock + plan.ms;
+    } else {
+      fires += schedule.period;  // a periodic timer keeps its pace
+    }
+    return plan;
+  }
+};
+
+TEST(RunSchedule, LinesKeepTheirPaceWhateverTheWorkAndTheTimersLatenessTake) {
+  TimerSim sim(1000);
+  for (int i = 0; i < 5000; ++i) sim.Tick(true, 20, 2, 1 + i % 3);
+  // The first line set the schedule off when it ran (at 1002); every later one
+  // ran 2 ms after it was due, and was due 20 ms after the one before.
+  EXPECT_EQ(1002u + 4999u * 20u + 2u, sim.starts.back());
+  for (size_t i = 2; i < sim.starts.size(); ++i) EXPECT_EQ(20u, sim.starts[i] - sim.starts[i - 1]);
+}
+
+TEST(RunSchedule, ALineIsNeverDueBeforeTheStepDelayAfterTheOneBefore) {
+  TimerSim sim(500);
+  sim.Tick(true, 20, 0, 0);
+  sim.Tick(true, 20, 15, 1);  // late by 15: the next is still due at 540
+  script::TimerPlan plan = sim.Tick(true, 20, 0, 0);
+  EXPECT_EQ(540u, sim.starts.back());
+  EXPECT_EQ(20u, plan.ms);
+}
+
+TEST(RunSchedule, SleepAndWindowDelaysAreAddedToTheDeadline) {
+  TimerSim sim(0);
+  sim.Tick(true, 120, 0, 3);  // Sleep, 100
+  sim.Tick(true, 520, 1, 4);  // a window command: 500 more
+  sim.Tick(true, 20, 1, 0);
+  EXPECT_EQ(std::vector<unsigned int>({0u, 121u, 641u}), sim.starts);
+}
+
+TEST(RunSchedule, ALineThatOverranItsDelayWaitsTheWholeDelayFromItsEnd) {
+  TimerSim sim(0);
+  script::TimerPlan plan = sim.Tick(true, 20, 0, 5000);  // a message box
+  EXPECT_TRUE(plan.arm);
+  EXPECT_EQ(20u, plan.ms);
+  plan = sim.Tick(true, 0, 0, 1);  // Sleep, -20: at once
+  EXPECT_EQ(0u, plan.ms);
+}
+
+TEST(RunSchedule, ATickThatComesEarlyByTheClockWaitsNoMoreThanItsDelay) {
+  script::RunSchedule s;
+  script::StartSchedule(s);
+  script::TickResult line = {false, true, 20};
+  script::PlanNextTick(s, 100, 100, line);  // due at 120
+  script::TimerPlan plan = script::PlanNextTick(s, 119, 119, line);
+  EXPECT_EQ(20u, plan.ms);
+  EXPECT_EQ(139u, s.due);
+}
+
+TEST(RunSchedule, AWaitLeavesATimerOfItsPaceRunning) {
+  TimerSim sim(0);
+  sim.Tick(true, 20, 1, 1);  // WinWait: due at 20, armed with 18
+  script::TimerPlan plan = sim.Tick(false, 20, 1, 2);  // the first poll
+  EXPECT_TRUE(plan.arm);
+  EXPECT_EQ(20u, plan.ms);
+  unsigned int arms = sim.arms;
+  for (int i = 0; i < 1000; ++i) EXPECT_FALSE(sim.Tick(false, 20, 1, 2).arm);
+  EXPECT_EQ(arms, sim.arms);
+  // The poll that ends the wait adds the window delay: the next line is due
+  // that long after the poll began.
+  plan = sim.Tick(false, 520, 1, 2);
+  EXPECT_TRUE(plan.arm);
+  EXPECT_EQ(520u, plan.ms);
+  plan = sim.Tick(true, 20, 0, 0);
+  EXPECT_EQ(20u, plan.ms);
+}
+
+TEST(RunSchedule, AStoppedTimerIsArmedAgainByTheNextTick) {
+  script::RunSchedule s;
+  script::StartSchedule(s);
+  script::TickResult poll = {false, false, 20};
+  EXPECT_TRUE(script::PlanNextTick(s, 0, 1, poll).arm);
+  EXPECT_FALSE(script::PlanNextTick(s, 20, 21, poll).arm);
+  script::StopSchedule(s);  // a box's message loop delivered a tick
+  script::TimerPlan plan = script::PlanNextTick(s, 40, 41, poll);
+  EXPECT_TRUE(plan.arm);
+  EXPECT_EQ(20u, plan.ms);
+}
+
+TEST(RunSchedule, TheClockMayWrapAround) {
+  TimerSim sim(0xFFFFFFF0u);
+  for (int i = 0; i < 4; ++i) sim.Tick(true, 20, 2, 1);
+  EXPECT_EQ(0xFFFFFFF0u + 2u + 60u + 2u, sim.starts.back());
+  EXPECT_EQ(20u, sim.starts[2] - sim.starts[1]);
+}
+
+TEST(RunSchedule, AHugeSleepArmsNoMoreThanItsDelay) {
+  TimerSim sim(5);
+  script::TimerPlan plan = sim.Tick(true, 2147483647u, 0, 0);
+  EXPECT_EQ(2147483647u, plan.ms);
+}
+
 TEST(StepDelay, SaturatesAtBothEndsOfTheIntRange) {
   script::Interp in;
   script::InitInterp(in, 0);
