@@ -34,18 +34,16 @@ for t in "${targets[@]}"; do
   mkdir -p "$corpus"
   log=$root/fuzz/$t.campaign.log
   result=clean
-  # New inputs go into the corpus folder itself; -max_len bounds an input.
+  # New inputs go into a scratch folder (the first one given); the corpus in
+  # the repository is read as the starting point. -max_len bounds an input.
+  scratch=$(mktemp -d)
   if ! "$root/fuzz/tests/fuzz/$t" -runs="$runs" -max_total_time="$seconds" -timeout=10 \
-      -max_len=4096 -print_final_stats=1 "$corpus" >"$log" 2>&1; then
+      -max_len=4096 -print_final_stats=1 "$scratch" "$corpus" >"$log" 2>&1; then
     result="FAILED (see $log)"
   fi
-  # Keep only the inputs that add coverage, so the corpus in the repository stays small.
-  merged=$(mktemp -d)
-  if "$root/fuzz/tests/fuzz/$t" -merge=1 "$merged" "$corpus" >>"$log" 2>&1; then
-    rm -f "$corpus"/*
-    cp "$merged"/* "$corpus"/ 2>/dev/null || true
-  fi
-  rm -rf "$merged"
+  # Only the new inputs that add coverage join the corpus; its named seeds stay.
+  "$root/fuzz/tests/fuzz/$t" -merge=1 "$corpus" "$scratch" >>"$log" 2>&1 || true
+  rm -rf "$scratch"
   done_line=$(grep -E '^#[0-9]+' "$log" | grep -v 'MERGE' | tail -n1)
   execs=$(sed -nE 's/^stat::number_of_executed_units: *([0-9]+).*/\1/p' "$log" | tail -n1)
   cov=$(sed -nE 's/.* cov: ([0-9]+).*/\1/p' <<<"$done_line")
