@@ -42,10 +42,12 @@ bool LineReader::Cook(const std::string& stored, int* bad_at) {
 Field LineReader::Next(char delim) {
   Field field;
   int before = cursor_;
-  std::vector<char> out(cooked_.size() + 2);
-  field.at_end = script::SplitFieldInto(delim, cooked_.c_str(), &cursor_, &out[0],
-                                        static_cast<int>(out.size()));
-  field.text = &out[0];
+  // A stored line holds at most 1023 characters, and a field is never longer
+  // than the line it comes from.
+  char out[script::kBufSize];
+  field.at_end = script::SplitFieldInto(delim, cooked_.c_str(), &cursor_, out,
+                                        static_cast<int>(sizeof out));
+  field.text = out;
   // The span the field came from, without blanks and the closing comma.
   size_t first = static_cast<size_t>(before);
   size_t last = static_cast<size_t>(cursor_);

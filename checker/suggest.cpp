@@ -35,19 +35,25 @@ size_t Distance(const std::string& a, const std::string& b) {
 }  // namespace
 
 std::string NearestKeyword(const std::string& word) {
+  // Close enough: at most a third of the word's letters wrong, and at least one right.
+  size_t allowed = word.size() / 3 > 0 ? word.size() / 3 : 1;
   std::string best;
   size_t best_distance = 0;
   for (int i = 0; i < script::CMD_COUNT; ++i) {
     std::string keyword = script::CommandKeyword(i);
+    // The distance is at least the difference in length: a keyword that far
+    // off cannot be suggested, and is not worth the full comparison.
+    size_t gap = word.size() > keyword.size() ? word.size() - keyword.size()
+                                              : keyword.size() - word.size();
+    if (gap > allowed) continue;
     size_t d = Distance(word, keyword);
     if (best.empty() || d < best_distance) {
       best = keyword;
       best_distance = d;
     }
   }
-  // Close enough: at most a third of the word's letters wrong, and at least one right.
-  size_t allowed = word.size() / 3 > 0 ? word.size() / 3 : 1;
-  return best_distance <= allowed && best_distance < word.size() ? best : std::string();
+  return !best.empty() && best_distance <= allowed && best_distance < word.size() ? best
+                                                                                 : std::string();
 }
 
 }  // namespace checker
