@@ -21,16 +21,15 @@ import sys
 import tempfile
 import time
 
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from checks import CheckList, read, windows_path  # noqa: E402
+
 WAIT = 20  # seconds any one wait may take
 TARGET = "Kestro Input Target"
 
 # US layout: the virtual key of each character, and whether Shift types it.
 PLAIN = {" ": 32, ",": 188, "\\": 220, ".": 190, "[": 219, "]": 221, "=": 187, "/": 191}
 SHIFTED = {"!": 49, "#": 51, "%": 53, "^": 54, "+": 187, "{": 219, "}": 221, "?": 191}
-
-
-def windows_path(path):
-    return "Z:" + os.path.abspath(path).replace("/", "\\")
 
 
 def typed(text):
@@ -61,35 +60,12 @@ SEQUENCE = (["wait " + TARGET] + typed("Hi, 50% {a}!") + press(8, 3) + typed("+^
 HOTKEY = press(82, mods=(17, 18))
 
 
-class Checks:
+class Checks(CheckList):
     def __init__(self, opts, workdir):
-        self.opts = opts
-        self.wine = os.environ.get("KESTRO_WINE", "wine")
-        self.workdir = workdir
-        self.passed = self.failed = 0
-        self.procs = []
-
-    def check(self, name, ok, detail=""):
-        if ok:
-            self.passed += 1
-            print("PASS rec: %s" % name)
-        else:
-            self.failed += 1
-            print("FAIL rec: %s%s" % (name, ": " + detail if detail else ""))
-        sys.stdout.flush()
+        CheckList.__init__(self, "rec", opts, workdir)
 
     def start(self, folder, exe, *args):
-        log = open(os.path.join(folder, "spawn%d.log" % len(self.procs)), "wb")
-        proc = subprocess.Popen([self.wine, exe] + list(args), cwd=folder, stdout=log,
-                                stderr=subprocess.STDOUT)
-        self.procs.append(proc)
-        return proc
-
-    def stop_all(self):
-        for proc in self.procs:
-            if proc.poll() is None:
-                proc.kill()
-            proc.wait()
+        return self.spawn(folder, exe, *args)
 
     def finish(self, proc, seconds=WAIT):
         """Waits for a program to end; kills it when it does not. Its exit code, or None."""
@@ -132,13 +108,6 @@ class Checks:
         path = os.path.join(self.workdir, name)
         os.makedirs(path)
         return path
-
-
-def read(path):
-    if not os.path.exists(path):
-        return None
-    with open(path, "rb") as f:
-        return f.read().decode("latin-1")
 
 
 def lines(path):

@@ -18,43 +18,19 @@ import sys
 import tempfile
 import time
 
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from checks import CheckList, read, windows_path  # noqa: E402
+
 WAIT = 15  # seconds any one wait may take
 
 
-def windows_path(path):
-    return "Z:" + os.path.abspath(path).replace("/", "\\")
-
-
-class Checks:
+class Checks(CheckList):
     def __init__(self, opts, workdir):
-        self.opts = opts
-        self.wine = os.environ.get("KESTRO_WINE", "wine")
-        self.workdir = workdir
-        self.passed = self.failed = 0
-        self.procs = []
+        CheckList.__init__(self, "spy", opts, workdir)
         self.count = 0
 
-    def check(self, name, ok, detail=""):
-        if ok:
-            self.passed += 1
-            print("PASS spy: %s" % name)
-        else:
-            self.failed += 1
-            print("FAIL spy: %s%s" % (name, ": " + detail if detail else ""))
-        sys.stdout.flush()
-
     def start(self, exe, *args):
-        log = open(os.path.join(self.workdir, "spawn%d.log" % len(self.procs)), "wb")
-        proc = subprocess.Popen([self.wine, exe] + list(args), cwd=self.workdir, stdout=log,
-                                stderr=subprocess.STDOUT)
-        self.procs.append(proc)
-        return proc
-
-    def stop_all(self):
-        for proc in self.procs:
-            if proc.poll() is None:
-                proc.kill()
-            proc.wait()
+        return self.spawn(self.workdir, exe, *args)
 
     def spy(self, *args):
         """Runs kestro-spy with --out; returns (exit code, the report's text or None)."""
@@ -106,13 +82,6 @@ class Checks:
                 proc.kill()
                 proc.wait()
         return folder
-
-
-def read(path):
-    if not os.path.exists(path):
-        return None
-    with open(path, "rb") as f:
-        return f.read().decode("latin-1")
 
 
 def point_checks(c):
