@@ -2,6 +2,7 @@
 #include "checker/suggest.h"
 
 #include <ctype.h>
+#include <string.h>
 
 #include <vector>
 
@@ -11,25 +12,36 @@ namespace checker {
 
 namespace {
 
-// Levenshtein distance, letter case aside.
-size_t Distance(const std::string& a, const std::string& b) {
-  std::vector<size_t> row(b.size() + 1);
-  for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
+// Levenshtein distance between two upper-case words, or limit + 1 when it is
+// larger than limit. Only cells within limit of the diagonal can hold a
+// distance that small, and once a whole row exceeds limit every later one does.
+size_t BoundedDistance(const std::string& a, const char* b, size_t b_size, size_t limit,
+                       std::vector<size_t>& row) {
+  const size_t over = limit + 1;
+  size_t gap = a.size() > b_size ? a.size() - b_size : b_size - a.size();
+  if (gap > limit) return over;
+  row.assign(b_size + 1, over);
+  for (size_t j = 0; j <= b_size && j <= limit; ++j) row[j] = j;
   for (size_t i = 1; i <= a.size(); ++i) {
-    size_t diagonal = row[0];
-    row[0] = i;
-    for (size_t j = 1; j <= b.size(); ++j) {
+    size_t from = i > limit ? i - limit : 1;
+    size_t to = i + limit < b_size ? i + limit : b_size;
+    size_t diagonal = row[from - 1];
+    row[from - 1] = from == 1 && i <= limit ? i : over;
+    size_t row_min = row[from - 1];
+    for (size_t j = from; j <= to; ++j) {
       size_t above = row[j];
-      bool same = toupper(static_cast<unsigned char>(a[i - 1])) ==
-                  toupper(static_cast<unsigned char>(b[j - 1]));
-      size_t best = diagonal + (same ? 0 : 1);
+      size_t best = diagonal + (a[i - 1] == b[j - 1] ? 0 : 1);
       if (row[j - 1] + 1 < best) best = row[j - 1] + 1;
       if (above + 1 < best) best = above + 1;
+      if (best > over) best = over;
       row[j] = best;
       diagonal = above;
+      if (best < row_min) row_min = best;
     }
+    if (to < b_size) row[to + 1] = over;
+    if (row_min > limit) return over;
   }
-  return row[b.size()];
+  return row[b_size] < over ? row[b_size] : over;
 }
 
 }  // namespace
@@ -37,23 +49,33 @@ size_t Distance(const std::string& a, const std::string& b) {
 std::string NearestKeyword(const std::string& word) {
   // Close enough: at most a third of the word's letters wrong, and at least one right.
   size_t allowed = word.size() / 3 > 0 ? word.size() / 3 : 1;
-  std::string best;
+  if (allowed >= word.size()) allowed = word.size() - (word.empty() ? 0 : 1);
+  std::string upper_word;  // the keywords are upper case already
+  std::vector<size_t> row;
+  const char* best = 0;
   size_t best_distance = 0;
   for (int i = 0; i < script::CMD_COUNT; ++i) {
-    std::string keyword = script::CommandKeyword(i);
+    const char* keyword = script::CommandKeyword(i);
+    size_t length = strlen(keyword);
     // The distance is at least the difference in length: a keyword that far
-    // off cannot be suggested, and is not worth the full comparison.
-    size_t gap = word.size() > keyword.size() ? word.size() - keyword.size()
-                                              : keyword.size() - word.size();
+    // off cannot be suggested, and is not worth the comparison.
+    size_t gap = word.size() > length ? word.size() - length : length - word.size();
     if (gap > allowed) continue;
-    size_t d = Distance(word, keyword);
-    if (best.empty() || d < best_distance) {
+    // A later keyword replaces the best only when strictly nearer.
+    if (best && best_distance == 0) break;
+    size_t limit = best ? best_distance - 1 : allowed;
+    if (upper_word.empty()) {
+      upper_word = word;
+      for (size_t c = 0; c < upper_word.size(); ++c)
+        upper_word[c] = static_cast<char>(toupper(static_cast<unsigned char>(upper_word[c])));
+    }
+    size_t d = BoundedDistance(upper_word, keyword, length, limit, row);
+    if (d <= limit) {
       best = keyword;
       best_distance = d;
     }
   }
-  return !best.empty() && best_distance <= allowed && best_distance < word.size() ? best
-                                                                                 : std::string();
+  return best ? std::string(best) : std::string();
 }
 
 }  // namespace checker

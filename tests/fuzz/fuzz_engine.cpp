@@ -17,7 +17,10 @@
 
 namespace {
 
-const int kMaxTicks = 2000;        // Goto loops and waits never end on their own
+// Goto loops and waits never end on their own. 500 ticks outlast the largest
+// allocation budget (255), a wait's timeout (25 polls) and many turns of the
+// fake desktop, at a quarter of the cost per input of 2,000.
+const int kMaxTicks = 500;
 const int kMaxFindCalls = 40000;   // a long Adlib section asks the matcher on every tick
 const int kPollsBeforeTimeout = 25;
 

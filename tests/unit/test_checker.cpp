@@ -15,6 +15,7 @@
 #include "checker/check.h"
 #include "checker/lines.h"
 #include "checker/report.h"
+#include "checker/suggest.h"
 #include "script/container.h"
 #include "script/loader.h"
 
@@ -186,6 +187,19 @@ TEST(CheckerLines, AgreeWithTheLoader) {
     script::FreeSection(&sections.main);
     script::FreeSection(&sections.adlib);
   }
+}
+
+// Suggestions: the nearest keyword within a third of the word's letters, in
+// any letter case; nothing when every keyword is further off.
+TEST(CheckerSuggest, NearestKeywordWithinAThird) {
+  EXPECT_EQ("WINWAIT", checker::NearestKeyword("winwiat"));      // two letters swapped
+  EXPECT_EQ("IFWINEXIST", checker::NearestKeyword("IfWinExst"));  // one letter missing
+  EXPECT_EQ("SLEEP", checker::NearestKeyword("Sleeep"));          // one letter too many
+  EXPECT_EQ("WINWAITCLOSE", checker::NearestKeyword("WinWaitClos"));
+  EXPECT_EQ("", checker::NearestKeyword("Frobnicate"));
+  EXPECT_EQ("", checker::NearestKeyword("S"));   // one letter: only an exact match would do
+  EXPECT_EQ("", checker::NearestKeyword(""));
+  EXPECT_EQ("", checker::NearestKeyword(std::string(5000, 'W')));
 }
 
 TEST(CheckerReport, TextAndJsonForms) {
