@@ -1,10 +1,13 @@
 // hostprobe: drives a running script's host window through its menus and
-// observes the effect (script progress, tray icon, window state), writing one
-// verdict line per check into a file that the test case then compares.
+// observes the effect (script progress, tray icon, window state, the menus'
+// items), writing one verdict line per check into a file that the test case
+// then compares.
 #include <windows.h>
 #include <shellapi.h>
 #include <stdio.h>
 #include <string.h>
+
+#include "menuread.h"
 
 namespace {
 
@@ -115,6 +118,15 @@ bool Appears(const char* path, DWORD within_ms) {
   return false;
 }
 
+// True when the file holds at least `size` bytes within the time given.
+bool Reaches(const char* path, long size, DWORD within_ms) {
+  for (DWORD waited = 0; waited < within_ms; waited += 50) {
+    if (FileSize(path) >= size) return true;
+    Sleep(50);
+  }
+  return false;
+}
+
 // hold: the script writes its first line and then stands still (a long
 // Sleep) until the tray menu's Exit ends it.
 int Hold(const char* grow) {
@@ -210,12 +222,160 @@ int Hide() {
   return 0;
 }
 
+// The menus, read inside the script's process by menuread (a library this
+// program loads there with a thread that runs LoadLibraryA).
+MenuReadShared* g_menus;
+
+bool LoadMenuReader(HWND host) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(host, &pid);
+  char name[64];
+  snprintf(name, sizeof name, kMenuReadMapping, static_cast<unsigned long>(pid));
+  HANDLE mapping =
+      CreateFileMappingA(INVALID_HANDLE_VALUE, NULL, PAGE_READWRITE, 0, sizeof(MenuReadShared), name);
+  if (!mapping) return false;
+  g_menus = static_cast<MenuReadShared*>(MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(MenuReadShared)));
+  if (!g_menus) return false;
+  char path[MAX_PATH];
+  DWORD n = GetModuleFileNameA(NULL, path, MAX_PATH);
+  char* slash = strrchr(path, '\\');
+  static const char kLibrary[] = "menuread.dll";  // beside this program
+  if (n == 0 || n >= MAX_PATH || !slash || static_cast<size_t>(slash + 1 - path) + sizeof kLibrary > MAX_PATH)
+    return false;
+  memcpy(slash + 1, kLibrary, sizeof kLibrary);
+  HANDLE process = OpenProcess(PROCESS_CREATE_THREAD | PROCESS_QUERY_INFORMATION | PROCESS_VM_OPERATION |
+                                   PROCESS_VM_WRITE | PROCESS_VM_READ,
+                               FALSE, pid);
+  if (!process) return false;
+  SIZE_T size = strlen(path) + 1;
+  void* remote = VirtualAllocEx(process, NULL, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  bool loaded = false;
+  if (remote && WriteProcessMemory(process, remote, path, size, NULL)) {
+    // kernel32 sits at the same address in every process of one kind.
+    // (Through void (*)(), the type meant for casts between function types.)
+    FARPROC load = GetProcAddress(GetModuleHandleA("kernel32.dll"), "LoadLibraryA");
+    LPTHREAD_START_ROUTINE start =
+        reinterpret_cast<LPTHREAD_START_ROUTINE>(reinterpret_cast<void (*)()>(load));
+    HANDLE thread = CreateRemoteThread(process, NULL, 0, start, remote, 0, NULL);
+    DWORD code = 0;
+    if (thread && WaitForSingleObject(thread, 5000) == WAIT_OBJECT_0 && GetExitCodeThread(thread, &code))
+      loaded = code != 0;
+    if (thread) CloseHandle(thread);
+  }
+  CloseHandle(process);
+  return loaded;
+}
+
+// The menus as menuread describes them now; "" when it does not answer in time.
+void ReadMenus(char* out, size_t size) {
+  out[0] = '\0';
+  LONG wanted = InterlockedIncrement(&g_menus->request);
+  for (DWORD waited = 0; waited < 3000; waited += 20) {
+    if (InterlockedCompareExchange(&g_menus->done, 0, 0) == wanted) {
+      lstrcpynA(out, g_menus->text, static_cast<int>(size));
+      return;
+    }
+    Sleep(20);
+  }
+}
+
+// Polls until the described menus contain (or, with `present` false, lack)
+// `needle`; leaves the last description in `out`.
+bool WaitMenus(const char* needle, bool present, char* out, size_t size, DWORD timeout_ms) {
+  for (DWORD waited = 0;; waited += 50) {
+    ReadMenus(out, size);
+    if ((strstr(out, needle) != NULL) == present) return true;
+    if (waited >= timeout_ms) return false;
+    Sleep(50);
+  }
+}
+
+// The line of the description that starts with `prefix`, as a verdict.
+void MenuVerdict(const char* menus, const char* prefix) {
+  const char* at = strstr(menus, prefix);
+  if (!at) {
+    fprintf(g_out, "%sabsent\n", prefix);
+    fflush(g_out);
+    return;
+  }
+  const char* end = strchr(at, '\n');
+  size_t length = end ? static_cast<size_t>(end - at) : strlen(at);
+  fprintf(g_out, "%.*s\n", static_cast<int>(length), at);
+  fflush(g_out);
+}
+
+void SystemMenuVerdict() {
+  char menus[4096];
+  ReadMenus(menus, sizeof menus);
+  MenuVerdict(menus, "system: ");
+}
+
+// Opens the tray menu as a right click on the icon does, reports its items
+// (and, given a file the script writes, whether it keeps running meanwhile),
+// then closes it with Escape as a user would.
+void TrayMenuVerdict(HWND host, const char* grow = NULL) {
+  char menus[4096];
+  PostMessageA(host, kTrayMessage, 1, WM_RBUTTONDOWN);
+  WaitMenus("popup: ", true, menus, sizeof menus, 5000);
+  MenuVerdict(menus, "popup: ");
+  if (grow) Check(Grows(grow, 2000), "runs with the menu open", "stands with the menu open");
+  HWND popup = FindWindowA("#32768", NULL);
+  if (popup) PostMessageA(popup, WM_KEYDOWN, VK_ESCAPE, 0);
+  Check(WaitMenus("popup: ", false, menus, sizeof menus, 5000), "menu closed", "menu still open");
+}
+
+// menus: the system menu's last item and the tray menu's items as the user
+// sees them while running, while paused, and while Break is off (the script
+// turns it off while the file off.flag exists, and marks each such pass of its
+// loop in off-seen.txt).
+int Menus(const char* grow) {
+  HWND host = WaitHost(10000);
+  if (!host) return Verdict("no host window"), 1;
+  Check(Grows(grow, 10000), "running", "not running");
+  if (!LoadMenuReader(host)) return Verdict("menu reader not loaded"), 1;
+  char menus[4096];
+  SystemMenuVerdict();
+  TrayMenuVerdict(host, grow);
+
+  PostMessageA(host, WM_SYSCOMMAND, kSysPause, 0);
+  WaitMenus("Resume", true, menus, sizeof menus, 3000);
+  Sleep(300);  // a tick already under way may still write
+  Check(Still(grow, 800), "paused", "not paused");
+  SystemMenuVerdict();
+  TrayMenuVerdict(host);
+
+  PostMessageA(host, WM_COMMAND, kTrayPause, 0);
+  Check(Grows(grow, 3000), "resumed", "not resumed");
+  SystemMenuVerdict();
+
+  FILE* flag = fopen("off.flag", "wb");
+  if (flag) fclose(flag);
+  // The second mark comes from a pass of the loop that found the flag at its
+  // Break line too.
+  Check(Reaches("off-seen.txt", 2, 5000), "break off", "break not off");
+  TrayMenuVerdict(host);
+  PostMessageA(host, WM_SYSCOMMAND, kSysPause, 0);
+  Sleep(300);
+  Check(Grows(grow, 2000), "pause ignored", "paused");
+  SystemMenuVerdict();
+
+  DeleteFileA("off.flag");
+  // Exit works again once the script has turned Break back on.
+  bool gone = false;
+  for (int i = 0; i < 20 && !gone; ++i) {
+    PostMessageA(host, WM_COMMAND, kTrayExit, 0);
+    gone = WaitGone(host, 250);
+  }
+  Check(gone, "exited", "did not exit");
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  // hostprobe OUTFILE pause-sys|pause-tray|break-off|hide|hold|taskbar|window [GROWFILE]
+  // hostprobe OUTFILE pause-sys|pause-tray|break-off|hide|hold|taskbar|window|menus [GROWFILE]
   if (argc < 3) {
-    fprintf(stderr, "usage: hostprobe OUT pause-sys|pause-tray|break-off|hide|hold|taskbar|window [FILE]\n");
+    fprintf(stderr, "usage: hostprobe OUT pause-sys|pause-tray|break-off|hide|hold|taskbar|window|menus [FILE]\n");
     return 2;
   }
   g_out = fopen(argv[1], "wb");
@@ -230,6 +390,7 @@ int main(int argc, char** argv) {
   else if (!strcmp(what, "hold")) rc = Hold(grow);
   else if (!strcmp(what, "taskbar")) rc = Taskbar();
   else if (!strcmp(what, "window")) rc = Window();
+  else if (!strcmp(what, "menus")) rc = Menus(grow);
   fclose(g_out);
   return rc;
 }

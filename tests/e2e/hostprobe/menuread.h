@@ -1,0 +1,18 @@
+// What hostprobe and menuread share: a named block of memory per process of
+// the script, through which hostprobe asks for the menus and menuread answers.
+#ifndef KESTRO_TESTS_E2E_HOSTPROBE_MENUREAD_H
+#define KESTRO_TESTS_E2E_HOSTPROBE_MENUREAD_H
+
+#include <windows.h>
+
+// The mapping's name, formatted with the script's process id.
+#define kMenuReadMapping "kestro-menuread-%lu"
+
+// hostprobe raises `request`; menuread writes `text` and then sets `done` to it.
+struct MenuReadShared {
+  volatile LONG request;
+  volatile LONG done;
+  char text[4096];
+};
+
+#endif
