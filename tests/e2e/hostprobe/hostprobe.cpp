@@ -310,6 +310,31 @@ void SystemMenuVerdict() {
   MenuVerdict(menus, "system: ");
 }
 
+// The open pop-up menu of the script's process: a visible window of the menu
+// class (the system keeps hidden ones of its own).
+struct PopupSearch {
+  DWORD pid;
+  HWND found;
+};
+
+BOOL CALLBACK FindPopup(HWND window, LPARAM search_address) {
+  PopupSearch* search = reinterpret_cast<PopupSearch*>(search_address);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  char name[16] = "";
+  GetClassNameA(window, name, sizeof name);
+  if (pid != search->pid || strcmp(name, "#32768") != 0 || !IsWindowVisible(window)) return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
+HWND OpenPopupOf(HWND host) {
+  PopupSearch search = {0, NULL};
+  GetWindowThreadProcessId(host, &search.pid);
+  EnumWindows(FindPopup, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
 // Opens the tray menu as a right click on the icon does, reports its items
 // (and, given a file the script writes, whether it keeps running meanwhile),
 // then closes it with Escape as a user would.
@@ -319,7 +344,7 @@ void TrayMenuVerdict(HWND host, const char* grow = NULL) {
   WaitMenus("popup: ", true, menus, sizeof menus, 5000);
   MenuVerdict(menus, "popup: ");
   if (grow) Check(Grows(grow, 2000), "runs with the menu open", "stands with the menu open");
-  HWND popup = FindWindowA("#32768", NULL);
+  HWND popup = OpenPopupOf(host);
   if (popup) PostMessageA(popup, WM_KEYDOWN, VK_ESCAPE, 0);
   Check(WaitMenus("popup: ", false, menus, sizeof menus, 5000), "menu closed", "menu still open");
 }
