@@ -14,7 +14,8 @@ namespace {
 
 // Levenshtein distance between two upper-case words, or limit + 1 when it is
 // larger than limit. Only cells within limit of the diagonal can hold a
-// distance that small, and once a whole row exceeds limit every later one does.
+// distance that small (those right of the band keep their first value, limit
+// + 1), and once a whole row exceeds limit every later one does.
 size_t BoundedDistance(const std::string& a, const char* b, size_t b_size, size_t limit,
                        std::vector<size_t>& row) {
   const size_t over = limit + 1;
@@ -38,7 +39,6 @@ size_t BoundedDistance(const std::string& a, const char* b, size_t b_size, size_
       diagonal = above;
       if (best < row_min) row_min = best;
     }
-    if (to < b_size) row[to + 1] = over;
     if (row_min > limit) return over;
   }
   return row[b_size] < over ? row[b_size] : over;

@@ -3,10 +3,12 @@
 // own scripts.
 #include <gtest/gtest.h>
 
+#include <ctype.h>
 #include <dirent.h>
 #include <stdio.h>
 #include <string.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -16,6 +18,7 @@
 #include "checker/lines.h"
 #include "checker/report.h"
 #include "checker/suggest.h"
+#include "script/commands.h"
 #include "script/container.h"
 #include "script/loader.h"
 
@@ -189,17 +192,73 @@ TEST(CheckerLines, AgreeWithTheLoader) {
   }
 }
 
+// Plain edit distance, letter case aside: what the checker's bounded one must agree with.
+size_t FullDistance(const std::string& a, const std::string& b) {
+  std::vector<std::vector<size_t> > d(a.size() + 1, std::vector<size_t>(b.size() + 1));
+  for (size_t i = 0; i <= a.size(); ++i) d[i][0] = i;
+  for (size_t j = 0; j <= b.size(); ++j) d[0][j] = j;
+  for (size_t i = 1; i <= a.size(); ++i) {
+    for (size_t j = 1; j <= b.size(); ++j) {
+      size_t same = toupper(static_cast<unsigned char>(a[i - 1])) == toupper(static_cast<unsigned char>(b[j - 1]));
+      d[i][j] = std::min(std::min(d[i - 1][j] + 1, d[i][j - 1] + 1), d[i - 1][j - 1] + (same ? 0 : 1));
+    }
+  }
+  return d[a.size()][b.size()];
+}
+
+// The first keyword of the table at the least distance, when that distance is
+// within a third of the word's letters and below its length.
+std::string NearestByFullDistance(const std::string& word) {
+  size_t allowed = std::max<size_t>(word.size() / 3, 1);
+  std::string best;
+  size_t best_distance = 0;
+  for (int i = 0; i < script::CMD_COUNT; ++i) {
+    size_t d = FullDistance(word, script::CommandKeyword(i));
+    if (best.empty() || d < best_distance) {
+      best = script::CommandKeyword(i);
+      best_distance = d;
+    }
+  }
+  return best_distance <= allowed && best_distance < word.size() ? best : std::string();
+}
+
 // Suggestions: the nearest keyword within a third of the word's letters, in
-// any letter case; nothing when every keyword is further off.
+// any letter case, the table's first on a tie; nothing when all are further off.
 TEST(CheckerSuggest, NearestKeywordWithinAThird) {
-  EXPECT_EQ("WINWAIT", checker::NearestKeyword("winwiat"));      // two letters swapped
-  EXPECT_EQ("IFWINEXIST", checker::NearestKeyword("IfWinExst"));  // one letter missing
-  EXPECT_EQ("SLEEP", checker::NearestKeyword("Sleeep"));          // one letter too many
-  EXPECT_EQ("WINWAITCLOSE", checker::NearestKeyword("WinWaitClos"));
+  EXPECT_EQ("SETKEYDELAY", checker::NearestKeyword("SetAbcDelay"));     // tie with SETWINDELAY at 3
+  EXPECT_EQ("IFWINNOTEXIST", checker::NearestKeyword("IfWinNotExst"));  // nearer than IFWINEXIST
+  EXPECT_EQ("SLEEP", checker::NearestKeyword("sleeep"));
   EXPECT_EQ("", checker::NearestKeyword("Frobnicate"));
-  EXPECT_EQ("", checker::NearestKeyword("S"));   // one letter: only an exact match would do
+  EXPECT_EQ("", checker::NearestKeyword("S"));
   EXPECT_EQ("", checker::NearestKeyword(""));
   EXPECT_EQ("", checker::NearestKeyword(std::string(5000, 'W')));
+}
+
+// Keywords with one or two letters changed, dropped or added (in mixed case)
+// get the suggestion a full edit-distance table gives.
+TEST(CheckerSuggest, AgreesWithTheFullDistance) {
+  const char kLetters[] = "aEx";
+  int compared = 0;
+  for (int i = 0; i < script::CMD_COUNT; ++i) {
+    std::string keyword = script::CommandKeyword(i);
+    for (size_t c = 0; c < keyword.size(); c += 2) keyword[c] = static_cast<char>(tolower(keyword[c]));
+    std::vector<std::string> once;
+    for (size_t at = i % 2; at <= keyword.size(); at += 2) {
+      for (size_t l = 0; l + 1 < sizeof kLetters; ++l) {
+        once.push_back(keyword.substr(0, at) + kLetters[l] + keyword.substr(at));  // added
+        if (at < keyword.size()) once.push_back(keyword.substr(0, at) + kLetters[l] + keyword.substr(at + 1));
+      }
+      if (at < keyword.size()) once.push_back(keyword.substr(0, at) + keyword.substr(at + 1));  // dropped
+    }
+    for (size_t w = 0; w < once.size(); ++w) {
+      const std::string& word = once[w];
+      ASSERT_EQ(NearestByFullDistance(word), checker::NearestKeyword(word)) << word;
+      std::string twice = word.size() > 3 ? word.substr(0, word.size() / 2) + word.substr(word.size() / 2 + 1) : word;
+      ASSERT_EQ(NearestByFullDistance(twice), checker::NearestKeyword(twice)) << twice;
+      compared += 2;
+    }
+  }
+  EXPECT_GT(compared, 4000);
 }
 
 TEST(CheckerReport, TextAndJsonForms) {

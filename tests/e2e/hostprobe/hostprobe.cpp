@@ -226,44 +226,60 @@ int Hide() {
 // program loads there with a thread that runs LoadLibraryA).
 MenuReadShared* g_menus;
 
-bool LoadMenuReader(HWND host) {
+// Whether the process runs as a 32-bit program on 64-bit Windows.
+bool IsWow64(HANDLE process) {
+  BOOL wow64 = FALSE;
+  return IsWow64Process(process, &wow64) && wow64;
+}
+
+// "" when menuread serves in the script's process, else what went wrong.
+const char* LoadMenuReader(HWND host) {
   DWORD pid = 0;
   GetWindowThreadProcessId(host, &pid);
   char name[64];
   snprintf(name, sizeof name, kMenuReadMapping, static_cast<unsigned long>(pid));
   HANDLE mapping =
       CreateFileMappingA(INVALID_HANDLE_VALUE, NULL, PAGE_READWRITE, 0, sizeof(MenuReadShared), name);
-  if (!mapping) return false;
+  if (!mapping) return "menu reader: no shared memory";
   g_menus = static_cast<MenuReadShared*>(MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(MenuReadShared)));
-  if (!g_menus) return false;
+  if (!g_menus) return "menu reader: no shared memory";
   char path[MAX_PATH];
   DWORD n = GetModuleFileNameA(NULL, path, MAX_PATH);
   char* slash = strrchr(path, '\\');
   static const char kLibrary[] = "menuread.dll";  // beside this program
   if (n == 0 || n >= MAX_PATH || !slash || static_cast<size_t>(slash + 1 - path) + sizeof kLibrary > MAX_PATH)
-    return false;
+    return "menu reader: path too long";
   memcpy(slash + 1, kLibrary, sizeof kLibrary);
   HANDLE process = OpenProcess(PROCESS_CREATE_THREAD | PROCESS_QUERY_INFORMATION | PROCESS_VM_OPERATION |
                                    PROCESS_VM_WRITE | PROCESS_VM_READ,
                                FALSE, pid);
-  if (!process) return false;
+  if (!process) return "menu reader: cannot open the script's process";
+  // A library loads only into a process of its own kind, and the address of
+  // LoadLibraryA below is valid only there.
+  if (IsWow64(process) != IsWow64(GetCurrentProcess())) {
+    CloseHandle(process);
+    return "menu reader: the script's process is of another bitness";
+  }
   SIZE_T size = strlen(path) + 1;
   void* remote = VirtualAllocEx(process, NULL, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-  bool loaded = false;
+  HANDLE thread = NULL;
   if (remote && WriteProcessMemory(process, remote, path, size, NULL)) {
     // kernel32 sits at the same address in every process of one kind.
     // (Through void (*)(), the type meant for casts between function types.)
     FARPROC load = GetProcAddress(GetModuleHandleA("kernel32.dll"), "LoadLibraryA");
     LPTHREAD_START_ROUTINE start =
         reinterpret_cast<LPTHREAD_START_ROUTINE>(reinterpret_cast<void (*)()>(load));
-    HANDLE thread = CreateRemoteThread(process, NULL, 0, start, remote, 0, NULL);
-    DWORD code = 0;
-    if (thread && WaitForSingleObject(thread, 5000) == WAIT_OBJECT_0 && GetExitCodeThread(thread, &code))
-      loaded = code != 0;
-    if (thread) CloseHandle(thread);
+    thread = CreateRemoteThread(process, NULL, 0, start, remote, 0, NULL);
   }
   CloseHandle(process);
-  return loaded;
+  if (!thread) return "menu reader: cannot start a thread in the script's process";
+  CloseHandle(thread);
+  // Loaded and serving once its own thread has mapped the shared block.
+  for (DWORD waited = 0; waited < 5000; waited += 20) {
+    if (InterlockedCompareExchange(&g_menus->ready, 0, 0)) return "";
+    Sleep(20);
+  }
+  return "menu reader: not serving";
 }
 
 // The menus as menuread describes them now; "" when it does not answer in time.
@@ -357,7 +373,12 @@ int Menus(const char* grow) {
   HWND host = WaitHost(10000);
   if (!host) return Verdict("no host window"), 1;
   Check(Grows(grow, 10000), "running", "not running");
-  if (!LoadMenuReader(host)) return Verdict("menu reader not loaded"), 1;
+  const char* failure = LoadMenuReader(host);
+  if (*failure) {
+    Verdict(failure);
+    PostMessageA(host, WM_COMMAND, kTrayExit, 0);  // end the script rather than wait for the timeout
+    return 1;
+  }
   char menus[4096];
   SystemMenuVerdict();
   TrayMenuVerdict(host, grow);

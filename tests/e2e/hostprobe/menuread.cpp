@@ -101,6 +101,7 @@ DWORD WINAPI Serve(LPVOID) {
   MenuReadShared* shared =
       static_cast<MenuReadShared*>(MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(MenuReadShared)));
   if (!shared) return 1;
+  InterlockedExchange(&shared->ready, 1);
   // Serves until the process ends; a request that finds the mapping's other
   // side gone changes nothing.
   for (;;) {

@@ -8,8 +8,10 @@
 // The mapping's name, formatted with the script's process id.
 #define kMenuReadMapping "kestro-menuread-%lu"
 
-// hostprobe raises `request`; menuread writes `text` and then sets `done` to it.
+// menuread sets `ready` once it serves; hostprobe then raises `request`, and
+// menuread writes `text` and sets `done` to it.
 struct MenuReadShared {
+  volatile LONG ready;
   volatile LONG request;
   volatile LONG done;
   char text[4096];
