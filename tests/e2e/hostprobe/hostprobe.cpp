@@ -326,29 +326,11 @@ void SystemMenuVerdict() {
   MenuVerdict(menus, "system: ");
 }
 
-// The open pop-up menu of the script's process: a visible window of the menu
-// class (the system keeps hidden ones of its own).
-struct PopupSearch {
-  DWORD pid;
-  HWND found;
-};
-
-BOOL CALLBACK FindPopup(HWND window, LPARAM search_address) {
-  PopupSearch* search = reinterpret_cast<PopupSearch*>(search_address);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(window, &pid);
-  char name[16] = "";
-  GetClassNameA(window, name, sizeof name);
-  if (pid != search->pid || strcmp(name, "#32768") != 0 || !IsWindowVisible(window)) return TRUE;
-  search->found = window;
-  return FALSE;
-}
-
+// The open pop-up menu of the script's process.
 HWND OpenPopupOf(HWND host) {
-  PopupSearch search = {0, NULL};
-  GetWindowThreadProcessId(host, &search.pid);
-  EnumWindows(FindPopup, reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  DWORD pid = 0;
+  GetWindowThreadProcessId(host, &pid);
+  return FindProcessWindow(pid, "#32768");
 }
 
 // Opens the tray menu as a right click on the icon does, reports its items

@@ -40,35 +40,13 @@ void PutItem(Text* out, HMENU menu, int position) {
   if (state & MF_GRAYED) Put(out, " [greyed]");
 }
 
-HWND g_found;
-
-BOOL CALLBACK FindOwn(HWND window, LPARAM class_name) {
-  DWORD pid = 0;
-  GetWindowThreadProcessId(window, &pid);
-  char name[64] = "";
-  GetClassNameA(window, name, sizeof name);
-  if (pid != GetCurrentProcessId() || strcmp(name, reinterpret_cast<const char*>(class_name)) != 0)
-    return TRUE;
-  if (!IsWindowVisible(window) && strcmp(name, "#32768") == 0) return TRUE;
-  g_found = window;
-  return FALSE;
-}
-
-// A top-level window of this process with the class given (a visible one for
-// pop-up menus, whose closed windows may linger).
-HWND FindOwnWindow(const char* class_name) {
-  g_found = NULL;
-  EnumWindows(FindOwn, reinterpret_cast<LPARAM>(class_name));
-  return g_found;
-}
-
 // "system: <the last item>" for the host window's system menu, the one this
 // program appends after a separator; then "popup: <items>" while a pop-up
 // menu of this process is open.
 void Describe(char* buffer, size_t size) {
   Text out = {buffer, size};
   buffer[0] = '\0';
-  HWND host = FindOwnWindow("Kestro");
+  HWND host = FindProcessWindow(GetCurrentProcessId(), "Kestro");
   HMENU system = host ? GetSystemMenu(host, FALSE) : NULL;
   int count = system ? GetMenuItemCount(system) : 0;
   Put(&out, "system: ");
@@ -80,7 +58,7 @@ void Describe(char* buffer, size_t size) {
     Put(&out, "none");
   }
   Put(&out, "\n");
-  HWND popup = FindOwnWindow("#32768");
+  HWND popup = FindProcessWindow(GetCurrentProcessId(), "#32768");
   DWORD_PTR answer = 0;
   if (popup && SendMessageTimeoutA(popup, MN_GETHMENU, 0, 0, SMTO_ABORTIFHUNG, 2000, &answer) && answer) {
     HMENU menu = reinterpret_cast<HMENU>(answer);
