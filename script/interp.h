@@ -178,11 +178,13 @@ void StartSchedule(RunSchedule& s);
 void StopSchedule(RunSchedule& s);
 
 // Plans the run timer after a tick that began at `started` and ended at `now`.
-// After a line, the next tick is due the tick's delay after this one was due,
-// so the time a line takes and the timer's lateness do not add up; it is never
-// earlier than that, and when the line itself took longer (a box, a long
-// Send) the delay starts again from its end. After any other tick (a poll, a
-// pause, an Adlib action) the timer keeps running when its period is the delay.
+// After a line, the fixed 20 ms step is due 20 ms after this tick was due, so
+// the time a line takes and the timer's lateness do not add up, or 20 ms after
+// the line's end when the line took longer (a box, a long Send); whatever the
+// line added to the step delay (Sleep, the window delay) is counted from the
+// end of its work. After any other tick (a poll, a pause, an Adlib action) the
+// whole delay counts from the end of the tick, and the timer keeps running
+// when its period is the delay.
 TimerPlan PlanNextTick(RunSchedule& s, unsigned int started, unsigned int now,
                        const TickResult& tick);
 

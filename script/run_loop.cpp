@@ -74,11 +74,20 @@ TimerPlan PlanNextTick(RunSchedule& s, unsigned int started, unsigned int now,
     plan.arm = true;
     plan.ms = tick.delay;
   } else {
-    // When this tick was due: the deadline it was armed for, or, when the
-    // timer just ran at its pace, the moment the tick began.
+    // Only the fixed step between lines is paced by deadline: it is due the
+    // fixed step after this tick was due (the deadline it was armed for, or,
+    // when the timer just ran at its pace, the moment the tick began), or the
+    // fixed step after the line ended when the line took longer than that.
+    // Whatever the line added on top (Sleep, the window delay) counts from the
+    // end of its work, so a slow window command still leaves the whole window
+    // delay for its window to settle.
+    unsigned int step = tick.delay < static_cast<unsigned int>(kTickMs) ? tick.delay
+                                                                         : static_cast<unsigned int>(kTickMs);
+    unsigned int extra = tick.delay - step;
     unsigned int due = s.on_deadline ? s.due : started;
-    unsigned int next = due + tick.delay;
-    if (!After(next, now)) next = now + tick.delay;  // the line overran its delay
+    unsigned int next = due + step;
+    if (!After(next, now)) next = now + step;  // the line overran the fixed step
+    next += extra;
     plan.arm = true;
     plan.ms = next - now;
     if (plan.ms > tick.delay) {  // the tick came before its time by this clock

@@ -275,6 +275,19 @@ TEST(RunSchedule, ALineThatOverranItsDelayWaitsTheWholeDelayFromItsEnd) {
   EXPECT_EQ(0u, plan.ms);
 }
 
+TEST(RunSchedule, TheWindowDelayCountsFromTheEndOfASlowWindowCommand) {
+  script::RunSchedule s;
+  script::StartSchedule(s);
+  script::TickResult activate = {false, true, 520};  // 20 ms step + 500 ms window delay
+  // A WinActivate that waited 400 ms for the foreground still leaves the whole
+  // window delay (and the step) before the next line.
+  EXPECT_EQ(520u, script::PlanNextTick(s, 1000, 1400, activate).ms);
+  // A quick one keeps the line's pace: due 520 ms after the tick was due.
+  script::TimerPlan plan = script::PlanNextTick(s, 1920, 1925, activate);
+  EXPECT_EQ(515u, plan.ms);
+  EXPECT_EQ(2440u, s.due);
+}
+
 TEST(RunSchedule, ATickThatComesEarlyByTheClockWaitsNoMoreThanItsDelay) {
   script::RunSchedule s;
   script::StartSchedule(s);

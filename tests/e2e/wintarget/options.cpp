@@ -81,6 +81,10 @@ bool ParseOptions(int argc, char** argv, Options* options) {
       req->refuse_close = atoi(value);
     } else if (IsFlag(arg, "--deflect") && value) {
       req->deflect = value;
+    } else if (IsFlag(arg, "--slow-minimize") && value) {
+      req->slow_minimize_ms = atoi(value);
+    } else if (IsFlag(arg, "--settle") && value) {
+      req->settle_ms = atoi(value);
     } else {
       takes_value = false;
       if (IsFlag(arg, "--hidden")) req->hidden = true;

@@ -32,6 +32,8 @@ struct WindowRequest {
   bool vanish_on_activate;  // destroys itself when it is activated
   bool vanish_on_minimize;  // destroys itself when it is minimised
   const char* deflect;      // title of a window it hands the activation to
+  int slow_minimize_ms;     // its thread is busy this long when it is first minimised
+  int settle_ms;            // a title set sooner than this after its next activation is logged as such
 };
 
 struct Options {

@@ -24,6 +24,8 @@ struct Target {
   int closes_refused;
   bool armed;       // set once the window is up, so creation does not count
   RECT last_rect;   // last logged position and size
+  bool slowed;      // --slow-minimize: the slow minimise has happened
+  DWORD forward_at; // tick count of the first activation after it (0: none yet)
 };
 
 void Log(const WindowRequest* req, const char* event) {
@@ -111,7 +113,16 @@ LRESULT CALLBACK TargetProc(HWND window, UINT message, WPARAM wparam, LPARAM lpa
     case WM_SETTEXT: {
       if (!target->armed) break;
       char line[1100];
-      _snprintf(line, sizeof(line) - 1, "title %s", reinterpret_cast<const char*>(lparam));
+      // With --settle the line tells whether the title came at least that long
+      // after the window came forward, the time the script gave it to settle.
+      char settled[48] = "";
+      if (req->settle_ms > 0 && target->forward_at != 0) {
+        DWORD waited = GetTickCount() - target->forward_at;
+        if (waited >= static_cast<DWORD>(req->settle_ms)) strcpy(settled, " (settled)");
+        else sprintf(settled, " (too soon: %lu ms)", static_cast<unsigned long>(waited));
+      }
+      _snprintf(line, sizeof(line) - 1, "title %s%s", reinterpret_cast<const char*>(lparam),
+                settled);
       line[sizeof(line) - 1] = '\0';
       Log(req, line);
       break;  // DefWindowProc stores the new title
@@ -127,6 +138,10 @@ LRESULT CALLBACK TargetProc(HWND window, UINT message, WPARAM wparam, LPARAM lpa
       break;
     case WM_ACTIVATE:
       if (!target->armed || LOWORD(wparam) == WA_INACTIVE) break;
+      if (target->slowed && target->forward_at == 0) {
+        target->forward_at = GetTickCount();
+        Log(req, "forward");
+      }
       // Destroying is posted: a window must not be destroyed inside its own activation.
       if (req->vanish_on_activate) PostMessageA(window, kVanishMessage, 0, 0);
       if (req->deflect) {
@@ -136,6 +151,12 @@ LRESULT CALLBACK TargetProc(HWND window, UINT message, WPARAM wparam, LPARAM lpa
       break;
     case WM_SIZE:
       if (target->armed && req->vanish_on_minimize && wparam == SIZE_MINIMIZED) DestroyWindow(window);
+      // A program busy for a while: whoever minimised the window waits for it.
+      if (target->armed && req->slow_minimize_ms > 0 && wparam == SIZE_MINIMIZED &&
+          !target->slowed) {
+        target->slowed = true;
+        Sleep(static_cast<DWORD>(req->slow_minimize_ms));
+      }
       break;
     case kVanishMessage:
       DestroyWindow(window);

@@ -22,10 +22,14 @@
 //   --vanish-on-activate  destroys itself as soon as it is activated
 //   --vanish-on-minimize  destroys itself as soon as it is minimised
 //   --deflect TITLE       hands the activation on to the window titled TITLE
+//   --slow-minimize MS    its thread is busy for MS when it is first minimised, so
+//                         an activation that minimises it first waits that long
+//   --settle MS           a title set sooner than MS after the window's next
+//                         activation is logged "(too soon: N ms)", a later one "(settled)"
 //
 // Log lines (default file wintarget.log) read "NAME: EVENT", EVENT being one of
 // close, close refused, close STATE..., queryendsession [refused],
-// endsession 0|1, title NEW, command N, moved X,Y WxH. The program ends when
+// endsession 0|1, title NEW, command N, moved X,Y WxH, forward. The program ends when
 // all its windows are gone, or after its lifetime (default 60000 ms).
 #include <stdio.h>
 #include <windows.h>
