@@ -1,5 +1,4 @@
-// The commands that talk to the user through modal boxes: MsgBox, IfMsgBox
-// and InputBox.
+// The modal boxes: the message box the core's MsgBox shows, and InputBox.
 #include <windows.h>
 
 #include "commands/handlers.h"
@@ -13,12 +12,8 @@ namespace commands {
 
 namespace {
 
-// Longest word a message box result can leave ("CANCEL", "IGNORE", "ABORT").
-const int kResultWordSize = 8;
-
-// The word for the button that closed the last message box; empty until the
-// first MsgBox, and for any result outside IDOK..IDNO.
-char g_last_result[kResultWordSize];
+// The system the boxes are shown on: their owner is its host window.
+const windows::SystemInfo* g_system;
 
 // What InputBox asks for: set just before the dialog is created and read by
 // the dialog procedure when it initialises.
@@ -39,7 +34,7 @@ DWORD AttachToForeground() {
   HWND foreground = GetForegroundWindow();
   // A program that does not answer is left alone: attached to it, the box
   // would wait on it to give up the activation.
-  if (!foreground || !windows::Answers(foreground)) return 0;
+  if (!foreground || !windows::IsResponsive(foreground)) return 0;
   DWORD thread = GetWindowThreadProcessId(foreground, NULL);
   // A thread cannot be attached to itself; the call would only fail.
   if (thread == 0 || thread == GetCurrentThreadId()) return 0;
@@ -54,41 +49,6 @@ DWORD AttachToForeground() {
 void DetachInput(DWORD thread) {
   if (thread == 0) return;
   AttachThreadInput(thread, GetCurrentThreadId(), FALSE);
-}
-
-// The result word stored for a message box's return value.
-const char* ResultWord(int result) {
-  switch (result) {
-    case IDOK: return "OK";
-    case IDCANCEL: return "CANCEL";
-    case IDABORT: return "ABORT";
-    case IDRETRY: return "RETRY";
-    case IDIGNORE: return "IGNORE";
-    case IDYES: return "YES";
-    case IDNO: return "NO";
-  }
-  return "";
-}
-
-// MsgBox, flags, title, text   e.g.  MsgBox, 4, Question, Continue?
-// The flags are the platform's MB_ values, passed through unchanged; the text
-// is the rest of the line, commas included. The button that closed the box
-// is remembered for IfMsgBox.
-bool CmdMsgBox(script::Interp& in, script::Fields& f) {
-  UINT type = static_cast<UINT>(script::IntegerValue(f.at[0]));
-  DWORD attached = AttachToForeground();
-  int result = MessageBoxA(static_cast<HWND>(in.sys->host_window), f.at[2], f.at[1], type);
-  DetachInput(attached);
-  script::CopyText(g_last_result, ResultWord(result), kResultWordSize);
-  return true;
-}
-
-// IfMsgBox, word, command ...   e.g.  IfMsgBox, Yes, Goto, go_on
-// Runs the rest of the line when the last message box was closed with the
-// button named by the word (OK, Cancel, Abort, Retry, Ignore, Yes, No; any case).
-bool CmdIfMsgBox(script::Interp& in, script::Fields& f) {
-  if (!script::EqualsNoCase(f.at[0], g_last_result)) return true;
-  return script::RunTail(in, f);
 }
 
 // Sets the requested title, prompt and masking when the dialog initialises.
@@ -132,7 +92,7 @@ bool CmdInputBox(script::Interp& in, script::Fields& f) {
   g_input.result[0] = '\0';
   DWORD attached = AttachToForeground();
   DialogBoxParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDD_INPUT),
-                  static_cast<HWND>(in.sys->host_window), InputDialogProc, 0);
+                  g_system->host_window, InputDialogProc, 0);
   DetachInput(attached);
   script::WriteVariable(*in.sys, f.at[0], g_input.result);
   return true;
@@ -140,9 +100,17 @@ bool CmdInputBox(script::Interp& in, script::Fields& f) {
 
 }  // namespace
 
-void InstallDialogCommands(script::Interp& in) {
-  script::SetHandler(in, script::CMD_MSGBOX, CmdMsgBox);
-  script::SetHandler(in, script::CMD_IFMSGBOX, CmdIfMsgBox);
+// The box may only come to the front while this thread shares the input of
+// the foreground window's thread, so it is attached for the box's lifetime.
+int ShowMessageBox(void*, const char* title, const char* text, unsigned int flags) {
+  DWORD attached = AttachToForeground();
+  int button = MessageBoxA(g_system->host_window, text, title, flags);
+  DetachInput(attached);
+  return button;
+}
+
+void InstallDialogCommands(script::Interp& in, const windows::SystemInfo& system) {
+  g_system = &system;
   script::SetHandler(in, script::CMD_INPUTBOX, CmdInputBox);
 }
 

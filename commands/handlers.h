@@ -4,20 +4,25 @@
 #define KESTRO_COMMANDS_HANDLERS_H
 
 #include "script/interp.h"
+#include "windows/system_win.h"
 
 namespace commands {
 
-// Plugs every command of this folder into the interpreter (called at start-up).
-void InstallCommands(script::Interp& in);
+// Plugs every command of this folder into the interpreter (called at start-up);
+// the dialogs and Shutdown act on the system given.
+void InstallCommands(script::Interp& in, const windows::SystemInfo& system);
 
 // One installer per file.
 void InstallTextFileCommands(script::Interp& in);   // text_files_win.cpp: FileAppend, FileReadLine
 void InstallIniCommands(script::Interp& in);        // ini_win.cpp: IniRead, IniWrite, IniDelete
 void InstallRegistryCommands(script::Interp& in);   // registry_win.cpp: RegRead, RegWrite, RegDelete
-void InstallProgramCommands(script::Interp& in);    // programs_win.cpp: Run, RunWait, Shutdown
-void InstallDialogCommands(script::Interp& in);     // dialogs_win.cpp: MsgBox, IfMsgBox, InputBox
+void InstallProgramCommands(script::Interp& in, const windows::SystemInfo& system);  // programs_win.cpp: Run, RunWait, Shutdown
+void InstallDialogCommands(script::Interp& in, const windows::SystemInfo& system);   // dialogs_win.cpp: InputBox
 void InstallSplashCommands(script::Interp& in);     // splash_win.cpp: SplashTextOn, SplashTextOff
-void InstallPathConditions(script::Interp& in);     // path_conditions_win.cpp: IfExist, IfNotExist
+
+// The services' message box (script::Services::message_box), owned by the
+// host window and brought to the front over the foreground window.
+int ShowMessageBox(void* context, const char* title, const char* text, unsigned int flags);
 
 }  // namespace commands
 

@@ -3,14 +3,13 @@
 
 namespace commands {
 
-void InstallCommands(script::Interp& in) {
-  InstallDialogCommands(in);
+void InstallCommands(script::Interp& in, const windows::SystemInfo& system) {
+  InstallDialogCommands(in, system);
   InstallSplashCommands(in);
-  InstallPathConditions(in);
   InstallTextFileCommands(in);
   InstallIniCommands(in);
   InstallRegistryCommands(in);
-  InstallProgramCommands(in);
+  InstallProgramCommands(in, system);
 }
 
 }  // namespace commands

@@ -1,5 +1,5 @@
-// Commands that start programs or end the session: Run, RunWait (with the
-// poller that waits for its program) and Shutdown.
+// Commands that start programs or end the session: Run, RunWait (whose
+// program the core then waits for) and Shutdown.
 #include <string.h>
 
 #include <windows.h>
@@ -28,9 +28,8 @@ const ShowMode kShowModes[] = {
 // ExitWindowsEx's force bit: the only flag Shutdown looks at itself.
 const int kForceFlag = EWX_FORCE;
 
-// The process RunWait waits for; open from its start until the poller sees
-// it ended.
-HANDLE g_run_wait_process;
+// The system Shutdown acts on (set by the installer).
+const windows::SystemInfo* g_system;
 
 WORD ShowValue(const char* word) {
   for (size_t i = 0; i < sizeof(kShowModes) / sizeof(kShowModes[0]); ++i) {
@@ -75,11 +74,7 @@ bool RunProgram(script::Interp& in, script::Fields& f, bool wait) {
     CloseHandle(process.hProcess);
     return true;
   }
-  // A RunWait run from the Adlib section while another waits replaces it;
-  // the handle of the one given up is not needed any more.
-  if (g_run_wait_process) CloseHandle(g_run_wait_process);
-  g_run_wait_process = process.hProcess;
-  script::SetWaitState(in, script::kWaitRun);
+  script::BeginRunWait(in, process.hProcess);
   return true;
 }
 
@@ -90,25 +85,6 @@ bool CmdRun(script::Interp& in, script::Fields& f) { return RunProgram(in, f, fa
 // RunWait, program, working directory, show mode   e.g.  RunWait, setup.exe /quiet, , hide
 // Starts the program and waits until it ends; ERRORLEVEL is then its exit code.
 bool CmdRunWait(script::Interp& in, script::Fields& f) { return RunProgram(in, f, true); }
-
-// Runs on every tick of the RunWait state: once the program has ended, its
-// exit code goes to ERRORLEVEL as a signed number and the script goes on.
-// Whether it has ended is asked of the process itself, not read from its exit
-// code: a program may well end with 259, the code that also means "still running".
-void PollRunWait(script::Interp& in) {
-  DWORD code = 0;
-  if (g_run_wait_process != NULL && WaitForSingleObject(g_run_wait_process, 0) == WAIT_TIMEOUT) {
-    return;
-  }
-  if (g_run_wait_process == NULL || !GetExitCodeProcess(g_run_wait_process, &code)) {
-    // No process to ask about: end the wait rather than wait for ever.
-    code = 1;
-  }
-  if (g_run_wait_process) CloseHandle(g_run_wait_process);
-  g_run_wait_process = NULL;
-  script::SetWaitState(in, script::kRunning);
-  script::SetErrorLevel(in, static_cast<int>(code));
-}
 
 // On the NT family a process must enable the shutdown privilege of its own
 // token before ExitWindowsEx does anything, a log-off included. True when it
@@ -145,15 +121,15 @@ BOOL CALLBACK CloseEveryWindow(HWND window, LPARAM host_window) {
 // next tick whatever the system answers.
 bool CmdShutdown(script::Interp& in, script::Fields& f) {
   int flags = script::IntegerValue(f.at[0]);
-  int platform = in.sys->os_platform;
-  if (platform == script::kPlatformNt) {
+  DWORD platform = g_system->platform;
+  if (platform == VER_PLATFORM_WIN32_NT) {
     if (!EnableShutdownPrivilege()) return in.Fail("Shutdown: NT Security error!");
-  } else if (platform == script::kPlatformWindows95 && (flags & kForceFlag) != 0) {
+  } else if (platform == VER_PLATFORM_WIN32_WINDOWS && (flags & kForceFlag) != 0) {
     // On the 95 family the runner forces the end itself: every other window
     // is closed (or its process ended) first, and the system is then asked
     // without the force bit.
     flags &= ~kForceFlag;
-    EnumWindows(CloseEveryWindow, reinterpret_cast<LPARAM>(in.sys->host_window));
+    EnumWindows(CloseEveryWindow, reinterpret_cast<LPARAM>(g_system->host_window));
   }
   script::SetWaitState(in, script::kStopping);
   in.step_delay = 1;
@@ -163,11 +139,11 @@ bool CmdShutdown(script::Interp& in, script::Fields& f) {
 
 }  // namespace
 
-void InstallProgramCommands(script::Interp& in) {
+void InstallProgramCommands(script::Interp& in, const windows::SystemInfo& system) {
+  g_system = &system;
   script::SetHandler(in, script::CMD_RUN, CmdRun);
   script::SetHandler(in, script::CMD_RUNWAIT, CmdRunWait);
   script::SetHandler(in, script::CMD_SHUTDOWN, CmdShutdown);
-  script::SetPoller(in, script::kWaitRun, PollRunWait);
 }
 
 }  // namespace commands

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "script/interp.h"
+#include "windows/system_win.h"
 
 namespace host {
 
@@ -23,7 +24,8 @@ const UINT kTrayExitCommand = 40002;
 
 struct Host {
   HINSTANCE instance;       // for icons, the tray menu and the dialogs
-  OSVERSIONINFOA os;        // platform id 2 = NT family, 1 = 95 family
+  windows::SystemInfo system;  // OS platform and version, and the host window again,
+                               // for the command files
   HWND window;              // host window: owns timers, tray icon, clipboard and boxes
   HWND status_edit;         // read-only view of the last executed line
   bool tray_shown;          // the tray icon is currently added
@@ -75,7 +77,6 @@ void PublishBuiltins();
 // Unattended mode: errors are written to a log instead of shown in a box.
 void SetUnattended(const char* log_path);
 bool Unattended();
-bool ErrorReported();
 void ReportLoadFailure();  // the loader's box, or its log line in unattended mode
 
 }  // namespace host

@@ -32,9 +32,9 @@ bool CmdHideKestroWin(script::Interp&, script::Fields& f) {
 void InstallAllCommands(script::Interp& in) {
   script::InstallCoreCommands(in);
   script::SetHandler(in, script::CMD_HIDEKESTROWIN, CmdHideKestroWin);
-  windows::InstallCommands(in);
+  windows::InstallCommands(in, g_host.system);
   input::InstallCommands(in);
-  commands::InstallCommands(in);
+  commands::InstallCommands(in, g_host.system);
 }
 
 }  // namespace host

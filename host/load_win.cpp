@@ -78,7 +78,7 @@ void PublishBuiltins() {
   DWORD dlen = GetCurrentDirectoryA(MAX_PATH, dir);
   if (dlen == 0 || dlen >= MAX_PATH) dir[0] = '\0';
   SetEnvironmentVariableA("A_WORKINGDIR", dir);
-  SetEnvironmentVariableA("A_OSTYPE", g_host.os.dwPlatformId == VER_PLATFORM_WIN32_NT ? "WIN32_NT"
+  SetEnvironmentVariableA("A_OSTYPE", g_host.system.platform == VER_PLATFORM_WIN32_NT ? "WIN32_NT"
                                                                                 : "WIN32_WINDOWS");
 }
 

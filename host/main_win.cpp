@@ -19,16 +19,19 @@ using host::g_host;
 static int ExitCode(int loop_result, bool loaded) {
   if (!host::Unattended()) return loop_result;
   if (!loaded) return 2;
-  return host::ErrorReported() ? 1 : 0;
+  return host::g_interp.halted ? 1 : 0;
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int) {
   g_host.instance = instance;
-  g_host.os.dwOSVersionInfoSize = sizeof(OSVERSIONINFOA);  // 148 bytes
+  OSVERSIONINFOA os;
+  os.dwOSVersionInfoSize = sizeof(OSVERSIONINFOA);  // 148 bytes
 #ifdef _MSC_VER
 #pragma warning(suppress : 4996)  // GetVersionExA is deprecated but tells the platform id
 #endif
-  GetVersionExA(&g_host.os);
+  GetVersionExA(&os);
+  g_host.system.platform = os.dwPlatformId;
+  g_host.system.major = os.dwMajorVersion;
 
   host::FillServices(&host::g_services);
   script::InitInterp(host::g_interp, &host::g_services);

@@ -1,9 +1,11 @@
 // The operating-system services of the portable core over Win32: environment,
-// clipboard, local time and the error box (or its log line when unattended).
+// clipboard, local time, the error box (or its log line when unattended), the
+// window matcher, the foreground window, processes and the message box.
 #include <stdio.h>
 #include <string.h>
 #include <windows.h>
 
+#include "commands/handlers.h"
 #include "host/host.h"
 #include "windows/match.h"
 
@@ -11,7 +13,6 @@ namespace {
 
 bool g_unattended;               // errors go to the log instead of a box
 char g_log_path[MAX_PATH];       // empty: standard error
-bool g_error_reported;           // a script error was reported
 
 // Appends one line to the unattended log (or standard error).
 void WriteLogLine(const char* text) {
@@ -49,8 +50,6 @@ void SetUnattended(const char* log_path) {
 }
 
 bool Unattended() { return g_unattended; }
-
-bool ErrorReported() { return g_error_reported; }
 
 void ReportLoadFailure() {
   if (g_unattended) {
@@ -148,7 +147,6 @@ void LocalTime(void*, script::TimeParts* out) {
 }
 
 void ShowScriptError(void*, int line_number, const char* title, const char* message) {
-  g_error_reported = true;
   if (g_unattended) {
     char line[1200];
     _snprintf(line, sizeof(line) - 1, "%s: Line %d: %s", ScriptName(), line_number, message);
@@ -164,11 +162,37 @@ void ArmWaitTimer(void*, unsigned int ms) {
   SetTimer(host::g_host.window, host::kWaitTimeoutTimer, ms, NULL);
 }
 
-bool FindWindowFor(void*, const script::WindowPattern& pattern, int title_match_mode,
-                   int detect_hidden_text) {
+// The status edit shows the line being run, so no text test looks into it.
+script::WindowHandle FindWindowFor(void*, const script::WindowPattern& pattern,
+                                   int title_match_mode, int detect_hidden_text) {
   windows::MatchSettings settings = {title_match_mode, detect_hidden_text, host::g_host.status_edit};
-  return windows::FindMatchingWindow(pattern, settings, NULL);
+  HWND found = NULL;
+  windows::FindMatchingWindow(pattern, settings, &found);
+  return found;
 }
+
+script::WindowHandle ForegroundWindow(void*) { return GetForegroundWindow(); }
+
+// Asked of the process itself rather than read from its exit code, which may
+// be 259 (STILL_ACTIVE) for a program that has ended.
+bool ProcessEnded(void*, script::ProcessHandle process, int* exit_code) {
+  if (WaitForSingleObject(process, 0) == WAIT_TIMEOUT) return false;
+  DWORD code = 1;
+  if (!GetExitCodeProcess(process, &code)) code = 1;
+  *exit_code = static_cast<int>(code);
+  return true;
+}
+
+void CloseProcess(void*, script::ProcessHandle process) { CloseHandle(process); }
+
+// FindFirstFile hands back INVALID_HANDLE_VALUE, not NULL, when it finds nothing.
+script::SearchHandle OpenSearch(void*, const char* path) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA(path, &found);
+  return search == INVALID_HANDLE_VALUE ? NULL : search;
+}
+
+void CloseSearch(void*, script::SearchHandle search) { FindClose(search); }
 
 }  // namespace
 
@@ -184,9 +208,12 @@ void FillServices(script::Services* sys) {
   sys->show_error = ShowScriptError;
   sys->arm_wait_timer = ArmWaitTimer;
   sys->find_window = FindWindowFor;
-  sys->os_platform = static_cast<int>(g_host.os.dwPlatformId);
-  sys->os_major = static_cast<int>(g_host.os.dwMajorVersion);
-  sys->host_window = g_host.window;
+  sys->foreground_window = ForegroundWindow;
+  sys->process_ended = ProcessEnded;
+  sys->close_process = CloseProcess;
+  sys->open_search = OpenSearch;
+  sys->close_search = CloseSearch;
+  sys->message_box = commands::ShowMessageBox;
 }
 
 }  // namespace host

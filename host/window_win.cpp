@@ -46,7 +46,7 @@ void SwitchCapsLockOff() {
 
 LRESULT OnCreate(HWND window) {
   g_host.window = window;
-  g_services.host_window = window;
+  g_host.system.host_window = window;
   SwitchCapsLockOff();
   StartRunTimer();
   g_host.status_edit = CreateWindowExA(
@@ -55,7 +55,6 @@ LRESULT OnCreate(HWND window) {
           ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_READONLY,
       0, 0, 0, 0, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kStatusEditId)),
       g_host.instance, NULL);
-  g_services.own_status = g_host.status_edit;
   commands::CreateSplashWindow(window, g_host.instance);
   return 0;
 }
@@ -153,7 +152,9 @@ LRESULT CALLBACK HostWindowProc(HWND window, UINT msg, WPARAM wparam, LPARAM lpa
   return DefWindowProcA(window, msg, wparam, lparam);
 }
 
-ATOM RegisterClass(const char* name, WNDPROC proc) {
+// Not named RegisterClass: <windows.h> defines that name as a macro, which
+// would silently rename this function to RegisterClassA.
+ATOM RegisterRunnerClass(const char* name, WNDPROC proc) {
   WNDCLASSEXA wc;
   ZeroMemory(&wc, sizeof(wc));
   wc.cbSize = sizeof(wc);
@@ -171,7 +172,7 @@ ATOM RegisterClass(const char* name, WNDPROC proc) {
 }  // namespace
 
 bool RegisterWindowClasses() {
-  bool host_ok = RegisterClass(kHostClass, HostWindowProc) != 0;
+  bool host_ok = RegisterRunnerClass(kHostClass, HostWindowProc) != 0;
   HICON icon = LoadIconA(g_host.instance, MAKEINTRESOURCEA(IDI_MAIN));
   bool splash_ok = commands::RegisterSplashClass(g_host.instance, icon) != 0;
   return host_ok && splash_ok;

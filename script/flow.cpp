@@ -170,6 +170,11 @@ void InstallFlowCommands(Interp& in) {
 void InstallCoreCommands(Interp& in) {
   InstallFlowCommands(in);
   InstallVariableCommands(in);
+  InstallWindowConditions(in);
+  InstallPathConditions(in);
+  InstallWindowWaits(in);
+  InstallRunWaitPoller(in);
+  InstallMessageBoxCommands(in);
 }
 
 }  // namespace script

@@ -6,9 +6,11 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "kestro_version.h"
+
 namespace script {
 
-const char kBanner[] = "Kestro v2.50 - (c) the Kestro developers";
+const char kBanner[] = "Kestro v" KESTRO_VERSION " - (c) the Kestro developers";
 
 void InitInterp(Interp& in, const Services* sys) {
   memset(&in, 0, sizeof in);
@@ -35,6 +37,8 @@ void FreeInterp(Interp& in) {
     free(in.repeat);
     in.repeat = below;
   }
+  if (in.run_wait_process != 0) in.sys->close_process(in.sys->context, in.run_wait_process);
+  in.run_wait_process = 0;
   FreeSection(&in.sections.main);
   FreeSection(&in.sections.adlib);
   in.pc = 0;
@@ -64,7 +68,6 @@ void ReportError(Interp& in, const char* message) {
   char title[48];
   sprintf(title, "Kestro Error (Line:%d)", in.line_number);
   in.sys->show_error(in.sys->context, in.line_number, title, message);
-  ++in.errors_reported;
   in.wait_state = kStopping;
   in.halted = true;
 }

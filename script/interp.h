@@ -71,8 +71,7 @@ struct Interp {
   int wait_state;                 // WaitState value the tick acts on
   int step_delay;                 // ms until the next tick; reset to 20 by each tick
   bool paused;                    // set and cleared by the user through the menus
-  bool halted;                    // an error stopped the script: the state stays stopping
-  int errors_reported;            // script errors reported so far
+  bool halted;                    // an error was reported: the state stays stopping for good
   const char* failure;            // message of the handler that failed last
   bool timeout_armed;             // a window wait armed the wait timeout timer
   bool timeout_expired;           // that timer has fired
@@ -89,6 +88,8 @@ struct Interp {
 
   WindowPattern match;            // pattern of the current window command or wait
   AdlibState adlib;
+  ProcessHandle run_wait_process; // the program RunWait waits for, until its poller sees it end
+  int msgbox_button;              // BoxButton that closed the last message box (kBoxNone: none yet)
 
   CommandHandler handlers[CMD_COUNT];  // null: recognised and does nothing
   WaitPoller pollers[CMD_COUNT];       // by wait state
@@ -112,7 +113,8 @@ extern const char kBanner[];
 // and attaches the services.
 void InitInterp(Interp& in, const Services* sys);
 
-// Frees both stacks, then the main and Adlib sections.
+// Frees both stacks, then the main and Adlib sections, and lets go of a
+// process RunWait was waiting for.
 void FreeInterp(Interp& in);
 
 // Plugs a handler into the table by index, or a poller in by wait state.
@@ -120,7 +122,8 @@ void SetHandler(Interp& in, int index, CommandHandler handler);
 void SetPoller(Interp& in, int wait_state, WaitPoller poller);
 
 // Installs the commands the core implements itself: flow, settings,
-// variables and their conditions.
+// variables and their conditions, the window and path conditions, the window
+// waits, the RunWait poller, MsgBox and IfMsgBox.
 void InstallCoreCommands(Interp& in);
 
 // Sets the wait state, unless an error has stopped the script: after that,
@@ -133,6 +136,18 @@ void AddStepDelay(Interp& in, int ms);
 
 // Shows the error box for the current line and stops the script for good.
 void ReportError(Interp& in, const char* message);
+
+// Stores a title and text as the current window pattern (in.match), then
+// returns the first window that matches it, or 0.
+WindowHandle StorePatternAndFind(Interp& in, const char* title, const char* text);
+
+// Adds the window delay to the step delay.
+void AddWindowDelay(Interp& in);
+
+// Waits for a started program in the RunWait state: its poller sets ERRORLEVEL
+// to the exit code once the program has ended. A RunWait started by an Adlib
+// line while another waits replaces the one before.
+void BeginRunWait(Interp& in, ProcessHandle process);
 
 // Sets the environment variable ERRORLEVEL to the value in signed decimal.
 // A poller that sets the same value on every tick of a wait writes it once.

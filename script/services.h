@@ -14,9 +14,15 @@ struct TimeParts {
   int wday, yday;       // 1 (Sunday)-7, 1-366
 };
 
-// Operating-system families, as the version record's platform id tells them.
-const int kPlatformWindows95 = 1;
-const int kPlatformNt = 2;
+// A window or a process of the system as the core holds it: a handle it
+// never looks into and only hands back to the services; 0 means none.
+typedef void* WindowHandle;
+typedef void* ProcessHandle;
+typedef void* SearchHandle;
+
+// Message-box buttons, as the platform numbers the button that closed a box.
+enum BoxButton { kBoxNone = 0, kBoxOk = 1, kBoxCancel, kBoxAbort, kBoxRetry, kBoxIgnore,
+                 kBoxYes, kBoxNo };
 
 struct Services {
   void* context;  // handed back to every function below
@@ -39,16 +45,26 @@ struct Services {
   // Starts the wait timeout timer, replacing a pending one; it calls
   // OnWaitTimeout once after ms milliseconds.
   void (*arm_wait_timer)(void* context, unsigned int ms);
-  // True when a top-level window matches the pattern under the title match
-  // mode and hidden-text setting given.
-  bool (*find_window)(void* context, const WindowPattern& pattern, int title_match_mode,
-                      int detect_hidden_text);
-
-  int os_platform;    // kPlatformNt or kPlatformWindows95
-  int os_major;       // major version number
-  void* host_window;  // the host window (owner of boxes and the clipboard), once it exists
-  void* own_status;   // the host's status edit: it shows the line being run, so window
-                      // text tests must not look into it
+  // The first top-level window, in the system's window order, that matches
+  // the pattern under the title match mode and hidden-text setting given;
+  // 0 when none does.
+  WindowHandle (*find_window)(void* context, const WindowPattern& pattern, int title_match_mode,
+                              int detect_hidden_text);
+  // The window in the foreground, or 0.
+  WindowHandle (*foreground_window)(void* context);
+  // True once the process has ended, with its exit code in *exit_code (1 when
+  // the code cannot be read); false while it runs.
+  bool (*process_ended)(void* context, ProcessHandle process, int* exit_code);
+  // Lets go of a process the core held on to.
+  void (*close_process)(void* context, ProcessHandle process);
+  // Starts a search for the entries a path names (wildcards allowed in its
+  // last component, directories count); 0 when it finds none. An open search
+  // is closed with close_search.
+  SearchHandle (*open_search)(void* context, const char* path);
+  void (*close_search)(void* context, SearchHandle search);
+  // Shows a message box with the platform's MB_ flags and returns the button
+  // that closed it, kBoxNone when it could not be shown.
+  int (*message_box)(void* context, const char* title, const char* text, unsigned int flags);
 };
 
 }  // namespace script

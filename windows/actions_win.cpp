@@ -11,20 +11,23 @@ namespace windows {
 
 namespace {
 
+// The system WinActivate activates windows on (set by the installer).
+const SystemInfo* g_system;
+
 // Shows a window: at once when its program answers, so the next line sees
 // the change; otherwise the asynchronous form only asks the window's thread,
 // so the command has its effect when the program wakes, and the runner goes on.
 void Show(HWND window, int how) {
-  if (Answers(window)) ShowWindow(window, how);
+  if (IsResponsive(window)) ShowWindow(window, how);
   else ShowWindowAsync(window, how);
 }
 
 // Shows the window of the line in the given way and adds the window delay.
 bool ShowWindowOfLine(script::Interp& in, script::Fields& f, int how) {
-  HWND window;
-  if (!FindPattern(in, f.at[0], f.at[1], &window)) return true;
+  HWND window = StorePatternAndFind(in, f);
+  if (window == NULL) return true;
   Show(window, how);
-  AddWindowDelay(in);
+  script::AddWindowDelay(in);
   return true;
 }
 
@@ -32,14 +35,14 @@ bool ShowWindowOfLine(script::Interp& in, script::Fields& f, int how) {
 // The foreground wait holds the thread, but a window that is destroyed or
 // never comes forward releases it (see kForegroundWaitMs).
 bool CmdWinActivate(script::Interp& in, script::Fields& f) {
-  HWND window;
-  if (!FindPattern(in, f.at[0], f.at[1], &window)) return true;
-  bool answers = Answers(window);
-  if (answers) ShowWindow(window, SW_SHOW);
+  HWND window = StorePatternAndFind(in, f);
+  if (window == NULL) return true;
+  bool responsive = IsResponsive(window);
+  if (responsive) ShowWindow(window, SW_SHOW);
   else ShowWindowAsync(window, SW_SHOW);
-  ActivateWindow(window, *in.sys, answers);
+  ActivateWindow(window, *g_system, responsive);
   WaitForForeground(window);
-  AddWindowDelay(in);
+  script::AddWindowDelay(in);
   return true;
 }
 
@@ -74,25 +77,26 @@ bool CmdWinShow(script::Interp& in, script::Fields& f) {
 // WinClose, title, text   e.g.  WinClose, Untitled - Notepad
 // Only asks: the window may refuse, and the command does not wait.
 bool CmdWinClose(script::Interp& in, script::Fields& f) {
-  HWND window;
-  if (!FindPattern(in, f.at[0], f.at[1], &window)) return true;
+  HWND window = StorePatternAndFind(in, f);
+  if (window == NULL) return true;
   PostMessageA(window, WM_CLOSE, 0, 0);
-  AddWindowDelay(in);
+  script::AddWindowDelay(in);
   return true;
 }
 
 // WinKill, title, text   e.g.  WinKill, Untitled - Notepad
 bool CmdWinKill(script::Interp& in, script::Fields& f) {
-  HWND window;
-  if (!FindPattern(in, f.at[0], f.at[1], &window)) return true;
+  HWND window = StorePatternAndFind(in, f);
+  if (window == NULL) return true;
   CloseOrKillWindow(window);
-  AddWindowDelay(in);
+  script::AddWindowDelay(in);
   return true;
 }
 
 }  // namespace
 
-void InstallActionCommands(script::Interp& in) {
+void InstallActionCommands(script::Interp& in, const SystemInfo& system) {
+  g_system = &system;
   script::SetHandler(in, script::CMD_WINACTIVATE, CmdWinActivate);
   script::SetHandler(in, script::CMD_WINMINIMIZE, CmdWinMinimize);
   script::SetHandler(in, script::CMD_WINRESTORE, CmdWinRestore);

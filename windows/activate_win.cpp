@@ -22,13 +22,13 @@ void Attach(DWORD from, DWORD to, BOOL attach) {
 
 }  // namespace
 
-bool Answers(HWND window) {
+bool IsResponsive(HWND window) {
   DWORD_PTR result = 0;
   return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kAnswerTimeoutMs,
                              &result) != 0;
 }
 
-void ActivateWindow(HWND window, const script::Services& sys, bool answers) {
+void ActivateWindow(HWND window, const SystemInfo& system, bool responsive) {
   HWND foreground = GetForegroundWindow();
   if (foreground == window) return;
   // A program that answers sees its window minimised before it is brought
@@ -39,20 +39,20 @@ void ActivateWindow(HWND window, const script::Services& sys, bool answers) {
   // pass the system's foreground lock. A thread that does not answer is left
   // out: with its input attached, every change of activation would wait on it.
   DWORD fore_thread = 0;
-  if (foreground != NULL && Answers(foreground)) {
+  if (foreground != NULL && IsResponsive(foreground)) {
     fore_thread = GetWindowThreadProcessId(foreground, NULL);
   }
-  if (!answers) target_thread = 0;
+  if (!responsive) target_thread = 0;
   Attach(my_thread, target_thread, TRUE);
   Attach(my_thread, fore_thread, TRUE);
   Attach(fore_thread, target_thread, TRUE);
-  if (sys.os_platform == script::kPlatformNt && sys.os_major > 4) {
+  if (system.platform == VER_PLATFORM_WIN32_NT && system.major > 4) {
     // Windows 2000 and later refuse the foreground to a window that is simply
     // asked for it; a window coming back from the taskbar is let through.
-    if (answers) ShowWindow(window, SW_MINIMIZE);
+    if (responsive) ShowWindow(window, SW_MINIMIZE);
     else ShowWindowAsync(window, SW_MINIMIZE);
     SetForegroundWindow(window);
-    if (answers) ShowWindow(window, SW_RESTORE);
+    if (responsive) ShowWindow(window, SW_RESTORE);
     else ShowWindowAsync(window, SW_RESTORE);
   } else {
     SetForegroundWindow(window);

@@ -27,8 +27,8 @@ int Extent(const char* field, int current) {
 
 // WinMove, title, text, x, y, width, height   e.g.  WinMove, Untitled - Notepad, , 0, 0, default, 400
 bool CmdWinMove(script::Interp& in, script::Fields& f) {
-  HWND window;
-  if (!FindPattern(in, f.at[0], f.at[1], &window)) return true;
+  HWND window = StorePatternAndFind(in, f);
+  if (window == NULL) return true;
   RECT rect;
   if (!GetWindowRect(window, &rect)) SetRectEmpty(&rect);  // gone meanwhile
   int w = Extent(f.at[4], rect.right - rect.left);
@@ -37,20 +37,20 @@ bool CmdWinMove(script::Interp& in, script::Fields& f) {
   int y = script::IntegerValue(f.at[3]);
   // A program that does not answer gets the asynchronous form: its own thread
   // moves the window when it wakes, and the runner goes on.
-  if (Answers(window)) MoveWindow(window, x, y, w, h, TRUE);
+  if (IsResponsive(window)) MoveWindow(window, x, y, w, h, TRUE);
   else SetWindowPos(window, NULL, x, y, w, h, SWP_NOZORDER | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS);
-  AddWindowDelay(in);
+  script::AddWindowDelay(in);
   return true;
 }
 
 // WinSetTitle, title, text, new title   e.g.  WinSetTitle, Untitled - Notepad, , Notes
 bool CmdWinSetTitle(script::Interp& in, script::Fields& f) {
-  HWND window;
-  if (!FindPattern(in, f.at[0], f.at[1], &window)) return true;
+  HWND window = StorePatternAndFind(in, f);
+  if (window == NULL) return true;
   DWORD_PTR result = 0;
   SendMessageTimeoutA(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(f.at[2]), SMTO_NORMAL,
                       kSetTitleTimeoutMs, &result);
-  AddWindowDelay(in);
+  script::AddWindowDelay(in);
   return true;
 }
 
@@ -60,7 +60,7 @@ bool CmdWinMinimizeAll(script::Interp& in, script::Fields&) {
   HWND taskbar = FindWindowA("Shell_TrayWnd", NULL);
   // PostMessage to no window would post to this thread's own queue instead.
   if (taskbar != NULL) PostMessageA(taskbar, WM_COMMAND, kTrayMinimizeAll, 0);
-  AddWindowDelay(in);
+  script::AddWindowDelay(in);
   return true;
 }
 

@@ -1,23 +1,16 @@
-// Plugs the window commands, waits and IfWin conditions into the interpreter,
-// and the matcher that the other window files share.
-#include "script/text.h"
+// Plugs the window commands into the interpreter, and the matched window of
+// a line that the command files share.
 #include "windows/match.h"
 #include "windows/window_commands.h"
 
 namespace windows {
 
-bool FindPattern(script::Interp& in, const char* title, const char* text, HWND* found) {
-  script::CopyText(in.match.title, title, script::kBufSize);
-  script::CopyText(in.match.text, text, script::kBufSize);
-  return FindMatchingWindow(in.match, SettingsOf(in), found);
+HWND StorePatternAndFind(script::Interp& in, script::Fields& f) {
+  return static_cast<HWND>(script::StorePatternAndFind(in, f.at[0], f.at[1]));
 }
 
-void AddWindowDelay(script::Interp& in) { script::AddStepDelay(in, in.win_delay); }
-
-void InstallCommands(script::Interp& in) {
-  InstallWaitCommands(in);
-  InstallConditions(in);
-  InstallActionCommands(in);
+void InstallCommands(script::Interp& in, const SystemInfo& system) {
+  InstallActionCommands(in, system);
   InstallEditCommands(in);
 }
 

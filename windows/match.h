@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "script/interp.h"
+#include "windows/system_win.h"
 
 namespace windows {
 
@@ -15,9 +16,6 @@ struct MatchSettings {
   int detect_hidden_text;  // 1 lets hidden windows and controls match
   HWND own_status;         // the runner's status edit, which no text test looks into
 };
-
-// The interpreter's current matching settings.
-MatchSettings SettingsOf(const script::Interp& in);
 
 // What the matcher made of one top-level window it examined (one that passed
 // the visibility test), for the authoring tools that show a match being made.
@@ -59,19 +57,21 @@ void ListTexts(HWND window, const MatchSettings& settings,
 
 // True when the window's program answers a message within a short bound; a
 // program that does not is busy or hung, and only asynchronous calls reach it.
-bool Answers(HWND window);
+bool IsResponsive(HWND window);
 
-// Brings a top-level window to the foreground.
-// `answers` tells whether the window's program answers (see Answers): only
-// then does activation wait on it.
-void ActivateWindow(HWND window, const script::Services& sys, bool answers);
+// Brings a top-level window to the foreground on the given system.
+// `responsive` tells whether the window's program answers (see IsResponsive):
+// only then does activation wait on it.
+void ActivateWindow(HWND window, const SystemInfo& system, bool responsive);
 
 // Asks a window to close like a session end does, and ends its process when
 // it does not answer.
 void CloseOrKillWindow(HWND window);
 
-// Plugs the window commands, waits and IfWin conditions into the interpreter.
-void InstallCommands(script::Interp& in);
+// Plugs the window commands that act on windows into the interpreter (the
+// waits and the IfWin conditions are the core's); they activate windows as
+// the system given allows.
+void InstallCommands(script::Interp& in, const SystemInfo& system);
 
 }  // namespace windows
 

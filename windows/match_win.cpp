@@ -132,12 +132,6 @@ BOOL CALLBACK OnListedChild(HWND child, LPARAM data) {
 
 }  // namespace
 
-MatchSettings SettingsOf(const script::Interp& in) {
-  MatchSettings settings = {in.title_match_mode, in.detect_hidden_text,
-                            static_cast<HWND>(in.sys->own_status)};
-  return settings;
-}
-
 bool FindMatchingWindow(const script::WindowPattern& pattern, const MatchSettings& settings,
                         HWND* found, const MatchObserver* observer) {
   Search s;

@@ -1,5 +1,6 @@
 // Fuzz target: a whole script, loaded by the real loader from a container built
-// in memory and run tick by tick with the core's own commands and the Adlib walk.
+// in memory and run tick by tick with the core's own commands (the waits and
+// conditions among them) and the Adlib walk, over a changing fake desktop.
 #include <stddef.h>
 #include <stdint.h>
 #include <stdlib.h>
@@ -22,9 +23,8 @@ namespace {
 // fake desktop, at a quarter of the cost per input of 2,000.
 const int kMaxTicks = 500;
 const int kMaxFindCalls = 40000;   // a long Adlib section asks the matcher on every tick
-const int kPollsBeforeTimeout = 25;
-
-int g_polls;  // polls of the current wait
+const int kTicksBeforeTimeout = 25;  // an armed wait timeout fires this many ticks later
+const int kTicksBeforeExit = 12;     // a started program ends this many ticks later
 
 // Stands in for the platform commands: checks the fields the dispatcher split
 // for them.
@@ -40,89 +40,33 @@ bool CheckFields(script::Interp&, script::Fields& f) {
   return true;
 }
 
-// Stores the window pattern of a window command, as the real ones do.
-void StorePattern(script::Interp& in, script::Fields& f) {
-  script::CopyText(in.match.title, f.at[0], script::kBufSize);
-  script::CopyText(in.match.text, f.at[1], script::kBufSize);
-}
+// The programs started, and when each ends.
+struct Program {
+  script::ProcessHandle process;
+  int ends_at;
+};
+std::vector<Program> g_programs;
+std::vector<int> g_timeouts;  // ticks at which an armed wait timeout fires
+int g_tick;
 
-bool WindowFound(script::Interp& in) {
-  return in.sys->find_window(in.sys->context, in.match, in.title_match_mode, in.detect_hidden_text);
-}
-
-// IfWinExist and IfWinActive run their tail when the window is there, the
-// negated ones when it is not.
-bool IfWindow(script::Interp& in, script::Fields& f) {
+// RunWait, program   e.g.  RunWait, setup.exe
+// Starts a fake program in place of CreateProcess; the core waits for it.
+bool StartProgram(script::Interp& in, script::Fields& f) {
   CheckFields(in, f);
-  StorePattern(in, f);
-  return WindowFound(in) ? script::RunTail(in, f) : true;
-}
-
-bool IfNoWindow(script::Interp& in, script::Fields& f) {
-  CheckFields(in, f);
-  StorePattern(in, f);
-  return WindowFound(in) ? true : script::RunTail(in, f);
-}
-
-// IfExist, IfNotExist and IfMsgBox always hold, so tails nest as deep as the line allows.
-bool AlwaysTail(script::Interp& in, script::Fields& f) {
-  CheckFields(in, f);
-  return script::RunTail(in, f);
-}
-
-// The window waits and RunWait: store the pattern, arm the timeout and wait.
-template <int kState>
-bool EnterWait(script::Interp& in, script::Fields& f) {
-  CheckFields(in, f);
-  if (kState != script::kWaitRun) StorePattern(in, f);
-  g_polls = 0;
-  in.timeout_armed = true;
-  in.timeout_expired = false;
-  in.sys->arm_wait_timer(in.sys->context, 1000u);
-  script::SetWaitState(in, kState);
+  Program p = {fake::Of(in).StartProcess(), g_tick + kTicksBeforeExit};
+  g_programs.push_back(p);
+  script::BeginRunWait(in, p.process);
   return true;
 }
 
-// Ends a wait when its window condition holds, or after a few polls as if
-// its timeout had fired (ERRORLEVEL 1, as a timed-out wait sets it).
-void PollWait(script::Interp& in) {
-  int state = in.wait_state;
-  bool done = state == script::kWaitRun;
-  if (!done) {
-    bool found = WindowFound(in);
-    done = (state == script::kWaitWinClose || state == script::kWaitWinNotActive) ? !found : found;
-  }
-  if (++g_polls >= kPollsBeforeTimeout) script::OnWaitTimeout(in);
-  if (!done && in.timeout_expired) {
-    script::SetErrorLevel(in, 1);
-    done = true;
-  }
-  if (done) {
-    in.timeout_armed = false;
-    script::SetWaitState(in, script::kRunning);
-  }
-}
-
+// Every command is checked; the core's own (flow, variables, the window and
+// path conditions, the waits, MsgBox and IfMsgBox) run as in the runner.
 void InstallHandlers(script::Interp& in) {
   for (int i = 0; i < script::CMD_COUNT; ++i) script::SetHandler(in, i, CheckFields);
   script::SetHandler(in, script::CMD_EXESCRIPT, 0);
   script::SetHandler(in, script::CMD_QUIT, 0);
   script::InstallCoreCommands(in);
-  script::SetHandler(in, script::CMD_IFWINEXIST, IfWindow);
-  script::SetHandler(in, script::CMD_IFWINACTIVE, IfWindow);
-  script::SetHandler(in, script::CMD_IFWINNOTEXIST, IfNoWindow);
-  script::SetHandler(in, script::CMD_IFWINNOTACTIVE, IfNoWindow);
-  script::SetHandler(in, script::CMD_IFEXIST, AlwaysTail);
-  script::SetHandler(in, script::CMD_IFNOTEXIST, AlwaysTail);
-  script::SetHandler(in, script::CMD_IFMSGBOX, AlwaysTail);
-  script::SetHandler(in, script::CMD_WINWAIT, EnterWait<script::kWaitWin>);
-  script::SetHandler(in, script::CMD_WINWAITACTIVE, EnterWait<script::kWaitWinActive>);
-  script::SetHandler(in, script::CMD_WINWAITCLOSE, EnterWait<script::kWaitWinClose>);
-  script::SetHandler(in, script::CMD_WINWAITNOTACTIVE, EnterWait<script::kWaitWinNotActive>);
-  script::SetHandler(in, script::CMD_RUNWAIT, EnterWait<script::kWaitRun>);
-  const int waits[] = {script::kWaitWin, script::kWaitWinActive, script::kWaitWinClose,
-                       script::kWaitWinNotActive, script::kWaitRun};
-  for (size_t i = 0; i < sizeof waits / sizeof waits[0]; ++i) script::SetPoller(in, waits[i], PollWait);
+  script::SetHandler(in, script::CMD_RUNWAIT, StartProgram);
 }
 
 // True when line is null or one of the main section's lines.
@@ -172,11 +116,26 @@ std::vector<unsigned char> BuildContainer(const uint8_t* data, size_t size, int*
 
 // The fake desktop changes over the ticks, so that an Adlib line acts on some
 // ticks and the main section runs on others: Notepad is open for 8 ticks out
-// of 16, the Save As dialog on one tick in 7.
-void SetDesktop(fake::Platform& platform, int tick) {
+// of 16, the Save As dialog on one tick in 7; the window in front changes
+// every 5 ticks. Started programs end after a while, and an armed wait
+// timeout fires.
+void SetDesktop(script::Interp& in, fake::Platform& platform, int tick, int* armed_seen) {
   platform.CloseWindows();
+  platform.AddWindow("Program Manager");
   if ((tick / 8) % 2 == 0) platform.AddWindow("Untitled - Notepad", "Body text");
   if (tick % 7 == 3) platform.AddWindow("Save As", "File name:");
+  platform.SetForeground((tick / 5) % 3 - 1);
+  for (size_t i = 0; i < g_programs.size(); ++i) {
+    if (g_programs[i].ends_at == tick) platform.EndProcess(g_programs[i].process, tick % 300);
+  }
+  int armed = static_cast<int>(platform.ArmedTimers().size());
+  if (armed != *armed_seen) {
+    *armed_seen = armed;
+    g_timeouts.push_back(tick + kTicksBeforeTimeout);
+  }
+  for (size_t i = 0; i < g_timeouts.size(); ++i) {
+    if (g_timeouts[i] == tick) script::OnWaitTimeout(in);
+  }
 }
 
 // Runs the ticks and checks after each one: the program counter stays in the
@@ -184,8 +143,10 @@ void SetDesktop(fake::Platform& platform, int tick) {
 // most two errors are ever shown (one of the main section, one of an Adlib
 // line), and an Adlib action leaves the main section's pattern as it was.
 void RunAndCheck(script::Interp& in, fake::Platform& platform) {
+  int armed_seen = 0;
   for (int tick = 0; tick < kMaxTicks && platform.FindCalls() < kMaxFindCalls; ++tick) {
-    SetDesktop(platform, tick);
+    g_tick = tick;
+    SetDesktop(in, platform, tick, &armed_seen);
     bool was_running = in.wait_state == script::kRunning;
     script::WindowPattern before = in.match;
     script::TickResult result = script::RunTick(in);
@@ -196,7 +157,8 @@ void RunAndCheck(script::Interp& in, fake::Platform& platform) {
     if (!InMain(in, in.pc)) abort();
     if (strlen(in.status) > static_cast<size_t>(script::kStatusMax)) abort();
     if (in.halted && in.wait_state != script::kStopping) abort();
-    if (in.errors_reported > 2 || platform.ErrorBoxes().size() > 2u) abort();
+    if (platform.ErrorBoxes().size() > 2u) abort();
+    if (in.wait_state == script::kWaitRun && in.run_wait_process == 0) abort();
     if (in.step_delay < 0 && result.delay != 0) abort();
     if (was_running && !result.stepped && memcmp(&before, &in.match, sizeof before) != 0) abort();
   }
@@ -215,6 +177,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fake::Platform platform;
   platform.SetEnv("COMMA", "a,b");
   platform.SetEnv("LABEL", "Start");
+  platform.AddPath("C:\\Temp");
+  for (int i = 0; i < 4; ++i) platform.QueueButton(script::kBoxYes + i % 2);
+  g_programs.clear();
+  g_timeouts.clear();
 
   int budget;
   std::vector<unsigned char> file = BuildContainer(data, size, &budget);
@@ -225,5 +191,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   in.pc = in.sections.main.head;
   RunAndCheck(in, platform);
   script::FreeInterp(in);
+  // Every program RunWait waited for has been let go of.
+  for (size_t i = 0; i < g_programs.size(); ++i) {
+    if (platform.ProcessHeld(g_programs[i].process)) abort();
+  }
   return 0;
 }

@@ -1,4 +1,4 @@
-// The run-loop stand-in of the interpreter tests.
+// The run-loop driver of the interpreter tests.
 #include "tests/unit/engine_harness.h"
 
 #include "script/core_commands.h"
@@ -28,18 +28,10 @@ bool TraceSend(script::Interp& in, script::Fields& f) {
   return true;
 }
 
-bool StandInWinWait(script::Interp& in, script::Fields& f) {
-  script::CopyText(in.match.title, f.at[0], script::kBufSize);
-  script::CopyText(in.match.text, f.at[1], script::kBufSize);
-  script::SetWaitState(in, script::kWaitWin);
-  return true;
-}
-
 void InterpTest::SetUp() {
   script::InitInterp(in, &platform.services());
   script::InstallCoreCommands(in);
   script::SetHandler(in, script::CMD_SEND, TraceSend);
-  script::SetHandler(in, script::CMD_WINWAIT, StandInWinWait);
 }
 
 void InterpTest::TearDown() { script::FreeInterp(in); }

@@ -1,6 +1,7 @@
 // Drives the interpreter the way the run loop does, for the tests of the
-// statement step, the flow commands, the conditions and the Adlib walk: a fake
-// platform, an interpreter with the core's commands, and a Send that records.
+// statement step, the flow commands, the conditions, the waits and the Adlib
+// walk: a fake platform, an interpreter with the core's commands, and a Send
+// that records.
 #ifndef KESTRO_TESTS_UNIT_ENGINE_HARNESS_H
 #define KESTRO_TESTS_UNIT_ENGINE_HARNESS_H
 
@@ -28,12 +29,8 @@ int RunSteps(script::Interp& in, int max_steps);
 // Records the text in the fake platform's trace, so a test sees which lines ran.
 bool TraceSend(script::Interp& in, script::Fields& f);
 
-// WinWait, title, text, timeout   e.g.  WinWait, Untitled - Notepad
-// Stands in for a window wait: stores the pattern and enters the wait state.
-bool StandInWinWait(script::Interp& in, script::Fields& f);
-
-// An interpreter over a fake platform with the core's commands, Send recording
-// and the WinWait stand-in installed.
+// An interpreter over a fake platform with the core's commands (the window
+// waits and conditions, MsgBox and RunWait's poller among them) and Send recording.
 class InterpTest : public ::testing::Test {
  protected:
   void SetUp() override;

@@ -1,8 +1,10 @@
 // The fake platform: a map environment, a clipboard, a fixed clock, a record of
-// error boxes and armed timers, and a list of windows for the matcher.
+// error boxes, message boxes and armed timers, a list of windows for the
+// matcher with one in the foreground, and processes that end when told.
 #include "tests/unit/fake_platform.h"
 
 #include <ctype.h>
+#include <stdlib.h>
 
 #include "script/interp.h"
 #include "script/text.h"
@@ -32,7 +34,9 @@ bool NoCaseLess::operator()(const std::string& a, const std::string& b) const {
   return a.size() < b.size();
 }
 
-Platform::Platform() : clipboard_has_text_(false), clipboard_unreadable_(false), find_calls_(0) {
+Platform::Platform()
+    : clipboard_has_text_(false), clipboard_unreadable_(false), foreground_(0), open_searches_(0),
+      find_calls_(0) {
   script::TimeParts t = {5, 4, 10, 15, 3, 2023, 4, 74};
   time_ = t;
   services_.context = this;
@@ -44,9 +48,12 @@ Platform::Platform() : clipboard_has_text_(false), clipboard_unreadable_(false),
   services_.show_error = ShowError;
   services_.arm_wait_timer = ArmWaitTimer;
   services_.find_window = FindWindow;
-  services_.os_platform = script::kPlatformNt;
-  services_.os_major = 5;
-  services_.host_window = 0;
+  services_.foreground_window = ForegroundWindow;
+  services_.process_ended = ProcessEnded;
+  services_.close_process = CloseProcess;
+  services_.open_search = OpenSearch;
+  services_.close_search = CloseSearch;
+  services_.message_box = ShowMessageBox;
 }
 
 std::string Platform::Env(const std::string& name) const {
@@ -102,8 +109,28 @@ void Platform::ShowError(void* context, int line_number, const char* title, cons
 
 void Platform::ArmWaitTimer(void* context, unsigned int ms) { Self(context).armed_.push_back(ms); }
 
-bool Platform::FindWindow(void* context, const script::WindowPattern& pattern, int title_match_mode,
-                          int detect_hidden_text) {
+script::WindowHandle Platform::HandleOf(int index) {
+  return reinterpret_cast<script::WindowHandle>(static_cast<size_t>(index) + 1);
+}
+
+script::ProcessHandle Platform::StartProcess() {
+  Process p = {false, 0, true};
+  processes_.push_back(p);
+  return reinterpret_cast<script::ProcessHandle>(processes_.size());
+}
+
+void Platform::EndProcess(script::ProcessHandle process, int exit_code) {
+  Process& p = processes_.at(reinterpret_cast<size_t>(process) - 1);
+  p.ended = true;
+  p.exit_code = exit_code;
+}
+
+bool Platform::ProcessHeld(script::ProcessHandle process) const {
+  return processes_.at(reinterpret_cast<size_t>(process) - 1).held;
+}
+
+script::WindowHandle Platform::FindWindow(void* context, const script::WindowPattern& pattern,
+                                          int title_match_mode, int detect_hidden_text) {
   Platform& p = Self(context);
   MatchRequest request = {pattern.title, pattern.text, title_match_mode, detect_hidden_text};
   ++p.find_calls_;
@@ -112,9 +139,57 @@ bool Platform::FindWindow(void* context, const script::WindowPattern& pattern, i
   for (size_t i = 0; i < p.windows_.size(); ++i) {
     const Window& w = p.windows_[i];
     if (!TitlePasses(w.title, request.title, title_match_mode)) continue;
-    if (request.text.empty() || w.text.find(request.text) != std::string::npos) return true;
+    if (request.text.empty() || w.text.find(request.text) != std::string::npos)
+      return HandleOf(static_cast<int>(i));
   }
-  return false;
+  return 0;
+}
+
+script::WindowHandle Platform::ForegroundWindow(void* context) {
+  Platform& p = Self(context);
+  return p.foreground_ == 0 ? 0 : HandleOf(p.foreground_ - 1);
+}
+
+// A process the core closed, or one it never got, is a fault of the core.
+bool Platform::ProcessEnded(void* context, script::ProcessHandle process, int* exit_code) {
+  Process& p = Self(context).processes_.at(reinterpret_cast<size_t>(process) - 1);
+  if (!p.held) abort();
+  if (!p.ended) return false;
+  *exit_code = p.exit_code;
+  return true;
+}
+
+void Platform::CloseProcess(void* context, script::ProcessHandle process) {
+  Process& p = Self(context).processes_.at(reinterpret_cast<size_t>(process) - 1);
+  if (!p.held) abort();  // closed twice
+  p.held = false;
+}
+
+script::SearchHandle Platform::OpenSearch(void* context, const char* path) {
+  Platform& p = Self(context);
+  for (size_t i = 0; i < p.paths_.size(); ++i) {
+    if (p.paths_[i] != path) continue;
+    ++p.open_searches_;
+    return reinterpret_cast<script::SearchHandle>(i + 1);
+  }
+  return 0;
+}
+
+void Platform::CloseSearch(void* context, script::SearchHandle) {
+  Platform& p = Self(context);
+  if (p.open_searches_ == 0) abort();  // closed twice
+  --p.open_searches_;
+}
+
+int Platform::ShowMessageBox(void* context, const char* title, const char* text,
+                             unsigned int flags) {
+  Platform& p = Self(context);
+  ShownBox box = {title, text, flags};
+  p.message_boxes_.push_back(box);
+  if (p.buttons_.empty()) return script::kBoxOk;
+  int button = p.buttons_.front();
+  p.buttons_.pop_front();
+  return button;
 }
 
 Platform& Of(script::Interp& in) { return Self(in.sys->context); }

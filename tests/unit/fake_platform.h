@@ -29,6 +29,13 @@ struct Window {
   std::string text;
 };
 
+// One message box that the core asked to show.
+struct ShownBox {
+  std::string title;
+  std::string text;
+  unsigned int flags;
+};
+
 // One question put to the window matcher.
 struct MatchRequest {
   std::string title;
@@ -84,13 +91,38 @@ class Platform {
   // mode: fails; an empty pattern title passes in every mode) and, when the
   // pattern text is not empty, its text contains the pattern text. Comparisons
   // are case-sensitive.
+  // The matcher hands out a window's position in the list, counted from 1, as
+  // its handle.
   void AddWindow(const std::string& title, const std::string& text = std::string());
-  void CloseWindows() { windows_.clear(); }
+  void CloseWindows() {
+    windows_.clear();
+    foreground_ = 0;
+  }
+  // Brings the window at that position (from 0) to the foreground; -1: none.
+  void SetForeground(int index) { foreground_ = index + 1; }
+  // The handle the matcher gives the window at that position (from 0).
+  static script::WindowHandle HandleOf(int index);
   // How often the matcher was asked, and what: the most recent kKeptRequests
   // questions, oldest first (a long fuzz run asks millions).
   static const size_t kKeptRequests = 256;
   int FindCalls() const { return find_calls_; }
   const std::deque<MatchRequest>& MatchRequests() const { return requests_; }
+
+  // Processes: a test starts one (as RunWait's command would), ends it with
+  // an exit code, and sees whether the core let go of it.
+  script::ProcessHandle StartProcess();
+  void EndProcess(script::ProcessHandle process, int exit_code);
+  bool ProcessHeld(script::ProcessHandle process) const;
+
+  // Paths: a search finds exactly the paths added (no wildcards), and is
+  // counted while open.
+  void AddPath(const std::string& path) { paths_.push_back(path); }
+  int OpenSearches() const { return open_searches_; }
+
+  // Message boxes: each one shown is recorded and closed with the next
+  // button queued (kBoxOk when none is).
+  void QueueButton(int button) { buttons_.push_back(button); }
+  const std::vector<ShownBox>& MessageBoxes() const { return message_boxes_; }
 
   // A log the tests' own command handlers write to, so a test can see which
   // lines ran and with what.
@@ -105,8 +137,22 @@ class Platform {
   static void LocalTime(void* context, script::TimeParts* out);
   static void ShowError(void* context, int line_number, const char* title, const char* message);
   static void ArmWaitTimer(void* context, unsigned int ms);
-  static bool FindWindow(void* context, const script::WindowPattern& pattern, int title_match_mode,
-                         int detect_hidden_text);
+  static script::WindowHandle FindWindow(void* context, const script::WindowPattern& pattern,
+                                         int title_match_mode, int detect_hidden_text);
+  static script::WindowHandle ForegroundWindow(void* context);
+  static bool ProcessEnded(void* context, script::ProcessHandle process, int* exit_code);
+  static void CloseProcess(void* context, script::ProcessHandle process);
+  static script::SearchHandle OpenSearch(void* context, const char* path);
+  static void CloseSearch(void* context, script::SearchHandle search);
+  static int ShowMessageBox(void* context, const char* title, const char* text, unsigned int flags);
+
+  // One started process: whether it has ended, with what code, and whether
+  // the core still holds it.
+  struct Process {
+    bool ended;
+    int exit_code;
+    bool held;
+  };
 
   script::Services services_;
   std::map<std::string, std::string, NoCaseLess> env_;
@@ -117,6 +163,12 @@ class Platform {
   std::vector<ErrorBox> boxes_;
   std::vector<unsigned int> armed_;
   std::vector<Window> windows_;
+  int foreground_;  // position from 1 of the foreground window; 0: none
+  std::vector<Process> processes_;
+  std::vector<std::string> paths_;
+  int open_searches_;
+  std::deque<int> buttons_;
+  std::vector<ShownBox> message_boxes_;
   int find_calls_;
   std::deque<MatchRequest> requests_;
   std::vector<std::string> trace_;

@@ -92,7 +92,7 @@ TEST_F(AdlibTest, EmptyTitleAndTextMatchAnyWindow) {
 TEST_F(AdlibTest, MainSectionPatternIsRestoredAfterTheWalk) {
   platform.AddWindow("Dialog");
   SetMainPattern("Main title", "main text");
-  // The WinWait stand-in stores a pattern of its own.
+  // The WinWait stores a pattern of its own.
   LoadAdlib({"Dialog, , WinWait, Adlib title, adlib text"});
   EXPECT_TRUE(script::AdlibWalk(in));
   EXPECT_STREQ("Main title", in.match.title);

@@ -18,29 +18,6 @@ using test_engine::Lines;
 
 typedef test_engine::InterpTest RunTickTest;
 
-// Polls the WinWait stand-in: the wait ends once the fake desktop holds a
-// matching window, or fails when the timeout has expired.
-void PollWinWait(script::Interp& in) {
-  fake::Of(in).Record("poll");
-  const script::Services& sys = *in.sys;
-  if (sys.find_window(sys.context, in.match, in.title_match_mode, in.detect_hidden_text)) {
-    script::SetWaitState(in, script::kRunning);
-    return;
-  }
-  if (in.timeout_expired) script::ReportError(in, "WinWait: timed out!");
-}
-
-// WinWait, title, text, seconds: the stand-in with a timeout armed when one is given.
-bool TimedWinWait(script::Interp& in, script::Fields& f) {
-  test_engine::StandInWinWait(in, f);
-  in.timeout_expired = false;
-  if (f.at[2][0] != '\0') {
-    in.timeout_armed = true;
-    in.sys->arm_wait_timer(in.sys->context, 1000u * static_cast<unsigned int>(atoi(f.at[2])));
-  }
-  return true;
-}
-
 TEST_F(RunTickTest, PausedTicksPollEvery20MillisecondsAndRunNothing) {
   platform.AddWindow("Dialog");
   LoadAdlib({"Dialog, , Send, adlib"});
@@ -97,63 +74,65 @@ TEST_F(RunTickTest, StoppingStopsAndRunsNothing) {
 }
 
 TEST_F(RunTickTest, AWaitCallsItsPollerOncePerTickInsteadOfStepping) {
-  script::SetPoller(in, script::kWaitWin, PollWinWait);
   Load({"WinWait, Notepad", "Send, after"});
   script::RunTick(in);
   ASSERT_EQ(script::kWaitWin, in.wait_state);
+  EXPECT_EQ(0, platform.FindCalls());  // the first poll comes at the next tick
   for (int i = 0; i < 3; ++i) {
     script::TickResult tick = script::RunTick(in);
     EXPECT_FALSE(tick.stepped);
     EXPECT_EQ(20u, tick.delay);
   }
-  EXPECT_EQ(Lines({"poll", "poll", "poll"}), Trace());
-  const fake::MatchRequest& asked = platform.MatchRequests().back();
-  EXPECT_EQ("Notepad", asked.title);
+  EXPECT_EQ(3, platform.FindCalls());
+  EXPECT_EQ("Notepad", platform.MatchRequests().back().title);
   platform.AddWindow("Notepad - file.txt");
-  script::RunTick(in);  // the poller ends the wait
+  EXPECT_EQ(520u, script::RunTick(in).delay);  // the poll that ends the wait adds the window delay
   EXPECT_EQ(script::kRunning, in.wait_state);
   EXPECT_TRUE(script::RunTick(in).stepped);
-  EXPECT_EQ(Lines({"poll", "poll", "poll", "poll", "after"}), Trace());
+  EXPECT_EQ(Lines({"after"}), Trace());
 }
 
 TEST_F(RunTickTest, PollersAreCalledByTheirOwnWaitStateOnly) {
-  script::SetPoller(in, script::kWaitWinClose, PollWinWait);
+  script::SetPoller(in, script::kWaitWin, 0);
   Load({"WinWait, Notepad"});
   script::RunTick(in);
-  script::TickResult tick = script::RunTick(in);  // kWaitWin has no poller: nothing happens
+  script::TickResult tick = script::RunTick(in);  // kWaitWin has no poller now: nothing happens
   EXPECT_FALSE(tick.stop);
   EXPECT_FALSE(tick.stepped);
   EXPECT_EQ(20u, tick.delay);
-  EXPECT_TRUE(Trace().empty());
+  EXPECT_EQ(0, platform.FindCalls());
   EXPECT_EQ(script::kWaitWin, in.wait_state);
 }
 
 TEST_F(RunTickTest, TheWaitTimeoutReachesThePoller) {
-  script::SetHandler(in, script::CMD_WINWAIT, TimedWinWait);
-  script::SetPoller(in, script::kWaitWin, PollWinWait);
-  Load({"WinWait, Notepad, , 3", "Send, never"});
+  Load({"WinWait, Notepad, , 3", "Send, next"});
   script::RunTick(in);
   EXPECT_EQ(std::vector<unsigned int>({3000u}), platform.ArmedTimers());
   script::RunTick(in);
   EXPECT_EQ(script::kWaitWin, in.wait_state);
+  EXPECT_EQ("0", platform.Env("ERRORLEVEL"));
   script::OnWaitTimeout(in);
   EXPECT_TRUE(in.timeout_expired);
-  script::RunTick(in);
-  EXPECT_EQ("WinWait: timed out!", LastError());
-  EXPECT_TRUE(script::RunTick(in).stop);
-  EXPECT_EQ(Lines({"poll", "poll"}), Trace());
+  platform.AddWindow("Notepad");  // too late: the timeout is checked first
+  EXPECT_EQ(20u, script::RunTick(in).delay);
+  EXPECT_EQ(script::kRunning, in.wait_state);
+  EXPECT_EQ("1", platform.Env("ERRORLEVEL"));
+  EXPECT_FALSE(in.timeout_armed || in.timeout_expired);
+  EXPECT_TRUE(script::RunTick(in).stepped);
+  EXPECT_EQ(Lines({"next"}), Trace());
 }
 
 TEST_F(RunTickTest, AnAdlibActionTakesTheTickFromTheWait) {
-  script::SetPoller(in, script::kWaitWin, PollWinWait);
   LoadAdlib({"Dialog, , Send, adlib"});
   Load({"WinWait, Notepad"});
   script::RunTick(in);
   platform.AddWindow("Dialog");
+  int asked = platform.FindCalls();
   script::TickResult tick = script::RunTick(in);
   EXPECT_FALSE(tick.stepped);
   EXPECT_EQ(2020u, tick.delay);
-  EXPECT_EQ(Lines({"adlib"}), Trace());  // no poll in this tick
+  EXPECT_EQ(Lines({"adlib"}), Trace());
+  EXPECT_EQ(asked + 1, platform.FindCalls());  // the walk asked; the poller did not
   // The wait's own pattern is what the next poll asks for.
   platform.CloseWindows();
   script::RunTick(in);
@@ -193,7 +172,6 @@ TEST_F(RunTickTest, ExitIsALineAndKeepsItsStepDelay) {
 }
 
 TEST_F(RunTickTest, AWaitSetsErrorLevelOnceUntilALineOrAnAdlibActionRuns) {
-  script::SetPoller(in, script::kWaitWin, [](script::Interp& i) { script::SetErrorLevel(i, 0); });
   LoadAdlib({"Dialog, , SetEnv, ERRORLEVEL, 7"});
   Load({"WinWait, Notepad"});
   script::RunTick(in);

@@ -1,0 +1,176 @@
+// Tests of the window waits and conditions, RunWait's poller and the message
+// box's answer, as the runner runs them, over a fake desktop and fake processes.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "script/interp.h"
+#include "tests/unit/engine_harness.h"
+#include "tests/unit/fake_platform.h"
+
+namespace {
+
+using test_engine::Lines;
+
+typedef test_engine::InterpTest WaitTest;
+
+// The desktops every wait and condition is tried on: what matches "Notepad",
+// and which window is in front.
+enum Desktop { kNoMatch, kMatchBehind, kMatchInFront, kSecondMatchInFront, kDesktops };
+
+void Lay(fake::Platform& platform, Desktop desktop) {
+  platform.CloseWindows();
+  platform.AddWindow("Other");
+  if (desktop == kNoMatch) {
+    platform.SetForeground(0);
+    return;
+  }
+  platform.AddWindow("Notepad - a.txt");
+  if (desktop == kSecondMatchInFront) platform.AddWindow("Notepad - b.txt");
+  platform.SetForeground(desktop == kMatchBehind ? 0 : desktop == kMatchInFront ? 1 : 2);
+}
+
+struct Expectation {
+  const char* command;
+  bool holds[kDesktops];  // a wait ends, a condition runs its tail
+};
+
+// Only the first matching window counts, so the second one in front leaves
+// the match inactive; WinWaitNotActive goes on waiting while nothing matches.
+const Expectation kWaits[] = {
+    {"WinWait", {false, true, true, true}},
+    {"WinWaitActive", {false, false, true, false}},
+    {"WinWaitClose", {true, false, false, false}},
+    {"WinWaitNotActive", {false, true, false, true}},
+};
+
+const Expectation kConditions[] = {
+    {"IfWinExist", {false, true, true, true}},
+    {"IfWinNotExist", {true, false, false, false}},
+    {"IfWinActive", {false, false, true, false}},
+    {"IfWinNotActive", {true, true, false, true}},
+};
+
+TEST_F(WaitTest, EachWaitEndsWhenItsConditionHoldsAndAddsTheWindowDelay) {
+  in.win_delay = 300;
+  for (const Expectation& e : kWaits) {
+    for (int d = 0; d < kDesktops; ++d) {
+      SCOPED_TRACE(std::string(e.command) + " on desktop " + std::to_string(d));
+      script::FreeInterp(in);
+      script::InitInterp(in, &platform.services());
+      script::InstallCoreCommands(in);
+      in.win_delay = 300;
+      Load({std::string(e.command) + ", Notepad"});
+      Lay(platform, static_cast<Desktop>(d));
+      script::RunTick(in);  // the command only enters the wait
+      script::TickResult poll = script::RunTick(in);
+      EXPECT_EQ(e.holds[d], in.wait_state == script::kRunning);
+      EXPECT_EQ(e.holds[d] ? 320u : 20u, poll.delay);
+      EXPECT_EQ("0", platform.Env("ERRORLEVEL"));
+    }
+  }
+}
+
+TEST_F(WaitTest, EachConditionRunsItsTailWhenItHolds) {
+  for (const Expectation& e : kConditions) {
+    for (int d = 0; d < kDesktops; ++d) {
+      SCOPED_TRACE(std::string(e.command) + " on desktop " + std::to_string(d));
+      platform.SetEnv("RAN", "");
+      script::FreeInterp(in);
+      script::InitInterp(in, &platform.services());
+      script::InstallCoreCommands(in);
+      Load({std::string(e.command) + ", Notepad, , SetEnv, RAN, yes"});
+      Lay(platform, static_cast<Desktop>(d));
+      Run();
+      EXPECT_EQ(e.holds[d] ? "yes" : "", platform.Env("RAN"));
+      EXPECT_STREQ("Notepad", in.match.title);  // the condition's pattern is the current one
+      EXPECT_EQ(20, in.step_delay);             // conditions add no window delay
+    }
+  }
+}
+
+// RunWait, program   e.g.  RunWait, setup.exe
+// Starts a fake program in place of the host's CreateProcess.
+bool StartFakeProgram(script::Interp& in, script::Fields&) {
+  script::BeginRunWait(in, fake::Of(in).StartProcess());
+  return true;
+}
+
+TEST_F(WaitTest, RunWaitEndsWithTheExitCodeOfItsProgramWhateverTheCode) {
+  const int codes[] = {3, 259, static_cast<int>(0xC0000005u)};
+  const char* words[] = {"3", "259", "-1073741819"};
+  for (int i = 0; i < 3; ++i) {
+    SCOPED_TRACE(words[i]);
+    script::SetHandler(in, script::CMD_RUNWAIT, StartFakeProgram);
+    Load({"RunWait, child.exe", "Send, after"});
+    script::RunTick(in);
+    script::ProcessHandle child = in.run_wait_process;
+    ASSERT_NE(static_cast<script::ProcessHandle>(0), child);
+    for (int tick = 0; tick < 3; ++tick) EXPECT_FALSE(script::RunTick(in).stepped);
+    EXPECT_EQ(script::kWaitRun, in.wait_state);
+    platform.EndProcess(child, codes[i]);
+    EXPECT_EQ(20u, script::RunTick(in).delay);  // no window delay
+    EXPECT_EQ(script::kRunning, in.wait_state);
+    EXPECT_EQ(words[i], platform.Env("ERRORLEVEL"));
+    EXPECT_FALSE(platform.ProcessHeld(child));
+    script::FreeInterp(in);
+    script::InitInterp(in, &platform.services());
+    script::InstallCoreCommands(in);
+  }
+}
+
+TEST_F(WaitTest, ARunWaitOfTheAdlibSectionReplacesTheOneWaitingAndNothingIsHeldAtExit) {
+  script::SetHandler(in, script::CMD_RUNWAIT, StartFakeProgram);
+  LoadAdlib({"Dialog, , RunWait, fix.exe"});
+  Load({"RunWait, long.exe"});
+  script::RunTick(in);
+  script::ProcessHandle first = in.run_wait_process;
+  platform.AddWindow("Dialog");
+  script::RunTick(in);
+  script::ProcessHandle second = in.run_wait_process;
+  EXPECT_NE(first, second);
+  EXPECT_FALSE(platform.ProcessHeld(first));
+  EXPECT_TRUE(platform.ProcessHeld(second));
+  script::FreeInterp(in);
+  EXPECT_FALSE(platform.ProcessHeld(second));
+  script::InitInterp(in, &platform.services());
+}
+
+TEST_F(WaitTest, IfMsgBoxRunsItsTailForTheButtonThatClosedTheLastBox) {
+  platform.QueueButton(script::kBoxYes);
+  platform.QueueButton(0);  // a result outside the seven buttons
+  Load({"IfMsgBox, YES, Send, before any box",
+        "MsgBox, 4, Question, Continue?, really",
+        "IfMsgBox, yes, Send, yes",
+        "IfMsgBox, No, Send, no",
+        "MsgBox, 0, Title, text",
+        "IfMsgBox, OK, Send, ok",
+        "IfMsgBox, , Send, empty word"});
+  Run();
+  EXPECT_EQ(Lines({"yes", "empty word"}), Trace());
+  ASSERT_EQ(2u, platform.MessageBoxes().size());
+  EXPECT_EQ("Question", platform.MessageBoxes()[0].title);
+  EXPECT_EQ("Continue?, really", platform.MessageBoxes()[0].text);
+  EXPECT_EQ(4u, platform.MessageBoxes()[0].flags);
+}
+
+// Send, text   e.g.  Send, x
+// Records how many path searches are open while it runs.
+bool RecordSearches(script::Interp& in, script::Fields&) {
+  fake::Of(in).Record(std::to_string(fake::Of(in).OpenSearches()) + " open");
+  return true;
+}
+
+TEST_F(WaitTest, PathConditionsRunTheirTailWhileTheSearchIsOpen) {
+  script::SetHandler(in, script::CMD_SEND, RecordSearches);
+  platform.AddPath("C:\\Temp\\a.txt");
+  Load({"IfExist, C:\\\\Temp\\\\a.txt, Send",
+        "IfNotExist, C:\\\\Temp\\\\a.txt, Send",
+        "IfExist, C:\\\\Temp\\\\b.txt, Send",
+        "IfNotExist, C:\\\\Temp\\\\b.txt, Send"});
+  Run();
+  EXPECT_EQ(Lines({"1 open", "0 open"}), Trace());
+  EXPECT_EQ(0, platform.OpenSearches());
+}
+
+}  // namespace
