@@ -13,6 +13,7 @@
 
 #include <map>
 
+#include "checker/empty_fields.h"
 #include "checker/fields.h"
 #include "checker/lines.h"
 #include "checker/suggest.h"
@@ -145,10 +146,11 @@ class Checker {
     }
   }
 
-  // Cooks the line's references; false (after reporting) when one never closes.
-  bool Cook(LineReader* reader) {
+  // Starts the reader on the line, its references replaced; false (after
+  // reporting) when one never closes.
+  bool ReplaceReferencesOrReport(LineReader* reader) {
     int bad_at = 0;
-    if (reader->Cook(line_->text, &bad_at)) return true;
+    if (reader->ReplaceReferences(line_->text, &bad_at)) return true;
     Add(kError, "bad-reference", bad_at, static_cast<int>(line_->text.size()),
         "Incorrectly formatted ENV string! (this \"%\" has no closing \"%\"; write \\% for a "
         "percent sign)");
@@ -157,7 +159,7 @@ class Checker {
 
   void CheckMainLine() {
     LineReader reader;
-    if (!Cook(&reader)) return;
+    if (!ReplaceReferencesOrReport(&reader)) return;
     int index = CheckCommand(&reader, true);
     CheckEscapes();
     TrackFlow(index);
@@ -166,7 +168,7 @@ class Checker {
   // An Adlib line: a window title and text, each ended by a comma, then a command.
   void CheckAdlibLine() {
     LineReader reader;
-    if (!Cook(&reader)) return;
+    if (!ReplaceReferencesOrReport(&reader)) return;
     Field title = Take(&reader, ',');
     Field text = Take(&reader, ',');
     if (title.at_end || text.at_end) {
@@ -228,6 +230,7 @@ class Checker {
       return index;
     }
     for (int i = 0; i < count; ++i) CheckField(index, info.kinds[i], fields[static_cast<size_t>(i)]);
+    CheckEmptyFields(index, keyword, fields);
     if (info.form == script::kTailFields) {
       if (reader->RestIsBlank()) {
         Add(kError, "empty-condition", keyword.start, reader->Offset(),
@@ -295,6 +298,19 @@ class Checker {
         break;
       default:
         break;
+    }
+  }
+
+  // A field the command stops the script on when it is empty, written empty.
+  // The runner names the first one it finds, and so does this.
+  void CheckEmptyFields(int index, const Field& keyword, const std::vector<Field>& fields) {
+    for (size_t i = 0; i < fields.size(); ++i) {
+      const EmptyFieldRule* rule = FindEmptyFieldRule(index, static_cast<int>(i));
+      // A reference stands in the text as kUnknown: its value may be empty or not.
+      if (rule == 0 || !fields[i].text.empty()) continue;
+      AddOnField(kError, "empty-parameter", keyword,
+                 std::string(rule->message) + " (" + rule->what + " is empty)");
+      return;
     }
   }
 
