@@ -95,7 +95,8 @@ const Expected kFindings[] = {
     {"Unreachable", "Goto, End\nSend, never\nSend, nor this\nEnd:\n", "unreachable", 2, 1, W,
      "follows the Goto on line 1"},
     {"UnreachableAfterExit", "Exit\nSleep, 5\n", "unreachable", 2, 1, W, "follows the Exit"},
-    {"EndRepeatAlone", "Sleep, 1\nEndRepeat\n", "unpaired-repeat", 2, 1, W, "no Repeat before it"},
+    {"EndRepeatBeforeRepeat", "Sleep, 1\nEndRepeat\nRepeat, 2\nEndRepeat\n", "unpaired-repeat", 2, 1,
+     W, "no Repeat before it"},
     {"RepeatAlone", "Repeat, 3\nSend, x\n", "unpaired-repeat", 1, 1, W, "no EndRepeat"},
     {"UnknownKey", "Send, a{ENTR}b\n", "unknown-key", 1, 8, W, "Send knows no key {ENTR}"},
     {"UnclosedBrace", "Send, {ENTER\n", "unclosed-brace", 1, 7, W, "has no \"}\""},
@@ -129,8 +130,11 @@ std::vector<RuntimeError> RuntimeErrors() {
       {"Adlib: Invalid number of parameters!", "Sleep, 1\n[ADLIB]\nTitle, text\n"},
       {"IniRead: You must specify a section and value parameter!", "IniRead, v, f.ini, , Key\n"},
       {"IniWrite: You must specify a section and value parameter!", "IniWrite, 5, f.ini, Main,\n"},
-      {"IniDelete: You must specify a section and value parameter!", "IniDelete, f.ini, \\t, Key\n"},
+      {"IniDelete: You must specify a section and value parameter!",
+       "IniDelete, f.ini, \\t, Key\n"},
       {"Failed to run program!", "RunWait, , C:\\\\Temp\n"},
+      {"Return: Return with no matching Gosub!", "Sleep, 1\nReturn\n"},
+      {"EndRepeat: EndRepeat with no matching Repeat!", "Sleep, 1\nEndRepeat\n"},
   };
   // Each missing-comma message of the table, on a line one comma short.
   for (int i = 0; i < script::CMD_COUNT; ++i) {
@@ -207,6 +211,8 @@ INSTANTIATE_TEST_SUITE_P(
         "Repeat, 2\nGosub, Sub\nEndRepeat\nExit\nSub:\nIfEqual, x, 1, Return\nReturn\n",
         "IfWinExist, Untitled - Notepad, , WinClose, Untitled - Notepad\n",
         "IfEqual, a, 1, IfEqual, b, 2, Goto, Done\nDone:\n",
+        // A command named by a reference may be the Gosub a Return needs.
+        "%call%, Sub\nExit\nSub:\nReturn\n",
         // Fields that must not be empty, but whose value only the run knows.
         "IniRead, v, f.ini, %section%, %key%\nIniDelete, f.ini, Main, %key%\nRun, %program%\n",
         // Optional fields, extents and a silent SetEnv with its comma.
