@@ -13,6 +13,7 @@
 
 #include <map>
 
+#include "checker/empty_fields.h"
 #include "checker/fields.h"
 #include "checker/lines.h"
 #include "checker/suggest.h"
@@ -82,6 +83,7 @@ class Checker {
       else CheckMainLine();
     }
     FinishRepeats();
+    FinishPops();
     std::stable_sort(out_.begin(), out_.end(), Earlier);
     return out_;
   }
@@ -145,10 +147,11 @@ class Checker {
     }
   }
 
-  // Cooks the line's references; false (after reporting) when one never closes.
-  bool Cook(LineReader* reader) {
+  // Starts the reader on the line, its references replaced; false (after
+  // reporting) when one never closes.
+  bool ReplaceReferencesOrReport(LineReader* reader) {
     int bad_at = 0;
-    if (reader->Cook(line_->text, &bad_at)) return true;
+    if (reader->ReplaceReferences(line_->text, &bad_at)) return true;
     Add(kError, "bad-reference", bad_at, static_cast<int>(line_->text.size()),
         "Incorrectly formatted ENV string! (this \"%\" has no closing \"%\"; write \\% for a "
         "percent sign)");
@@ -157,7 +160,7 @@ class Checker {
 
   void CheckMainLine() {
     LineReader reader;
-    if (!Cook(&reader)) return;
+    if (!ReplaceReferencesOrReport(&reader)) return;
     int index = CheckCommand(&reader, true);
     CheckEscapes();
     TrackFlow(index);
@@ -166,7 +169,7 @@ class Checker {
   // An Adlib line: a window title and text, each ended by a comma, then a command.
   void CheckAdlibLine() {
     LineReader reader;
-    if (!Cook(&reader)) return;
+    if (!ReplaceReferencesOrReport(&reader)) return;
     Field title = Take(&reader, ',');
     Field text = Take(&reader, ',');
     if (title.at_end || text.at_end) {
@@ -198,11 +201,18 @@ class Checker {
   int CheckCommand(LineReader* reader, bool top) {
     int keyword_start = reader->Offset();
     Field keyword = Take(reader, ',');
-    if (keyword.dynamic()) return -1;
+    if (keyword.dynamic()) {
+      keyword_from_reference_ = true;
+      return -1;
+    }
     int index = script::FindCommand(keyword.text.c_str());
     if (index == script::CMD_COUNT) {
       CheckUnknown(keyword, keyword_start, top);
       return script::CMD_COUNT;
+    }
+    commands_seen_[static_cast<size_t>(index)] = true;
+    if (index == script::CMD_RETURN || index == script::CMD_ENDREPEAT) {
+      pops_.push_back(Pop{line_, keyword, index});
     }
     const script::CommandInfo& info = *script::CommandAt(index);
     std::vector<Field> fields;
@@ -228,6 +238,7 @@ class Checker {
       return index;
     }
     for (int i = 0; i < count; ++i) CheckField(index, info.kinds[i], fields[static_cast<size_t>(i)]);
+    CheckEmptyFields(index, keyword, fields);
     if (info.form == script::kTailFields) {
       if (reader->RestIsBlank()) {
         Add(kError, "empty-condition", keyword.start, reader->Offset(),
@@ -295,6 +306,19 @@ class Checker {
         break;
       default:
         break;
+    }
+  }
+
+  // A field the command stops the script on when it is empty, written empty.
+  // The runner names the first one it finds, and so does this.
+  void CheckEmptyFields(int index, const Field& keyword, const std::vector<Field>& fields) {
+    for (size_t i = 0; i < fields.size(); ++i) {
+      const EmptyFieldRule* rule = FindEmptyFieldRule(index, static_cast<int>(i));
+      // A reference stands in the text as kUnknown: its value may be empty or not.
+      if (rule == 0 || !fields[i].text.empty()) continue;
+      AddOnField(kError, "empty-parameter", keyword,
+                 std::string(rule->message) + " (" + rule->what + " is empty)");
+      return;
     }
   }
 
@@ -434,6 +458,37 @@ class Checker {
     }
   }
 
+  // Return and EndRepeat pop a stack that only Gosub and Repeat push. In a
+  // script without the pushing command anywhere (and no command named by a
+  // reference), every Return or EndRepeat the run reaches stops it. Such an
+  // EndRepeat has had the weaker unpaired-repeat warning; the error replaces it.
+  void FinishPops() {
+    if (keyword_from_reference_) return;
+    for (size_t i = 0; i < pops_.size(); ++i) {
+      line_ = pops_[i].line;
+      bool is_return = pops_[i].command == script::CMD_RETURN;
+      int push = is_return ? script::CMD_GOSUB : script::CMD_REPEAT;
+      if (commands_seen_[static_cast<size_t>(push)]) continue;
+      const ScriptText* here = line_;
+      out_.erase(std::remove_if(out_.begin(), out_.end(),
+                                [here](const Diagnostic& d) {
+                                  return d.line == here->number && d.code == "unpaired-repeat";
+                                }),
+                 out_.end());
+      AddOnField(kError, "unpaired-pop", pops_[i].keyword,
+                 is_return ? "Return: Return with no matching Gosub! (the script has no Gosub)"
+                           : "EndRepeat: EndRepeat with no matching Repeat! (the script has no "
+                             "Repeat)");
+    }
+  }
+
+  // A Return or EndRepeat, where it stands.
+  struct Pop {
+    const ScriptText* line;
+    Field keyword;
+    int command;  // CMD_RETURN or CMD_ENDREPEAT
+  };
+
   std::vector<ScriptText> lines_;
   std::vector<Diagnostic> out_;
   std::map<std::string, int> labels_;        // upper-case label line -> first line number
@@ -444,6 +499,9 @@ class Checker {
   std::string dead_keyword_;
   bool reported_dead_ = false;
   std::vector<const ScriptText*> repeats_;   // open Repeat lines
+  std::vector<bool> commands_seen_ = std::vector<bool>(script::CMD_COUNT, false);  // tails too
+  bool keyword_from_reference_ = false;      // some command is named by a %NAME% reference
+  std::vector<Pop> pops_;                    // every Return and EndRepeat
 };
 
 }  // namespace

@@ -25,9 +25,9 @@ struct Field {
 // A stored line with its references replaced, and a cursor into it.
 class LineReader {
  public:
-  // Replaces each reference by kUnknown. False when a reference never closes;
-  // `bad_at` is then the offset of its opening percent sign.
-  bool Cook(const std::string& stored, int* bad_at);
+  // Starts on a stored line: replaces each reference by kUnknown. False when a
+  // reference never closes; `bad_at` is then the offset of its opening percent sign.
+  bool ReplaceReferences(const std::string& stored, int* bad_at);
 
   // Reads the next field: delimiter ',' or 0 for the rest of the line.
   Field Next(char delim);
@@ -39,9 +39,9 @@ class LineReader {
   int Offset() const;
 
  private:
-  std::string cooked_;
-  std::vector<int> raw_;      // offset in the stored text of each cooked character, and of the end
-  std::vector<int> raw_end_;  // offset just after each cooked character (a reference's closing "%")
+  std::string replaced_;      // the stored line, each reference replaced by kUnknown
+  std::vector<int> raw_;      // offset in the stored text of each replaced_ character, and of the end
+  std::vector<int> raw_end_;  // offset just after each replaced_ character (a reference's closing "%")
   int cursor_;
 };
 

@@ -52,7 +52,7 @@ std::string NearestKeyword(const std::string& word) {
   if (allowed >= word.size()) allowed = word.size() - (word.empty() ? 0 : 1);
   std::string upper_word;  // the keywords are upper case already
   std::vector<size_t> row;
-  const char* best = 0;
+  int best = -1;
   size_t best_distance = 0;
   for (int i = 0; i < script::CMD_COUNT; ++i) {
     const char* keyword = script::CommandKeyword(i);
@@ -62,8 +62,8 @@ std::string NearestKeyword(const std::string& word) {
     size_t gap = word.size() > length ? word.size() - length : length - word.size();
     if (gap > allowed) continue;
     // A later keyword replaces the best only when strictly nearer.
-    if (best && best_distance == 0) break;
-    size_t limit = best ? best_distance - 1 : allowed;
+    if (best >= 0 && best_distance == 0) break;
+    size_t limit = best >= 0 ? best_distance - 1 : allowed;
     if (upper_word.empty()) {
       upper_word = word;
       for (size_t c = 0; c < upper_word.size(); ++c)
@@ -71,11 +71,11 @@ std::string NearestKeyword(const std::string& word) {
     }
     size_t d = BoundedDistance(upper_word, keyword, length, limit, row);
     if (d <= limit) {
-      best = keyword;
+      best = i;
       best_distance = d;
     }
   }
-  return best ? std::string(best) : std::string();
+  return best >= 0 ? std::string(script::CommandSpelling(best)) : std::string();
 }
 
 }  // namespace checker

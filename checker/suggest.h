@@ -7,7 +7,8 @@
 namespace checker {
 
 // The keyword of the table closest to `word` by edits (letter case aside),
-// when it is close enough to be a likely misspelling; "" otherwise.
+// when it is close enough to be a likely misspelling, spelt as scripts write
+// it ("WinWait"); "" otherwise.
 std::string NearestKeyword(const std::string& word);
 
 }  // namespace checker

@@ -34,9 +34,12 @@ LRESULT OnPaint(HWND window) {
 // SplashTextOn, width, height, title, text   e.g.  SplashTextOn, 300, 100, Wait, Please wait
 // Shows the splash window centred on the screen with the given outer size,
 // on top of other windows but without taking the focus. The text is the rest
-// of the line, commas included.
+// of the line, commas included. It is stored before the commas are checked:
+// a line short of one empties the text (the field after a missing comma is
+// empty), and the dispatcher then reports the missing comma.
 bool CmdSplashTextOn(script::Interp&, script::Fields& f) {
   script::CopyText(g_splash_text, f.at[3], script::kBufSize);
+  if (!f.complete) return true;
   int width = script::IntegerValue(f.at[0]);
   int height = script::IntegerValue(f.at[1]);
   // The desktop's client rectangle starts at 0, 0: right and bottom are the screen size.

@@ -13,16 +13,22 @@ namespace script {
 namespace {
 
 const CommandInfo kCommands[CMD_COUNT] = {
-#define KST_COMMAND(name, form, required, kinds, message) \
-  {#name, form, required, kinds, message},
+#define KST_COMMAND(name, spelling, form, required, kinds, message) \
+  {#name, spelling, form, required, kinds, message},
 #include "script/command_list.h"
 #undef KST_COMMAND
 };
 
-// Compile-time checks of the table's shapes: no command reads more fields
-// than Fields holds, and no command requires more commas than it has fields.
+// Compile-time checks of the table's rows: no command reads more fields than
+// Fields holds, no command requires more commas than it has fields, and the
+// spelling is the keyword's letters.
 constexpr int Length(const char* s) { return *s ? 1 + Length(s + 1) : 0; }
-#define KST_COMMAND(name, form, required, kinds, message)                        \
+constexpr char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+constexpr bool SpelledAs(const char* keyword, const char* spelling) {
+  return *keyword == Upper(*spelling) && (*keyword == '\0' || SpelledAs(keyword + 1, spelling + 1));
+}
+#define KST_COMMAND(name, spelling, form, required, kinds, message)              \
+  static_assert(SpelledAs(#name, spelling), #name ": spelling and keyword differ"); \
   static_assert(Length(kinds) <= kMaxFields, #name ": too many fields");         \
   static_assert(required <= Length(kinds), #name ": more required than fields"); \
   static_assert((form == kNoFields) == (Length(kinds) == 0), #name ": form and fields disagree");
@@ -39,6 +45,11 @@ const CommandInfo* CommandAt(int index) {
 const char* CommandKeyword(int index) {
   const CommandInfo* info = CommandAt(index);
   return info ? info->keyword : "";
+}
+
+const char* CommandSpelling(int index) {
+  const CommandInfo* info = CommandAt(index);
+  return info ? info->spelling : "";
 }
 
 int FindCommand(const char* keyword) {
@@ -70,8 +81,11 @@ int ReadFields(const CommandInfo& info, char* line, int* cursor, Fields* out) {
     out->at[i] = field;
     used += static_cast<int>(strlen(field)) + 1;
   }
+  out->complete = missing == 0;
   return missing;
 }
+
+bool ReadsBeforeCommaCheck(int index) { return index == CMD_SPLASHTEXTON; }
 
 // The keyword is the first field up to a comma; a keyword that is not in the
 // table is a label when it ends with ":" and an error otherwise.
@@ -85,11 +99,15 @@ bool Dispatch(Interp& in, char* line, int* cursor) {
     return in.Fail("Error: Invalid command!");
   }
   const CommandInfo& info = kCommands[index];
+  CommandHandler handler = in.handlers[index];
   if (ReadFields(info, line, cursor, &fields) != 0) {
     // Without a message the command does nothing when a comma is missing.
-    return info.message ? in.Fail(info.message) : true;
+    if (!info.message) return true;
+    // A command that reads before its check gets its (short) fields first;
+    // the missing comma is reported whatever it does with them.
+    if (handler && ReadsBeforeCommaCheck(index)) handler(in, fields);
+    return in.Fail(info.message);
   }
-  CommandHandler handler = in.handlers[index];
   return handler ? handler(in, fields) : true;
 }
 

@@ -16,9 +16,9 @@ enum FieldForm {
   kTailFields   // fields up to commas, then a command of its own (conditions)
 };
 
-// What a field holds, as the letters of the table's KINDS column. The
-// runner reads every field as text; the kinds tell a checker, the docs and an
-// editor what belongs there.
+// What a field holds: the letters that the names of the table's KINDS column
+// (NUMBER, TITLE, ...) stand for. The runner reads every field as text; the
+// kinds tell a checker, the docs and an editor what belongs there.
 enum FieldKind {
   kFieldNumber = 'n',       // an integer value (delays, timeouts, counts, coordinates, flags)
   kFieldExtent = 'e',       // a size in pixels or "default"
@@ -36,7 +36,7 @@ enum FieldKind {
 
 // Command indexes, in table order (CMD_EXESCRIPT = 0 ... CMD_IFLESSOREQUAL = 71).
 enum CommandIndex {
-#define KST_COMMAND(name, form, required, kinds, message) CMD_##name,
+#define KST_COMMAND(name, spelling, form, required, kinds, message) CMD_##name,
 #include "script/command_list.h"
 #undef KST_COMMAND
   CMD_COUNT  // 72: not in the table
@@ -45,6 +45,7 @@ enum CommandIndex {
 // One row of the command table.
 struct CommandInfo {
   const char* keyword;  // upper case
+  const char* spelling; // as scripts write it: "WinWait"
   FieldForm form;
   int required;         // leading fields that must end at a comma
   const char* kinds;    // one FieldKind letter per field; its length is the field count
@@ -60,6 +61,9 @@ const CommandInfo* CommandAt(int index);
 // The upper-case keyword of a command index (0..71); "" for any other index.
 const char* CommandKeyword(int index);
 
+// The keyword of a command index as scripts write it ("WinWait"); "" for any other index.
+const char* CommandSpelling(int index);
+
 // Looks a keyword up without regard to letter case; CMD_COUNT when absent.
 int FindCommand(const char* keyword);
 
@@ -68,6 +72,7 @@ int FindCommand(const char* keyword);
 struct Fields {
   int count;                 // fields the shape reads
   int given;                 // fields the line held: one more than the commas that ended one
+  bool complete;             // every required comma is there (see ReadsBeforeCommaCheck)
   char* at[kMaxFields];      // the fields, in order
   char* line;                // the line being run, for a condition's tail
   int* cursor;               // where the tail starts, after the last field
@@ -81,6 +86,11 @@ typedef bool (*CommandHandler)(Interp& in, Fields& fields);
 // Splits the fields of a command from the cursor by its shape. Returns the
 // number of required fields that did not end at a comma (0 when all did).
 int ReadFields(const CommandInfo& info, char* line, int* cursor, Fields* out);
+
+// True for a command whose handler runs even when a required comma is missing,
+// before the dispatcher reports it: SplashTextOn, which stores its text first.
+// Its handler then sees complete == false and must not act.
+bool ReadsBeforeCommaCheck(int index);
 
 // Runs the line from the cursor as a command line: keyword first, then the
 // command's fields. Returns false (with the message in the interpreter) when

@@ -62,7 +62,7 @@ const checker::Severity W = checker::kWarning;
 const Expected kFindings[] = {
     // Errors: what the runner would stop on.
     {"UnknownCommand", "Sleep, 1\nWinWiat, x\n", "unknown-command", 2, 1, E,
-     "Error: Invalid command! (did you mean WINWAIT?)"},
+     "Error: Invalid command! (did you mean WinWait?)"},
     {"MissingComma", "  Sleep 100\n", "missing-comma", 1, 3, E, "a comma is missing after \"Sleep\""},
     {"EmptyKeyword", ", x\n", "unknown-command", 1, 1, E, "Error: Invalid command!"},
     {"LabelWithComment", "Start: ; note\n", "unknown-command", 1, 1, E, "a label must stand alone"},
@@ -83,8 +83,8 @@ const Expected kFindings[] = {
     {"AdlibLabel", "Sleep, 1\n[adlib]\nHandler:\n", "adlib-label", 3, 1, E,
      "a label cannot stand in the Adlib section"},
     {"AdlibCommand", "Sleep, 1\n[ADLIB]\nNag, , Snd, {ENTER}\n", "unknown-command", 3, 8, E,
-     "Error: Invalid command! (did you mean SEND?)"},
-    {"TailCommand", "IfEqual, x, 1, Slep, 10\n", "unknown-command", 1, 16, E, "did you mean SLEEP?"},
+     "Error: Invalid command! (did you mean Send?)"},
+    {"TailCommand", "IfEqual, x, 1, Slep, 10\n", "unknown-command", 1, 16, E, "did you mean Sleep?"},
     {"NulByte", std::string("Send, a\0b\n", 10), "nul-byte", 1, 1, E, "NUL byte"},
     // Warnings: what the runner would run, but surely not as meant.
     {"DroppedBackslash", "Run, C:\\Tools\\\\app.exe\n", "dropped-backslash", 1, 8, W,
@@ -95,7 +95,8 @@ const Expected kFindings[] = {
     {"Unreachable", "Goto, End\nSend, never\nSend, nor this\nEnd:\n", "unreachable", 2, 1, W,
      "follows the Goto on line 1"},
     {"UnreachableAfterExit", "Exit\nSleep, 5\n", "unreachable", 2, 1, W, "follows the Exit"},
-    {"EndRepeatAlone", "Sleep, 1\nEndRepeat\n", "unpaired-repeat", 2, 1, W, "no Repeat before it"},
+    {"EndRepeatBeforeRepeat", "Sleep, 1\nEndRepeat\nRepeat, 2\nEndRepeat\n", "unpaired-repeat", 2, 1,
+     W, "no Repeat before it"},
     {"RepeatAlone", "Repeat, 3\nSend, x\n", "unpaired-repeat", 1, 1, W, "no EndRepeat"},
     {"UnknownKey", "Send, a{ENTR}b\n", "unknown-key", 1, 8, W, "Send knows no key {ENTR}"},
     {"UnclosedBrace", "Send, {ENTER\n", "unclosed-brace", 1, 7, W, "has no \"}\""},
@@ -111,6 +112,79 @@ std::string FindingName(const ::testing::TestParamInfo<Expected>& param) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Findings, CheckerFinding, ::testing::ValuesIn(kFindings), FindingName);
+
+// Every runtime error whose condition the text alone decides: a line that
+// stops the runner with the message, and the checker's error that quotes it.
+struct RuntimeError {
+  std::string message;  // the runner's message, word for word
+  std::string script;   // a script whose run stops with it
+};
+
+void PrintTo(const RuntimeError& e, std::ostream* os) { *os << e.message; }
+
+std::vector<RuntimeError> RuntimeErrors() {
+  std::vector<RuntimeError> rows = {
+      {"Error: Invalid command!", "WinWiat, x\n"},
+      {"Error: Cannot find requested label!", "Goto, Nowhere\n"},
+      {"Incorrectly formatted ENV string!", "Send, 50%\n"},
+      {"Adlib: Invalid number of parameters!", "Sleep, 1\n[ADLIB]\nTitle, text\n"},
+      {"IniRead: You must specify a section and value parameter!", "IniRead, v, f.ini, , Key\n"},
+      {"IniWrite: You must specify a section and value parameter!", "IniWrite, 5, f.ini, Main,\n"},
+      {"IniDelete: You must specify a section and value parameter!",
+       "IniDelete, f.ini, \\t, Key\n"},
+      {"Failed to run program!", "RunWait, , C:\\\\Temp\n"},
+      {"Return: Return with no matching Gosub!", "Sleep, 1\nReturn\n"},
+      {"EndRepeat: EndRepeat with no matching Repeat!", "Sleep, 1\nEndRepeat\n"},
+  };
+  // Each missing-comma message of the table, on a line one comma short.
+  for (int i = 0; i < script::CMD_COUNT; ++i) {
+    const script::CommandInfo& info = *script::CommandAt(i);
+    if (info.message == 0) continue;
+    std::string line = info.spelling;
+    for (int k = 1; k < info.required; ++k) line += ", 1";
+    rows.push_back({info.message, line + "\n"});
+  }
+  return rows;
+}
+
+// All of the runner's sources, where its messages are written.
+std::string RunnerSources() {
+  std::string all;
+  const char* folders[] = {"script", "commands", "windows", "input", "host"};
+  for (size_t d = 0; d < sizeof folders / sizeof folders[0]; ++d) {
+    std::string dir = std::string(KESTRO_SOURCE_DIR "/") + folders[d];
+    DIR* listing = opendir(dir.c_str());
+    if (!listing) continue;
+    while (dirent* entry = readdir(listing)) {
+      std::string name = entry->d_name;
+      if (name.size() < 3 || (name.compare(name.size() - 2, 2, ".h") != 0 &&
+                              name.compare(name.size() - 4, 4, ".cpp") != 0)) {
+        continue;
+      }
+      std::ifstream in((dir + "/" + name).c_str(), std::ios::binary);
+      std::stringstream text;
+      text << in.rdbuf();
+      all += text.str();
+    }
+    closedir(listing);
+  }
+  return all;
+}
+
+class CheckerRuntimeError : public ::testing::TestWithParam<RuntimeError> {};
+
+TEST_P(CheckerRuntimeError, IsAnErrorQuotingTheRunnersMessage) {
+  const RuntimeError& e = GetParam();
+  static const std::string sources = RunnerSources();
+  EXPECT_NE(std::string::npos, sources.find("\"" + e.message + "\""))
+      << "the runner no longer says this";
+  std::vector<Diagnostic> found = Check(e.script);
+  ASSERT_EQ(1u, found.size()) << checker::FormatText("t.kst", found);
+  EXPECT_EQ(checker::kError, found[0].severity);
+  EXPECT_EQ(0u, found[0].message.find(e.message)) << found[0].message;
+}
+
+INSTANTIATE_TEST_SUITE_P(Messages, CheckerRuntimeError, ::testing::ValuesIn(RuntimeErrors()));
 
 // Scripts the runner runs as meant must not raise a word.
 class CleanScript : public ::testing::TestWithParam<const char*> {};
@@ -137,6 +211,10 @@ INSTANTIATE_TEST_SUITE_P(
         "Repeat, 2\nGosub, Sub\nEndRepeat\nExit\nSub:\nIfEqual, x, 1, Return\nReturn\n",
         "IfWinExist, Untitled - Notepad, , WinClose, Untitled - Notepad\n",
         "IfEqual, a, 1, IfEqual, b, 2, Goto, Done\nDone:\n",
+        // A command named by a reference may be the Gosub a Return needs.
+        "%call%, Sub\nExit\nSub:\nReturn\n",
+        // Fields that must not be empty, but whose value only the run knows.
+        "IniRead, v, f.ini, %section%, %key%\nIniDelete, f.ini, Main, %key%\nRun, %program%\n",
         // Optional fields, extents and a silent SetEnv with its comma.
         "WinMove, T, , 0, 0, default, 400\nSetEnv, empty,\nInputBox, v, t, p\n",
         // Comments, blanks, a BOM, CR LF ends and an Adlib section.
@@ -215,7 +293,7 @@ std::string NearestByFullDistance(const std::string& word) {
   for (int i = 0; i < script::CMD_COUNT; ++i) {
     size_t d = FullDistance(word, script::CommandKeyword(i));
     if (best.empty() || d < best_distance) {
-      best = script::CommandKeyword(i);
+      best = script::CommandSpelling(i);
       best_distance = d;
     }
   }
@@ -223,11 +301,12 @@ std::string NearestByFullDistance(const std::string& word) {
 }
 
 // Suggestions: the nearest keyword within a third of the word's letters, in
-// any letter case, the table's first on a tie; nothing when all are further off.
+// any letter case, the table's first on a tie, spelt as scripts write it;
+// nothing when all are further off.
 TEST(CheckerSuggest, NearestKeywordWithinAThird) {
-  EXPECT_EQ("SETKEYDELAY", checker::NearestKeyword("SetAbcDelay"));     // tie with SETWINDELAY at 3
-  EXPECT_EQ("IFWINNOTEXIST", checker::NearestKeyword("IfWinNotExst"));  // nearer than IFWINEXIST
-  EXPECT_EQ("SLEEP", checker::NearestKeyword("sleeep"));
+  EXPECT_EQ("SetKeyDelay", checker::NearestKeyword("SetAbcDelay"));     // tie with SetWinDelay at 3
+  EXPECT_EQ("IfWinNotExist", checker::NearestKeyword("IfWinNotExst"));  // nearer than IfWinExist
+  EXPECT_EQ("Sleep", checker::NearestKeyword("SLEEEP"));
   EXPECT_EQ("", checker::NearestKeyword("Frobnicate"));
   EXPECT_EQ("", checker::NearestKeyword("S"));
   EXPECT_EQ("", checker::NearestKeyword(""));

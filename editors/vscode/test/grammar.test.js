@@ -23,10 +23,11 @@ function lacks(line, needle, scope, from) {
             `"${needle}" in "${line.text}" should not be ${scope}, is ${scopes.join(' ')}`);
 }
 
-// The commands of the runner's table: keyword and form.
+// The commands of the runner's table: keyword, spelling and form.
 function tableCommands() {
   const table = fs.readFileSync(path.join(ROOT, 'script', 'command_list.h'), 'utf8');
-  return [...table.matchAll(/^KST_COMMAND\((\w+),\s*(\w+)/gm)].map((m) => ({ keyword: m[1], form: m[2] }));
+  return [...table.matchAll(/^KST_COMMAND\((\w+),\s*"(\w+)",\s*(\w+)/gm)]
+    .map((m) => ({ keyword: m[1], spelling: m[2], form: m[3] }));
 }
 
 // A keyword written as people do: first letter of each word upper, or all mixed up.
@@ -38,10 +39,10 @@ test('every command of the table is a keyword in any letter case', async () => {
   const flow = ['GOTO', 'GOSUB', 'RETURN', 'REPEAT', 'ENDREPEAT', 'EXIT'];
   const commands = tableCommands();
   assert.strictEqual(commands.length, 72);
-  for (const { keyword, form } of commands) {
+  for (const { keyword, spelling, form } of commands) {
     const scope = form === 'kTailFields' ? 'keyword.control.conditional.kestro'
                 : flow.includes(keyword) ? 'keyword.control.flow.kestro' : 'support.function.kestro';
-    for (const written of [keyword, keyword.toLowerCase(), mixedCase(keyword)]) {
+    for (const written of [keyword, spelling, keyword.toLowerCase(), mixedCase(keyword)]) {
       const lines = await tokenize(`${written}, x\n  ${written}\n${written} , x`);
       lines.forEach((line) => has(line, written, scope));
     }
