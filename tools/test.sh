@@ -109,15 +109,11 @@ check_pe() {
 # must never stand at the start of a line.
 check_marker() {
   local exe=$1 where
-  where=$(python3 - "$exe" <<'EOF'
+  where=$(python3 - "$exe" "$repo/tools" <<'EOF'
 import sys
-data = open(sys.argv[1], "rb").read()
-marker = b">>> Start of encoded Kestro script <<<"
-at = data.find(marker)
-while at >= 0:
-    if at == 0 or data[at - 1] == 0x0A:
-        print(at)
-    at = data.find(marker, at + 1)
+sys.path.insert(0, sys.argv[2])
+from kestro_container import marker_line_offsets
+print(" ".join(str(at) for at in marker_line_offsets(open(sys.argv[1], "rb").read())))
 EOF
 )
   if [ -z "$where" ]; then pass "kestro.exe holds no marker line of its own"
