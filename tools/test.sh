@@ -204,13 +204,13 @@ authoring_tools() {
   add_counts "$log" "authoring tools (kestro-spy)"
   # kestro-rec: a recording of injected keys and clicks, packed and replayed.
   local rec=$tree/authoring/kestro-rec.exe inject=$tree/tests/e2e/inject/inject.exe
-  local inputrec=$tree/tests/e2e/inputrec/inputrec.exe
-  if [ ! -f "$rec" ] || [ ! -f "$inject" ] || [ ! -f "$inputrec" ]; then
+  local inputrec=$tree/tests/e2e/inputrec/inputrec.exe hostprobe=$tree/tests/e2e/hostprobe/hostprobe.exe
+  if [ ! -f "$rec" ] || [ ! -f "$inject" ] || [ ! -f "$inputrec" ] || [ ! -f "$hostprobe" ]; then
     fail "authoring tools: kestro-rec or its test programs not built in $tree"; return
   fi
   timeout 600 tools/wine-session.sh python3 tests/authoring/check_rec.py --rec "$rec" \
     --inject "$inject" --inputrec "$inputrec" --spy "$spy" --runner "$runner" \
-    --packer "$packer" 2>&1 | tee "$log.rec"
+    --packer "$packer" --hostprobe "$hostprobe" 2>&1 | tee "$log.rec"
   add_counts "$log.rec" "authoring tools (kestro-rec)"
 }
 
