@@ -3,30 +3,9 @@
 
 #include <stdio.h>
 
-namespace authoring {
+#include "script/json_string.h"
 
-void AppendJsonString(std::string* out, const std::string& value) {
-  *out += '"';
-  for (size_t i = 0; i < value.size(); ++i) {
-    unsigned char c = static_cast<unsigned char>(value[i]);
-    switch (c) {
-      case '"': *out += "\\\""; break;
-      case '\\': *out += "\\\\"; break;
-      case '\n': *out += "\\n"; break;
-      case '\r': *out += "\\r"; break;
-      case '\t': *out += "\\t"; break;
-      default:
-        if (c < 0x20) {
-          char hex[8];
-          sprintf(hex, "\\u%04x", c);
-          *out += hex;
-        } else {
-          *out += static_cast<char>(c);
-        }
-    }
-  }
-  *out += '"';
-}
+namespace authoring {
 
 JsonWriter::JsonWriter() : depth_(0), after_key_(false) { first_[0] = true; }
 
@@ -65,14 +44,14 @@ void JsonWriter::EndArray() {
 
 void JsonWriter::Key(const char* name) {
   BeforeValue();
-  AppendJsonString(&out_, name);
+  out_ += script::JsonString(name);
   out_ += ':';
   after_key_ = true;
 }
 
 void JsonWriter::String(const std::string& value) {
   BeforeValue();
-  AppendJsonString(&out_, value);
+  out_ += script::JsonString(value);
 }
 
 void JsonWriter::Int(int value) {

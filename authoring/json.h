@@ -9,8 +9,8 @@ namespace authoring {
 
 // Writes one JSON document into a string. Inside an object every value is
 // preceded by Key(); the writer adds commas and nothing else (no spacing).
-// Strings are taken as UTF-8: quotes, backslashes and control characters are
-// escaped, other bytes pass unchanged.
+// Strings are quoted by script::JsonString: quotes, backslashes and control
+// characters escaped, other bytes (UTF-8) unchanged.
 class JsonWriter {
  public:
   JsonWriter();
@@ -34,9 +34,6 @@ class JsonWriter {
   bool first_[kMaxDepth];  // nothing written yet at this depth
   bool after_key_;         // the next value belongs to the key just written
 };
-
-// Appends value as a JSON string literal.
-void AppendJsonString(std::string* out, const std::string& value);
 
 }  // namespace authoring
 

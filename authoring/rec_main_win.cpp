@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "authoring/recording.h"
+#include "host/tray_icon_win.h"
 
 namespace {
 
@@ -48,6 +49,8 @@ std::vector<authoring::RecordedEvent> g_events;
 bool g_shift, g_ctrl, g_alt;  // as the hook has seen them, recording or not
 bool g_hotkey_down;           // the hotkey's own key is down: its up is not recorded either
 HWND g_last_foreground;
+host::TrayIcon g_tray;        // the recorder's icon in the notification area
+UINT g_taskbar_created;       // the message of a new taskbar, which has lost the icon
 
 void WriteStd(DWORD which, const std::string& text) {
   HANDLE handle = GetStdHandle(which);
@@ -177,15 +180,8 @@ void UpdateStatus() {
   }
   SetWindowTextA(g_status, text);
   SetWindowTextA(g_button, g_recording ? "Stop" : "Record");
-  NOTIFYICONDATAA nid;
-  ZeroMemory(&nid, sizeof(nid));
-  nid.cbSize = sizeof(nid);
-  nid.hWnd = g_window;
-  nid.uID = kTrayId;
-  nid.uFlags = NIF_TIP;
-  snprintf(nid.szTip, sizeof(nid.szTip), "%s", g_recording ? "Kestro Recorder: recording"
-                                                           : "Kestro Recorder: ready");
-  Shell_NotifyIconA(NIM_MODIFY, &nid);
+  g_tray.tip = g_recording ? "Kestro Recorder: recording" : "Kestro Recorder: ready";
+  host::SetNotifyIconTip(g_tray);
 }
 
 // Writes the script; the exit code says whether it was written.
@@ -265,6 +261,10 @@ LRESULT CALLBACK WindowProc(HWND window, UINT msg, WPARAM wparam, LPARAM lparam)
     if (lparam == WM_RBUTTONUP) ShowTrayMenu(window);
     return 0;
   }
+  if (msg == g_taskbar_created && g_taskbar_created != 0) {
+    host::AddNotifyIcon(g_tray);  // Explorer restarted: the new taskbar holds no icon of ours
+    return 0;
+  }
   return DefWindowProcA(window, msg, wparam, lparam);
 }
 
@@ -304,16 +304,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   SendMessageA(g_status, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   SendMessageA(g_button, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
 
-  NOTIFYICONDATAA nid;
-  ZeroMemory(&nid, sizeof(nid));
-  nid.cbSize = sizeof(nid);
-  nid.hWnd = g_window;
-  nid.uID = kTrayId;
-  nid.uFlags = NIF_ICON | NIF_MESSAGE | NIF_TIP;
-  nid.uCallbackMessage = kTrayMessage;
-  nid.hIcon = LoadIcon(NULL, IDI_APPLICATION);
-  strcpy(nid.szTip, "Kestro Recorder");
-  Shell_NotifyIconA(NIM_ADD, &nid);
+  host::TrayIcon tray = {g_window, kTrayId, kTrayMessage, LoadIcon(NULL, IDI_APPLICATION),
+                         "Kestro Recorder"};
+  g_tray = tray;
+  g_taskbar_created = host::ListenForTaskbarCreated();
+  host::AddNotifyIcon(g_tray);
 
   if (!RegisterHotKey(g_window, kHotkeyId, MOD_CONTROL | MOD_ALT, kHotkeyVk)) {
     WriteStd(STD_ERROR_HANDLE, "kestro-rec: Ctrl+Alt+R is taken; use the tray icon or Record\n");
@@ -322,7 +317,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   HHOOK mouse = SetWindowsHookExA(WH_MOUSE_LL, MouseHook, instance, 0);
   if (keyboard == NULL || mouse == NULL) {
     WriteStd(STD_ERROR_HANDLE, "kestro-rec: cannot install the keyboard and mouse hooks\n");
-    Shell_NotifyIconA(NIM_DELETE, &nid);
+    host::DeleteNotifyIcon(g_tray);
     return 1;
   }
   ShowWindow(g_window, SW_SHOWNOACTIVATE);
@@ -344,6 +339,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   code = static_cast<int>(msg.wParam);
   UnhookWindowsHookEx(keyboard);
   UnhookWindowsHookEx(mouse);
-  Shell_NotifyIconA(NIM_DELETE, &nid);
+  host::DeleteNotifyIcon(g_tray);
   return code;
 }

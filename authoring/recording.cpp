@@ -5,8 +5,8 @@
 #include <string.h>
 
 #include "authoring/script_line.h"
-#include "input/coords.h"
-#include "input/key_scan.h"
+#include "script/coords.h"
+#include "script/key_scan.h"
 
 namespace authoring {
 
@@ -151,9 +151,9 @@ class Writer {
 
   void Click(const RecordedEvent& e) {
     FlushSend();
-    input::Point cursor = {e.x, e.y};
-    input::Point origin = {e.origin_x, e.origin_y};
-    input::Point at = input::ScreenToScript(cursor, origin);
+    script::Point cursor = {e.x, e.y};
+    script::Point origin = {e.origin_x, e.origin_y};
+    script::Point at = script::ScreenToScript(cursor, origin);
     const char* command = e.kind == RecordedEvent::kLeftClick ? "LeftClick" : "RightClick";
     out_ += PointLine(command, at.x, at.y) + "\n";
   }
@@ -227,9 +227,9 @@ std::string SendCharText(unsigned char c) {
 
 const char* SendKeyName(int vk) {
   const char* best = 0;
-  for (int i = 0; i < input::KeyNameCount(); ++i) {
-    if (input::KeyNameVk(i) != vk || vk <= 0) continue;
-    const char* name = input::KeyNameAt(i);
+  for (int i = 0; i < script::KeyNameCount(); ++i) {
+    if (script::KeyNameVk(i) != vk || vk <= 0) continue;
+    const char* name = script::KeyNameAt(i);
     if (best == 0 || strlen(name) < strlen(best)) best = name;
   }
   return best;

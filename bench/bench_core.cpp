@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "input/key_scan.h"
 #include "script/commands.h"
 #include "script/container.h"
 #include "script/interp.h"
+#include "script/key_scan.h"
 #include "script/limits.h"
 #include "script/loader.h"
 #include "script/params.h"
@@ -183,8 +183,8 @@ void BM_SendKeys(benchmark::State& state) {
   std::string text;
   for (int i = 0; i < 5; ++i) text += "Thanks, Bob.{ENTER}^s+{TAB 2}{DEL}Ok no ";  // 40 each
   long events = 0;
-  input::Keyboard kb = {&events, LayoutKeyForChar, LayoutScanForKey, LayoutScanForChar, CountEvent};
-  for (auto _ : state) input::SendKeys(kb, text.c_str());
+  script::Keyboard kb = {&events, LayoutKeyForChar, LayoutScanForKey, LayoutScanForChar, CountEvent};
+  for (auto _ : state) script::SendKeys(kb, text.c_str());
   state.counters["events"] = benchmark::Counter((double)events, benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_SendKeys);

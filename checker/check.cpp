@@ -17,8 +17,9 @@
 #include "checker/fields.h"
 #include "checker/lines.h"
 #include "checker/suggest.h"
-#include "input/key_scan.h"
 #include "script/commands.h"
+#include "script/flow_keywords.h"
+#include "script/key_scan.h"
 #include "script/limits.h"
 #include "script/params.h"
 #include "script/text.h"
@@ -343,8 +344,7 @@ class Checker {
     const std::string& t = f.text;
     for (size_t pos = 0; pos < t.size(); ++pos) {
       if (t[pos] != '{') continue;
-      size_t close = ClosingBrace(t, pos + 1);
-      if (close == std::string::npos) {
+      if (script::FindClosingBrace(t.c_str(), static_cast<int>(pos + 1)) < 0) {
         AddOnField(kWarning, "unclosed-brace", f,
                    "this \"{\" has no \"}\": Send types it as a character");
         return;
@@ -358,21 +358,10 @@ class Checker {
       std::string n = name;
       pos = static_cast<size_t>(cursor) - 1;
       // One character in braces is how a prefix character is typed as itself: {!}.
-      if (n.size() <= 1 || n.find(kUnknown) != std::string::npos || input::IsKeyName(name)) continue;
+      if (n.size() <= 1 || n.find(kUnknown) != std::string::npos || script::IsKeyName(name)) continue;
       Add(kWarning, "unknown-key", KeyOffset(f, n), KeyOffset(f, n) + static_cast<int>(n.size()) + 1,
           "Send knows no key {" + Shown(n) + "}: it types " + Quoted(n.substr(0, 1)));
     }
-  }
-
-  // The "}" that closes a brace, read with the key scanner's escapes.
-  static size_t ClosingBrace(const std::string& t, size_t from) {
-    bool escaped = false;
-    for (size_t i = from; i < t.size(); ++i) {
-      if (t[i] == '\\') escaped = !escaped;
-      else if (t[i] == '}' && !escaped) return i;
-      else escaped = false;
-    }
-    return std::string::npos;
   }
 
   // Where "{name" stands in the line, for the column of a key finding.
@@ -431,10 +420,10 @@ class Checker {
               Number(dead_since_) + " and no label stands between them");
       reported_dead_ = true;
     }
-    if (index == script::CMD_GOTO || index == script::CMD_EXIT || index == script::CMD_RETURN) {
+    if (script::EndsStraightRun(index)) {
       if (dead_since_ == 0) {
         dead_since_ = line_->number;
-        dead_keyword_ = index == script::CMD_GOTO ? "Goto" : index == script::CMD_EXIT ? "Exit" : "Return";
+        dead_keyword_ = script::FlowCommandName(index);
         reported_dead_ = false;
       }
     }

@@ -4,19 +4,14 @@
 
 #include <string.h>
 
+#include "script/file_lines.h"
 #include "script/limits.h"
+#include "script/loader.h"
 #include "script/text.h"
 
 namespace checker {
 
 namespace {
-
-// True when the trimmed text starts with "[ADLIB]" in any letter case.
-bool IsAdlibMarker(const std::string& text) {
-  char head[8];
-  script::CopyText(head, text.c_str(), sizeof head);
-  return script::EqualsNoCase(head, "[ADLIB]");
-}
 
 // Fills one line record from the bytes of a physical line.
 ScriptText MakeLine(int number, const std::string& raw, bool adlib) {
@@ -34,7 +29,7 @@ ScriptText MakeLine(int number, const std::string& raw, bool adlib) {
   script::Trim(&buf[0]);
   line.text = &buf[0];
   line.adlib = adlib;
-  line.marker = IsAdlibMarker(line.text);
+  line.marker = script::IsAdlibMarker(line.text.c_str());
   line.stored = !line.marker && !line.text.empty() && line.text[0] != ';';
   return line;
 }
@@ -44,23 +39,12 @@ ScriptText MakeLine(int number, const std::string& raw, bool adlib) {
 std::vector<ScriptText> ReadScriptLines(const std::string& text) {
   std::vector<ScriptText> lines;
   bool adlib = false;
-  int number = 1;
-  std::string raw;
-  bool pending = false;  // bytes after the last line end form a last line
-  for (size_t i = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0; i < text.size(); ++i) {
-    char c = text[i];
-    if (c != '\n' && c != '\r') {
-      raw.push_back(c);
-      pending = true;
-      continue;
-    }
-    if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    lines.push_back(MakeLine(number++, raw, adlib));
+  size_t pos = script::SkipByteOrderMark(text.data(), text.size());
+  script::FileLine line;
+  for (int number = 1; script::NextFileLine(text.data(), text.size(), &pos, &line); ++number) {
+    lines.push_back(MakeLine(number, text.substr(line.start, line.length), adlib));
     adlib = adlib || lines.back().marker;
-    raw.clear();
-    pending = false;
   }
-  if (pending) lines.push_back(MakeLine(number, raw, adlib));
   return lines;
 }
 

@@ -4,9 +4,13 @@
 
 #include <stdio.h>
 
+#include "script/json_string.h"
+
 namespace checker {
 
 namespace {
+
+using script::JsonString;
 
 std::string Number(int n) {
   char buf[16];
@@ -16,26 +20,6 @@ std::string Number(int n) {
 
 std::string Counted(int n, const char* word) {
   return Number(n) + " " + word + (n == 1 ? "" : "s");
-}
-
-// A JSON string: quotes, backslashes and control characters escaped; other
-// bytes pass as they are.
-std::string JsonString(const std::string& text) {
-  std::string out = "\"";
-  for (size_t i = 0; i < text.size(); ++i) {
-    unsigned char c = static_cast<unsigned char>(text[i]);
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += static_cast<char>(c);
-    } else if (c < 0x20) {
-      char buf[8];
-      snprintf(buf, sizeof buf, "\\u%04x", c);
-      out += buf;
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-  return out + "\"";
 }
 
 }  // namespace

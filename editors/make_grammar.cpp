@@ -22,10 +22,14 @@
 #include <utility>
 #include <vector>
 
-#include "input/key_scan.h"
 #include "script/commands.h"
+#include "script/flow_keywords.h"
+#include "script/json_string.h"
+#include "script/key_scan.h"
 
 namespace {
+
+using script::JsonString;
 
 // A JSON value: a string, an object with members in insertion order, or an array.
 struct Json {
@@ -63,16 +67,6 @@ struct Json {
   }
 };
 
-std::string Quote(const std::string& s) {
-  std::string out = "\"";
-  for (size_t i = 0; i < s.size(); ++i) {
-    char c = s[i];
-    if (c == '"' || c == '\\') out += '\\';
-    out += c;
-  }
-  return out + "\"";
-}
-
 // An object or array of strings alone, short enough to stand on one line.
 bool Inline(const Json& j) {
   size_t length = 0;
@@ -92,19 +86,19 @@ void Print(const Json& j, int depth, std::string* out) {
   std::string pad(static_cast<size_t>(depth + 1) * 2, ' ');
   std::string close_pad(static_cast<size_t>(depth) * 2, ' ');
   if (j.type == Json::kString) {
-    *out += Quote(j.text);
+    *out += JsonString(j.text);
   } else if (Inline(j)) {
     bool object = j.type == Json::kObject;
     *out += object ? "{ " : "[ ";
     for (size_t i = 0; i < j.members.size(); ++i) {
-      *out += (i ? ", " : "") + Quote(j.members[i].first) + ": " + Quote(j.members[i].second.text);
+      *out += (i ? ", " : "") + JsonString(j.members[i].first) + ": " + JsonString(j.members[i].second.text);
     }
-    for (size_t i = 0; i < j.items.size(); ++i) *out += (i ? ", " : "") + Quote(j.items[i].text);
+    for (size_t i = 0; i < j.items.size(); ++i) *out += (i ? ", " : "") + JsonString(j.items[i].text);
     *out += object ? " }" : " ]";
   } else if (j.type == Json::kObject) {
     *out += "{\n";
     for (size_t i = 0; i < j.members.size(); ++i) {
-      *out += pad + Quote(j.members[i].first) + ": ";
+      *out += pad + JsonString(j.members[i].first) + ": ";
       Print(j.members[i].second, depth + 1, out);
       *out += i + 1 < j.members.size() ? ",\n" : "\n";
     }
@@ -219,15 +213,9 @@ std::string FieldsRule(script::FieldForm form, const std::string& kinds,
   return name;
 }
 
-// Goto, Gosub, Return, Repeat, EndRepeat and Exit move the script's position.
-bool IsFlow(int index) {
-  return index == script::CMD_GOTO || index == script::CMD_GOSUB || index == script::CMD_RETURN ||
-         index == script::CMD_REPEAT || index == script::CMD_ENDREPEAT || index == script::CMD_EXIT;
-}
-
 std::string KeywordScope(int index, const script::CommandInfo& info) {
   if (info.form == script::kTailFields) return "keyword.control.conditional.kestro";
-  if (IsFlow(index)) return "keyword.control.flow.kestro";
+  if (script::IsFlowCommand(index)) return "keyword.control.flow.kestro";
   return "support.function.kestro";
 }
 
@@ -293,7 +281,7 @@ bool AddCommands(std::map<std::string, Json>* repository) {
 // and the prefix characters. An unknown name in braces is left plain.
 void AddSendKeys(std::map<std::string, Json>* repository) {
   std::vector<std::string> names;
-  for (int i = 0; i < input::KeyNameCount(); ++i) names.push_back(input::KeyNameAt(i));
+  for (int i = 0; i < script::KeyNameCount(); ++i) names.push_back(script::KeyNameAt(i));
   Json patterns = Json::Array();
   patterns.Add(Include("references")).Add(Include("escapes"));
   patterns.Add(

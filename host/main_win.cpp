@@ -2,9 +2,9 @@
 #include <windows.h>
 
 #include "host/host.h"
-#include "host/launch_args.h"
 #include "host/run_loop.h"
 #include "script/interp.h"
+#include "script/launch_args.h"
 
 namespace host {
 Host g_host;
@@ -39,10 +39,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int) {
   host::RegisterWindowClasses();
 
   const char* args = command_line ? command_line : "";
-  host::LaunchOptions options;
-  host::ParseLaunchOptions(args, &options);
+  script::LaunchOptions options;
+  script::ParseLaunchOptions(args, &options);
   if (options.unattended) host::SetUnattended(options.log_path);
-  host::PublishScriptArgs(host::g_services, args);
+  script::PublishScriptArgs(host::g_services, args);
 
   if (!host::LoadOwnScript()) return ExitCode(0, false);
   host::PublishBuiltins();

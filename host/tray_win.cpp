@@ -1,25 +1,22 @@
-// The tray icon, the tray menu and the pause item of the system menu.
-#include <string.h>
+// The runner's tray icon (when it is wanted, retried, re-added), the tray
+// menu and the pause item of the system menu.
 #include <windows.h>
-#include <shellapi.h>
 
 #include "host/host.h"
 #include "host/menus.h"
 #include "host/run_loop.h"
+#include "host/tray_icon_win.h"
 #include "resources/resource.h"
 
 namespace host {
 
 namespace {
 
-// The first, 88-byte form of the record, which every version of the shell takes.
-const DWORD kNotifyIconSize = 88;
-
-void FillRecord(NOTIFYICONDATAA* nid) {
-  memset(nid, 0, sizeof(*nid));
-  nid->cbSize = kNotifyIconSize;
-  nid->hWnd = g_host.window;
-  nid->uID = kTrayIconId;
+// The runner's icon in the notification area: the main icon and "Kestro".
+TrayIcon RunnerIcon() {
+  TrayIcon icon = {g_host.window, kTrayIconId, kTrayMessage,
+                   LoadIconA(g_host.instance, MAKEINTRESOURCEA(IDI_MAIN)), "Kestro"};
+  return icon;
 }
 
 // Reverts the system menu to the default items, then appends the separator
@@ -40,19 +37,12 @@ void AddTrayIcon() {
   if (g_host.hidden) return;
   g_host.tray_wanted = true;
   if (g_host.tray_shown) return;
-  NOTIFYICONDATAA nid;
-  FillRecord(&nid);
-  nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-  nid.uCallbackMessage = kTrayMessage;
-  nid.hIcon = LoadIconA(g_host.instance, MAKEINTRESOURCEA(IDI_MAIN));
-  lstrcpynA(nid.szTip, "Kestro", sizeof(nid.szTip));
+  TrayIcon icon = RunnerIcon();
   g_host.tray_tried_at = GetTickCount();
   g_host.tray_attempted = true;
   // Marked shown only when the taskbar has it: without a taskbar the add
-  // fails, and RetryTrayIcon tries again. A busy taskbar may take an add whose
-  // answer timed out; the icon is then there, and a modification succeeds.
-  g_host.tray_shown = Shell_NotifyIconA(NIM_ADD, &nid) != FALSE ||
-                      Shell_NotifyIconA(NIM_MODIFY, &nid) != FALSE;
+  // fails, and RetryTrayIcon tries again.
+  g_host.tray_shown = AddNotifyIcon(icon);
 }
 
 // The icon is deleted also when its add was not confirmed, so that an icon
@@ -60,11 +50,10 @@ void AddTrayIcon() {
 void RemoveTrayIcon() {
   g_host.tray_wanted = false;
   if (!g_host.tray_shown && !g_host.tray_attempted) return;
-  NOTIFYICONDATAA nid;
-  FillRecord(&nid);
   g_host.tray_shown = false;
   g_host.tray_attempted = false;
-  Shell_NotifyIconA(NIM_DELETE, &nid);
+  TrayIcon icon = {g_host.window, kTrayIconId, 0, NULL, NULL};  // window and id name it
+  DeleteNotifyIcon(icon);
 }
 
 void OnTaskbarCreated() {

@@ -6,6 +6,7 @@
 #include "host/host.h"
 #include "host/menus.h"
 #include "host/run_loop.h"
+#include "host/tray_icon_win.h"
 #include "resources/resource.h"
 
 namespace host {
@@ -17,21 +18,6 @@ const int kStatusEditId = 1;
 
 // The message the taskbar broadcasts when it is created (Explorer restarted).
 UINT g_taskbar_created;
-
-typedef BOOL(WINAPI* ChangeWindowMessageFilterFn)(UINT message, DWORD flag);
-
-// Registers the taskbar's message and lets it through to this window even
-// when the runner runs with more rights than Explorer; the filter function
-// exists only on newer systems, so it is looked up at run time.
-void ListenForTaskbar() {
-  g_taskbar_created = RegisterWindowMessageA("TaskbarCreated");
-  HMODULE user32 = GetModuleHandleA("user32.dll");
-  if (user32 == NULL) return;
-  ChangeWindowMessageFilterFn allow = reinterpret_cast<ChangeWindowMessageFilterFn>(
-      reinterpret_cast<void*>(GetProcAddress(user32, "ChangeWindowMessageFilter")));
-  const DWORD kAllowMessage = 1;  // MSGFLT_ADD
-  if (allow != NULL) allow(g_taskbar_created, kAllowMessage);
-}
 
 // Switches Caps Lock off so that typed text keeps its letter case.
 void SwitchCapsLockOff() {
@@ -179,7 +165,7 @@ bool RegisterWindowClasses() {
 }
 
 HWND CreateHostWindow() {
-  ListenForTaskbar();
+  g_taskbar_created = ListenForTaskbarCreated();
   return CreateWindowExA(0, kHostClass, script::kBanner, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
                          CW_USEDEFAULT, 625, 300, NULL, NULL, g_host.instance, NULL);
 }

@@ -3,14 +3,14 @@
 #ifndef KESTRO_INPUT_INPUT_WIN_H
 #define KESTRO_INPUT_INPUT_WIN_H
 
-#include "input/key_scan.h"
 #include "script/interp.h"
+#include "script/key_scan.h"
 
 namespace input {
 
 // The keyboard of the active layout: VkKeyScan, MapVirtualKey, CharToOem with
 // OemKeyScan, and keybd_event followed by the interpreter's key delay.
-Keyboard SystemKeyboard(script::Interp& in);
+script::Keyboard SystemKeyboard(script::Interp& in);
 
 // Sleeps the key delay; a negative delay counts as zero.
 void SleepKeyDelay(const script::Interp& in);

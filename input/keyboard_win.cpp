@@ -32,8 +32,8 @@ void Emit(void* context, int vk, int scan, int flags) {
 
 }  // namespace
 
-Keyboard SystemKeyboard(script::Interp& in) {
-  Keyboard kb = {&in, KeyForChar, ScanForKey, ScanForChar, Emit};
+script::Keyboard SystemKeyboard(script::Interp& in) {
+  script::Keyboard kb = {&in, KeyForChar, ScanForKey, ScanForChar, Emit};
   return kb;
 }
 

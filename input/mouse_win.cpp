@@ -4,8 +4,8 @@
 #include <stdio.h>
 #include <windows.h>
 
-#include "input/coords.h"
 #include "input/input_win.h"
+#include "script/coords.h"
 #include "script/params.h"
 #include "script/text.h"
 #include "script/variables.h"
@@ -13,6 +13,8 @@
 namespace input {
 
 namespace {
+
+using script::Point;
 
 // Mouse-event flags; every event is given in absolute coordinates.
 const DWORD kMove = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;            // 0x8001
@@ -46,7 +48,7 @@ Point ScreenSize() {
 
 Point ToAbsolutePosition(const char* x_text, const char* y_text) {
   Point script_pos = {script::IntegerValue(x_text), script::IntegerValue(y_text)};
-  return ScriptToAbsolute(script_pos, ScriptOrigin(), ScreenSize());
+  return script::ScriptToAbsolute(script_pos, ScriptOrigin(), ScreenSize());
 }
 
 // One mouse event at an absolute position, then the key delay. The absolute
@@ -114,7 +116,7 @@ bool CmdMouseGetPos(script::Interp& in, script::Fields& f) {
   POINT cursor_pos = {0, 0};
   GetCursorPos(&cursor_pos);
   Point screen_pos = {cursor_pos.x, cursor_pos.y};
-  Point pos = ScreenToScript(screen_pos, ScriptOrigin());
+  Point pos = script::ScreenToScript(screen_pos, ScriptOrigin());
   char number[16];
   wsprintfA(number, "%d", pos.x);
   script::WriteVariable(*in.sys, f.at[0], number);

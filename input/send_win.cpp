@@ -1,4 +1,4 @@
-// The Send command: types the key language of input/key_scan.h into whatever
+// The Send command: types the key language of script/key_scan.h into whatever
 // window has the keyboard focus.
 #include "input/input_win.h"
 
@@ -10,7 +10,7 @@ namespace {
 // The whole rest of the line, commas included, is the key text. Reports
 // nothing and leaves ERRORLEVEL alone.
 bool CmdSend(script::Interp& in, script::Fields& f) {
-  SendKeys(SystemKeyboard(in), f.at[0]);
+  script::SendKeys(SystemKeyboard(in), f.at[0]);
   return true;
 }
 

@@ -7,6 +7,7 @@
 #include <string.h>
 
 #include "script/container.h"
+#include "script/file_lines.h"
 #include "script/limits.h"
 #include "script/loader.h"
 
@@ -21,50 +22,36 @@ static std::string Number(size_t n) {
 }
 
 // Script text is any bytes in lines ended by CR LF, LF or a lone CR, with an
-// optional UTF-8 BOM in front. It is rewritten with LF line ends; a line the
-// runner could not hold whole (over 1023 bytes, or holding a NUL byte that
-// would end it early) is refused with its line number rather than packed.
+// optional UTF-8 BOM in front (script/file_lines.h reads it). It is rewritten
+// with LF line ends; a line the runner could not hold whole (over 1023 bytes,
+// or holding a NUL byte that would end it early) is refused with its line
+// number rather than packed.
 bool NormaliseScript(const Bytes& text, Bytes* out, std::string* error) {
   out->clear();
   out->reserve(text.size());
-  size_t i = 0;
-  if (text.size() >= 3 && text[0] == 0xEF && text[1] == 0xBB && text[2] == 0xBF) i = 3;
-  size_t line = 1;
-  size_t length = 0;  // bytes of the current line so far
-  for (;; ++i) {
-    bool at_end = i >= text.size();
-    bool line_end = !at_end && (text[i] == '\n' || text[i] == '\r');
-    if (at_end || line_end) {
-      if (length > static_cast<size_t>(script::kMaxStoredLine)) {
-        *error = Number(line) + ": line is " + Number(length) +
-                 " characters long; the runner keeps only 1023. Split the line.";
-        return false;
-      }
-      if (at_end) return true;
-      if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-      out->push_back('\n');
-      ++line;
-      length = 0;
-      continue;
-    }
-    if (text[i] == '\0') {
-      *error = Number(line) + ": line holds a NUL byte, which would end the line there for "
+  const char* chars = text.empty() ? "" : reinterpret_cast<const char*>(&text[0]);
+  size_t pos = script::SkipByteOrderMark(chars, text.size());
+  script::FileLine line;
+  for (size_t number = 1; script::NextFileLine(chars, text.size(), &pos, &line); ++number) {
+    const char* start = chars + line.start;
+    if (memchr(start, '\0', line.length) != NULL) {
+      *error = Number(number) + ": line holds a NUL byte, which would end the line there for "
                "the runner. Remove it.";
       return false;
     }
-    out->push_back(text[i]);
-    ++length;
+    if (line.length > static_cast<size_t>(script::kMaxStoredLine)) {
+      *error = Number(number) + ": line is " + Number(line.length) +
+               " characters long; the runner keeps only 1023. Split the line.";
+      return false;
+    }
+    out->insert(out->end(), start, start + line.length);
+    if (line.ended) out->push_back('\n');
   }
+  return true;
 }
 
 bool IsPeImage(const Bytes& bytes) {
-  if (bytes.size() < 0x40 || bytes[0] != 'M' || bytes[1] != 'Z') return false;
-  unsigned long lfanew = static_cast<unsigned long>(bytes[0x3C]) |
-                         static_cast<unsigned long>(bytes[0x3D]) << 8 |
-                         static_cast<unsigned long>(bytes[0x3E]) << 16 |
-                         static_cast<unsigned long>(bytes[0x3F]) << 24;
-  if (lfanew > bytes.size() || bytes.size() - lfanew < 4) return false;
-  return memcmp(&bytes[lfanew], "PE\0\0", 4) == 0;
+  return !bytes.empty() && script::IsPeImage(&bytes[0], bytes.size());
 }
 
 Bytes BuildContainer(const Bytes& runner, const Bytes& script) {

@@ -42,8 +42,7 @@ void FreeSection(Section* section) {
   section->tail = NULL;
 }
 
-// True when the trimmed text starts with "[ADLIB]" in any letter case.
-static bool IsAdlibMarker(const char* text) {
+bool IsAdlibMarker(const char* text) {
   char head[8];
   CopyText(head, text, sizeof head);
   return EqualsNoCase(head, "[ADLIB]");

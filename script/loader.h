@@ -38,6 +38,10 @@ LoadResult LoadScript(const unsigned char* data, size_t size, Sections* out);
 // text is empty or starts with ";". Returns false when memory runs out.
 bool AppendLine(Section* section, int number, const char* text);
 
+// True when a trimmed line starts the Adlib section: its first seven
+// characters are "[ADLIB]" in any letter case, whatever follows them.
+bool IsAdlibMarker(const char* text);
+
 // Frees every line of the section and leaves it empty.
 void FreeSection(Section* section);
 

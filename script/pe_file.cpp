@@ -41,13 +41,18 @@ bool LooksLikeCertificate(const unsigned char* data, size_t size) {
 
 }  // namespace
 
-bool FindCertificateTable(const unsigned char* data, size_t size, CertificateTable* table) {
+bool IsPeImage(const unsigned char* data, size_t size) {
   if (!data || size < 0x40 || data[0] != 'M' || data[1] != 'Z') return false;
+  size_t pe = Read32(data + 0x3C);
+  if (!Fits(size, pe, 4)) return false;
+  return data[pe] == 'P' && data[pe + 1] == 'E' && data[pe + 2] == 0 && data[pe + 3] == 0;
+}
+
+bool FindCertificateTable(const unsigned char* data, size_t size, CertificateTable* table) {
+  if (!IsPeImage(data, size)) return false;
   size_t pe = Read32(data + 0x3C);
   const size_t kFileHeader = 20;
   if (!Fits(size, pe, 4 + kFileHeader)) return false;
-  if (data[pe] != 'P' || data[pe + 1] != 'E' || data[pe + 2] != 0 || data[pe + 3] != 0)
-    return false;
   size_t optional_size = Read16(data + pe + 4 + 16);
   size_t optional = pe + 4 + kFileHeader;
   if (!Fits(size, optional, 2)) return false;

@@ -17,6 +17,11 @@ struct CertificateTable {
   bool at_end;    // the table ends the file (up to 7 zero bytes may follow)
 };
 
+// True when the bytes begin with an MZ header whose e_lfanew (offset 0x3C)
+// points at a "PE\0\0" signature inside them: the one test of "is this a
+// Windows program" that the packer and the certificate search share.
+bool IsPeImage(const unsigned char* data, size_t size);
+
 // Reads the security directory of a PE image. False when the bytes are not a
 // PE image whose headers hold that entry, or when the entry is empty (the
 // file is not signed). A table that does not lie inside the file is reported

@@ -109,15 +109,11 @@ check_pe() {
 # must never stand at the start of a line.
 check_marker() {
   local exe=$1 where
-  where=$(python3 - "$exe" <<'EOF'
+  where=$(python3 - "$exe" "$repo/tools" <<'EOF'
 import sys
-data = open(sys.argv[1], "rb").read()
-marker = b">>> Start of encoded Kestro script <<<"
-at = data.find(marker)
-while at >= 0:
-    if at == 0 or data[at - 1] == 0x0A:
-        print(at)
-    at = data.find(marker, at + 1)
+sys.path.insert(0, sys.argv[2])
+from kestro_container import marker_line_offsets
+print(" ".join(str(at) for at in marker_line_offsets(open(sys.argv[1], "rb").read())))
 EOF
 )
   if [ -z "$where" ]; then pass "kestro.exe holds no marker line of its own"
@@ -208,13 +204,13 @@ authoring_tools() {
   add_counts "$log" "authoring tools (kestro-spy)"
   # kestro-rec: a recording of injected keys and clicks, packed and replayed.
   local rec=$tree/authoring/kestro-rec.exe inject=$tree/tests/e2e/inject/inject.exe
-  local inputrec=$tree/tests/e2e/inputrec/inputrec.exe
-  if [ ! -f "$rec" ] || [ ! -f "$inject" ] || [ ! -f "$inputrec" ]; then
+  local inputrec=$tree/tests/e2e/inputrec/inputrec.exe hostprobe=$tree/tests/e2e/hostprobe/hostprobe.exe
+  if [ ! -f "$rec" ] || [ ! -f "$inject" ] || [ ! -f "$inputrec" ] || [ ! -f "$hostprobe" ]; then
     fail "authoring tools: kestro-rec or its test programs not built in $tree"; return
   fi
   timeout 600 tools/wine-session.sh python3 tests/authoring/check_rec.py --rec "$rec" \
     --inject "$inject" --inputrec "$inputrec" --spy "$spy" --runner "$runner" \
-    --packer "$packer" 2>&1 | tee "$log.rec"
+    --packer "$packer" --hostprobe "$hostprobe" 2>&1 | tee "$log.rec"
   add_counts "$log.rec" "authoring tools (kestro-rec)"
 }
 

@@ -7,7 +7,8 @@ run against a fresh target, which must receive the same keys, clicks and charact
 
 Run inside tools/wine-session.sh:
   check_rec.py --rec kestro-rec.exe --inject inject.exe --inputrec inputrec.exe
-               --spy kestro-spy.exe --runner kestro.exe --packer kestro-pack [--shots DIR]
+               --spy kestro-spy.exe --runner kestro.exe --packer kestro-pack
+               --hostprobe hostprobe.exe [--shots DIR]
 Prints one PASS or FAIL line per check and "N passed, N failed". --shots keeps a
 screenshot of the recorder's window (for the documentation).
 """
@@ -188,6 +189,19 @@ def skip_injected(c):
             ["WinWaitActive, " + TARGET], repr(script))
 
 
+def taskbar(c):
+    """A new taskbar (Explorer restarted) gets the recorder's icon again, as the runner's."""
+    folder = c.folder("taskbar")
+    recorder = c.start(folder, c.opts.rec, "--out", "none.kst")
+    out = os.path.join(folder, "probe.txt")
+    probe = c.start(folder, c.opts.hostprobe, windows_path(out), "rec-taskbar")
+    c.finish(probe, WAIT * 2)
+    verdicts = read(out)
+    c.check("the icon comes back when the taskbar announces itself",
+            verdicts == "icon shown\nicon lost\nicon back\nexited\n", repr(verdicts))
+    c.finish(recorder, 0.1)
+
+
 def picture(c):
     """The recorder's window while it records, drawn (for the documentation)."""
     folder = c.folder("shot")
@@ -209,7 +223,7 @@ def picture(c):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    names = ("rec", "inject", "inputrec", "spy", "runner", "packer")
+    names = ("rec", "inject", "inputrec", "spy", "runner", "packer", "hostprobe")
     for name in names:
         parser.add_argument("--" + name, required=True)
     parser.add_argument("--shots")
@@ -220,7 +234,7 @@ def main():
     workdir = tempfile.mkdtemp(prefix="kestro-rec.")
     c = Checks(opts, workdir)
     try:
-        for group in (round_trip, skip_injected, picture):
+        for group in (round_trip, skip_injected, taskbar, picture):
             try:
                 group(c)
             except Exception as e:  # one broken group must not hide the others' results

@@ -40,6 +40,9 @@ import tempfile
 import time
 
 REPO = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+sys.path.insert(0, os.path.join(REPO, "tools"))
+from kestro_container import MARKER, container  # noqa: E402
+
 CASE_DIR = os.path.join(REPO, "tests", "e2e", "cases")
 DEFAULT_TIMEOUT = 20
 HELPER_GRACE = 10          # seconds khelper gets to notice the stop file
@@ -161,25 +164,6 @@ class Case:
                 self.bare = True
         except ValueError as e:
             raise CaseError("line %d: %s: %s" % (number, name, e))
-
-
-MARKER = b">>> Start of encoded Kestro script <<<"
-
-
-def encode_script(plain):
-    """The container's position scramble: byte p at position c becomes
-    ((p + c + m) mod 256) XOR c with m = (c // 3) * (c // 4) mod 256. It depends on the
-    position modulo 256 only, so each of the 256 interleaved slices is one translation."""
-    out = bytearray(plain)
-    for c in range(256):
-        m = (c // 3) * (c // 4) % 256
-        table = bytes((((p + c + m) % 256) ^ c) for p in range(256))
-        out[c::256] = bytes(out[c::256]).translate(table)
-    return bytes(out)
-
-
-def container(script, ignored=b"kestro-script 1"):
-    return b"\n" + MARKER + b"\n" + ignored + b"\n" + encode_script(script)
 
 
 HOSTILE_KINDS = {"truncate", "random", "huge", "long-lines", "nul", "marker-only", "no-marker"}

@@ -13,22 +13,20 @@
 #include "checker/lines.h"
 #include "checker/report.h"
 #include "script/container.h"
+#include "script/file_lines.h"
 #include "script/loader.h"
 
 namespace {
 
-// What packing writes for the text: a lone CR or CR LF becomes LF, a leading
-// BOM goes. (The packer refuses NUL bytes and long lines; the loader copes.)
+// What packing writes for the text: each line ended by one LF, a leading
+// BOM gone. (The packer refuses NUL bytes and long lines; the loader copes.)
 std::string AsPacked(const std::string& text) {
   std::string out;
-  size_t i = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
-  for (; i < text.size(); ++i) {
-    if (text[i] != '\r') {
-      out += text[i];
-      continue;
-    }
-    out += '\n';
-    if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+  size_t pos = script::SkipByteOrderMark(text.data(), text.size());
+  script::FileLine line;
+  while (script::NextFileLine(text.data(), text.size(), &pos, &line)) {
+    out.append(text, line.start, line.length);
+    if (line.ended) out += '\n';
   }
   return out;
 }

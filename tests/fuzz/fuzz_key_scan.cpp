@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "input/key_scan.h"
+#include "script/key_scan.h"
 #include "tests/unit/us_layout.h"
 
 namespace {
@@ -21,7 +21,7 @@ struct Recorder {
 };
 
 bool IsModifier(int vk) {
-  return vk == input::kVkShift || vk == input::kVkControl || vk == input::kVkAlt;
+  return vk == script::kVkShift || vk == script::kVkControl || vk == script::kVkAlt;
 }
 
 // Every event names a byte-sized key and scan code, carries the extended
@@ -31,13 +31,13 @@ void Check(void* context, int vk, int scan, int flags) {
   Recorder* r = static_cast<Recorder*>(context);
   ++r->events;
   if (vk < 0 || vk > 255 || scan < 0 || scan > 255) abort();
-  if ((flags & ~(input::kKeyUp | input::kKeyExtended)) != 0) abort();
-  if (((flags & input::kKeyExtended) != 0) != input::IsExtendedKey(vk)) abort();
+  if ((flags & ~(script::kKeyUp | script::kKeyExtended)) != 0) abort();
+  if (((flags & script::kKeyExtended) != 0) != script::IsExtendedKey(vk)) abort();
   if (IsModifier(vk)) {
     if (r->pending_vk >= 0) abort();
     return;
   }
-  if (flags & input::kKeyUp) {
+  if (flags & script::kKeyUp) {
     if (r->pending_vk != vk) abort();
     r->pending_vk = -1;
   } else {
@@ -65,8 +65,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   text = text.c_str();  // a Send text ends at its first NUL
   if (HasLongCount(text)) return 0;
   Recorder recorder = {-1, 0};
-  input::Keyboard kb = {&recorder, UsKeyForChar, UsScanForKey, UsScanForChar, Check};
-  input::SendKeys(kb, text.c_str());
+  script::Keyboard kb = {&recorder, UsKeyForChar, UsScanForKey, UsScanForChar, Check};
+  script::SendKeys(kb, text.c_str());
   if (recorder.pending_vk >= 0) abort();  // no key is left down but modifiers
   return 0;
 }

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "host/launch_args.h"
+#include "script/launch_args.h"
 #include "tests/unit/fake_platform.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   command_line = command_line.c_str();  // a command line ends at its first NUL
   fake::Platform platform;
 
-  host::PublishScriptArgs(platform.services(), command_line.c_str());
+  script::PublishScriptArgs(platform.services(), command_line.c_str());
   // Arguments are numbered from 1 without gaps, each cut to kArgBufSize - 1
   // characters; the text after "/p" is cut as well, so there are at most that many.
   int count = 0;
@@ -23,16 +23,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (;;) {
     snprintf(name, sizeof name, "%d", count + 1);
     if (!platform.HasEnv(name)) break;
-    if (platform.Env(name).size() > (size_t)host::kArgBufSize - 1) abort();
+    if (platform.Env(name).size() > (size_t)script::kArgBufSize - 1) abort();
     ++count;
   }
-  if (count > host::kArgBufSize) abort();
+  if (count > script::kArgBufSize) abort();
   snprintf(name, sizeof name, "%d", count + 2);
   if (platform.HasEnv(name)) abort();
 
-  host::LaunchOptions options;
+  script::LaunchOptions options;
   memset(&options, 0x5A, sizeof options);  // the parser sets every field
-  host::ParseLaunchOptions(command_line.c_str(), &options);
+  script::ParseLaunchOptions(command_line.c_str(), &options);
   if (memchr(options.log_path, '\0', sizeof options.log_path) == 0) abort();
   if (!options.unattended && options.log_path[0] != '\0') abort();
   return 0;

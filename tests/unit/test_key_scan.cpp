@@ -5,7 +5,7 @@
 #include <stdio.h>
 #include <string>
 
-#include "input/key_scan.h"
+#include "script/key_scan.h"
 #include "tests/unit/us_layout.h"
 
 namespace {
@@ -20,15 +20,15 @@ void Record(void* context, int vk, int scan, int flags) {
   std::string* out = static_cast<std::string*>(context);
   char event[32];
   snprintf(event, sizeof(event), "%s%c%d:%d%s", out->empty() ? "" : " ",
-           (flags & input::kKeyUp) ? '-' : '+', vk, scan,
-           (flags & input::kKeyExtended) ? "x" : "");
+           (flags & script::kKeyUp) ? '-' : '+', vk, scan,
+           (flags & script::kKeyExtended) ? "x" : "");
   *out += event;
 }
 
 std::string Keys(const char* text) {
   std::string out;
-  input::Keyboard kb = {&out, UsKeyForChar, UsScanForKey, UsScanForChar, Record};
-  input::SendKeys(kb, text);
+  script::Keyboard kb = {&out, UsKeyForChar, UsScanForKey, UsScanForChar, Record};
+  script::SendKeys(kb, text);
   return out;
 }
 
@@ -80,9 +80,9 @@ TEST(KeyScanTest, NamedKeysWithCountsAndTheExtendedRule) {
   // The extended flag goes by virtual key alone, typed keys included.
   for (int vk = 0; vk < 256; ++vk) {
     bool expected = (vk >= 33 && vk <= 40) || vk == 45 || vk == 46;
-    EXPECT_EQ(expected, input::IsExtendedKey(vk)) << vk;
+    EXPECT_EQ(expected, script::IsExtendedKey(vk)) << vk;
   }
-  EXPECT_EQ(63, input::KeyNameCount());
+  EXPECT_EQ(63, script::KeyNameCount());
 }
 
 TEST(KeyScanTest, UnknownNamesAndBracesTypeCharacters) {

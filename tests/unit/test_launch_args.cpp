@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "host/launch_args.h"
+#include "script/launch_args.h"
 #include "tests/unit/fake_platform.h"
 
 namespace {
@@ -11,7 +11,7 @@ namespace {
 class ScriptArgsTest : public ::testing::Test {
  protected:
   void Publish(const std::string& command_line) {
-    host::PublishScriptArgs(platform.services(), command_line.c_str());
+    script::PublishScriptArgs(platform.services(), command_line.c_str());
   }
   bool Has(const char* name) const { return platform.HasEnv(name); }
   std::string Arg(const char* name) const { return platform.Env(name); }
@@ -90,41 +90,41 @@ TEST_F(ScriptArgsTest, LongTextIsCutAt259Characters) {
 }
 
 TEST(LaunchOptionsTest, Unattended) {
-  host::LaunchOptions o;
-  host::ParseLaunchOptions("", &o);
+  script::LaunchOptions o;
+  script::ParseLaunchOptions("", &o);
   EXPECT_FALSE(o.unattended);
 
-  host::ParseLaunchOptions("/UNATTENDED", &o);
+  script::ParseLaunchOptions("/UNATTENDED", &o);
   EXPECT_TRUE(o.unattended);
   EXPECT_STREQ("", o.log_path);
 
-  host::ParseLaunchOptions("junk /unattended:k.log more", &o);
+  script::ParseLaunchOptions("junk /unattended:k.log more", &o);
   EXPECT_TRUE(o.unattended);
   EXPECT_STREQ("k.log", o.log_path);
 
-  host::ParseLaunchOptions("\"/unattended:C:\\my logs\\k.log\" /p a", &o);
+  script::ParseLaunchOptions("\"/unattended:C:\\my logs\\k.log\" /p a", &o);
   EXPECT_STREQ("C:\\my logs\\k.log", o.log_path);
 
-  host::ParseLaunchOptions("\t/Unattended:\"C:\\my logs\\k.log\"", &o);
+  script::ParseLaunchOptions("\t/Unattended:\"C:\\my logs\\k.log\"", &o);
   EXPECT_STREQ("C:\\my logs\\k.log", o.log_path);
 }
 
 TEST(LaunchOptionsTest, OnlyTextBeforeTheMarkCounts) {
-  host::LaunchOptions o;
-  host::ParseLaunchOptions("/p /unattended", &o);
+  script::LaunchOptions o;
+  script::ParseLaunchOptions("/p /unattended", &o);
   EXPECT_FALSE(o.unattended);
-  host::ParseLaunchOptions("/P /unattended", &o);
+  script::ParseLaunchOptions("/P /unattended", &o);
   EXPECT_FALSE(o.unattended);
-  host::ParseLaunchOptions("/unattended-ish /unattendedx", &o);
+  script::ParseLaunchOptions("/unattended-ish /unattendedx", &o);
   EXPECT_FALSE(o.unattended);
 }
 
 TEST(LaunchOptionsTest, LongLogPathIsCut) {
-  host::LaunchOptions o;
+  script::LaunchOptions o;
   std::string text = "/unattended:" + std::string(1000, 'f');
-  host::ParseLaunchOptions(text.c_str(), &o);
+  script::ParseLaunchOptions(text.c_str(), &o);
   EXPECT_TRUE(o.unattended);
-  EXPECT_EQ(std::string(host::kArgBufSize - 1, 'f'), o.log_path);
+  EXPECT_EQ(std::string(script::kArgBufSize - 1, 'f'), o.log_path);
 }
 
 }  // namespace

@@ -118,6 +118,26 @@ TEST(PackContainer, RoundTripAndWhatTheRunnerLoads) {
   EXPECT_EQ(FakeRunner().size(), packer::RunnerEnd(exe));
 }
 
+// The blanks that end the ignored line are the fewest that bring the file to
+// a multiple of 8 bytes: none when it is there already, never 8 or more.
+// The fake runner is 83 bytes, and the container of "x" 57 more.
+TEST(PackContainer, PadsTheIgnoredLineWithZeroToSevenBlanks) {
+  const struct {
+    size_t runner_extra;
+    size_t blanks;
+  } rows[] = {{0, 4}, {1, 3}, {2, 2}, {3, 1}, {4, 0}, {5, 7}, {6, 6}, {7, 5}};
+  for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
+    Bytes runner = FakeRunner();
+    runner.insert(runner.end(), rows[i].runner_extra, 'r');
+    Bytes exe = packer::BuildContainer(runner, B("x"));
+    packer::ContainerSummary summary;
+    ASSERT_TRUE(packer::SummariseContainer(exe, &summary));
+    EXPECT_EQ(std::string(packer::kIgnoredLine) + std::string(rows[i].blanks, ' '), summary.ignored)
+        << rows[i].runner_extra;
+    EXPECT_EQ(140 + rows[i].runner_extra + rows[i].blanks, exe.size()) << rows[i].runner_extra;
+  }
+}
+
 // A packed program ends on a multiple of 8 bytes, so a signing tool puts no
 // padding between the script and its certificate table.
 TEST(PackContainer, EndsOnEightBytes) {

@@ -69,15 +69,34 @@ TEST(PeFile, TheTableMustEndTheFile) {
   EXPECT_EQ(cut.size(), End(cut));
 }
 
+// WIN_CERTIFICATE revisions 1.0 and 2.0 are tables a signing tool writes; a
+// table of any other revision is not taken for one, and the script runs to
+// the end of the file. (The field is little-endian: 0x0001 is not 1.0.)
+TEST(PeFile, OnlyCertificateRevisionsOneAndTwoAreTables) {
+  Bytes file = fake_pe::Signed(fake_pe::Image());
+  size_t offset = End(file);
+  const struct {
+    unsigned long revision;
+    bool table;
+  } rows[] = {{0x0100, true},  {0x0200, true},  {0x0000, false}, {0x0001, false},
+              {0x0002, false}, {0x0101, false}, {0x0180, false}, {0x01FF, false},
+              {0x0201, false}, {0x0300, false}, {0xFFFF, false}};
+  for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
+    Bytes b(file);
+    fake_pe::Put16(&b, offset + 4, rows[i].revision);
+    script::CertificateTable table;
+    ASSERT_TRUE(Find(b, &table)) << std::hex << rows[i].revision;
+    EXPECT_EQ(rows[i].table, table.at_end) << std::hex << rows[i].revision;
+    EXPECT_EQ(rows[i].table ? offset : b.size(), End(b)) << std::hex << rows[i].revision;
+  }
+}
+
 TEST(PeFile, ImplausibleTablesAreNotSkipped) {
   Bytes file = fake_pe::Signed(fake_pe::Image());
   size_t offset = End(file);
   size_t entry = fake_pe::kEntry32;
 
   Bytes b(file);
-  fake_pe::Put16(&b, offset + 4, 0x0300);  // unknown WIN_CERTIFICATE revision
-  EXPECT_EQ(b.size(), End(b));
-  b = file;
   fake_pe::Put32(&b, offset, b.size());  // its length exceeds the table
   EXPECT_EQ(b.size(), End(b));
   b = file;

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "authoring/recording.h"
-#include "input/key_scan.h"
+#include "script/key_scan.h"
 #include "script/limits.h"
 #include "script/params.h"
 #include "tests/unit/fake_platform.h"
@@ -98,7 +98,7 @@ class Typist {
 void Record(void* context, int vk, int /*scan*/, int flags) {
   std::string* out = static_cast<std::string*>(context);
   char event[16];
-  sprintf(event, "%s%c%d", out->empty() ? "" : " ", (flags & input::kKeyUp) ? '-' : '+', vk);
+  sprintf(event, "%s%c%d", out->empty() ? "" : " ", (flags & script::kKeyUp) ? '-' : '+', vk);
   *out += event;
 }
 
@@ -107,7 +107,7 @@ void Record(void* context, int vk, int /*scan*/, int flags) {
 std::string Replay(const std::string& script) {
   fake::Platform platform;
   std::string keys;
-  input::Keyboard kb = {&keys, AnyKeyForChar, test_layout::UsScanForKey,
+  script::Keyboard kb = {&keys, AnyKeyForChar, test_layout::UsScanForKey,
                         test_layout::UsScanForChar, Record};
   size_t start = 0;
   while (start < script.size()) {
@@ -122,7 +122,7 @@ std::string Replay(const std::string& script) {
     int cursor = 5;
     char text[script::kBufSize];
     script::SplitField('\0', buf, &cursor, text);
-    input::SendKeys(kb, text);
+    script::SendKeys(kb, text);
   }
   return keys;
 }

@@ -1,5 +1,5 @@
 // A fixed US keyboard layout for tests of the Send scanner, in the shape of
-// the layout queries that input::Keyboard takes.
+// the layout queries that script::Keyboard takes.
 #ifndef KESTRO_TESTS_UNIT_US_LAYOUT_H
 #define KESTRO_TESTS_UNIT_US_LAYOUT_H
 

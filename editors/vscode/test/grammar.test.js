@@ -30,14 +30,23 @@ function tableCommands() {
     .map((m) => ({ keyword: m[1], spelling: m[2], form: m[3] }));
 }
 
+// The flow commands, from the runner's one list of them (script/flow_keywords.cpp).
+function flowCommands() {
+  const source = fs.readFileSync(path.join(ROOT, 'script', 'flow_keywords.cpp'), 'utf8');
+  const list = source.match(/kFlowCommands\[\] = \{([^;]*)\};/);
+  assert.ok(list, 'script/flow_keywords.cpp holds no kFlowCommands list');
+  return [...list[1].matchAll(/\{CMD_(\w+),/g)].map((m) => m[1]);
+}
+
 // A keyword written as people do: first letter of each word upper, or all mixed up.
 function mixedCase(word) {
   return [...word].map((c, i) => (i % 2 ? c.toLowerCase() : c)).join('');
 }
 
 test('every command of the table is a keyword in any letter case', async () => {
-  const flow = ['GOTO', 'GOSUB', 'RETURN', 'REPEAT', 'ENDREPEAT', 'EXIT'];
+  const flow = flowCommands();
   const commands = tableCommands();
+  assert.ok(flow.length > 0 && flow.every((k) => commands.some((c) => c.keyword === k)), flow.join());
   assert.strictEqual(commands.length, 72);
   for (const { keyword, spelling, form } of commands) {
     const scope = form === 'kTailFields' ? 'keyword.control.conditional.kestro'
@@ -164,7 +173,7 @@ test('references and escapes', async () => {
 });
 
 test('Send colours the key names it knows, in braces and any case', async () => {
-  const source = fs.readFileSync(path.join(ROOT, 'input', 'key_scan.cpp'), 'utf8');
+  const source = fs.readFileSync(path.join(ROOT, 'script', 'key_scan.cpp'), 'utf8');
   const table = source.slice(source.indexOf('kKeyNames[] = {'), source.indexOf('};', source.indexOf('kKeyNames[] = {')));
   const names = [...table.matchAll(/\{"(\w+)",/g)].map((m) => m[1]);
   assert.strictEqual(names.length, 63);

@@ -22,15 +22,18 @@ void Verdict(const char* text) {
   fflush(g_out);
 }
 
-// Waits (bounded) for the host window of the script.
-HWND WaitHost(DWORD timeout_ms) {
+// Waits (bounded) for a window of the class.
+HWND WaitWindow(const char* window_class, DWORD timeout_ms) {
   for (DWORD waited = 0; waited < timeout_ms; waited += 50) {
-    HWND w = FindWindowA("Kestro", NULL);
+    HWND w = FindWindowA(window_class, NULL);
     if (w) return w;
     Sleep(50);
   }
   return NULL;
 }
+
+// Waits (bounded) for the host window of the script.
+HWND WaitHost(DWORD timeout_ms) { return WaitWindow("Kestro", timeout_ms); }
 
 long FileSize(const char* path) {
   WIN32_FILE_ATTRIBUTE_DATA data;
@@ -142,9 +145,10 @@ int Hold(const char* grow) {
 
 // taskbar: the taskbar loses the script's icon (as when Explorer restarts and
 // comes back without the old icons), then announces itself again; the icon
-// must come back. Then the tray menu's Exit ends the script.
-int Taskbar() {
-  HWND host = WaitHost(10000);
+// must come back. Then the tray menu's Exit ends the script. rec-taskbar does
+// the same to kestro-rec's icon (id 1 as well) and ends it by closing its window.
+int Taskbar(bool recorder) {
+  HWND host = recorder ? WaitWindow("KestroRecorder", 10000) : WaitHost(10000);
   if (!host) return Verdict("no host window"), 1;
   g_host_window = host;
   Check(WaitTray(1, 5000), "icon shown", "icon not shown");
@@ -157,7 +161,10 @@ int Taskbar() {
   Check(WaitTray(0, 2000), "icon lost", "icon not lost");
   PostMessageA(host, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
   Check(WaitTray(1, 5000), "icon back", "icon not back");
-  PostMessageA(host, WM_COMMAND, kTrayExit, 0);
+  if (recorder)
+    PostMessageA(host, WM_CLOSE, 0, 0);
+  else
+    PostMessageA(host, WM_COMMAND, kTrayExit, 0);
   Check(WaitGone(host, 5000), "exited", "did not exit");
   return 0;
 }
@@ -401,9 +408,9 @@ int Menus(const char* grow) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  // hostprobe OUTFILE pause-sys|pause-tray|break-off|hide|hold|taskbar|window|menus [GROWFILE]
+  // hostprobe OUTFILE pause-sys|pause-tray|break-off|hide|hold|taskbar|rec-taskbar|window|menus [GROWFILE]
   if (argc < 3) {
-    fprintf(stderr, "usage: hostprobe OUT pause-sys|pause-tray|break-off|hide|hold|taskbar|window|menus [FILE]\n");
+    fprintf(stderr, "usage: hostprobe OUT pause-sys|pause-tray|break-off|hide|hold|taskbar|rec-taskbar|window|menus [FILE]\n");
     return 2;
   }
   g_out = fopen(argv[1], "wb");
@@ -416,7 +423,8 @@ int main(int argc, char** argv) {
   else if (!strcmp(what, "break-off")) rc = BreakOff(grow);
   else if (!strcmp(what, "hide")) rc = Hide();
   else if (!strcmp(what, "hold")) rc = Hold(grow);
-  else if (!strcmp(what, "taskbar")) rc = Taskbar();
+  else if (!strcmp(what, "taskbar")) rc = Taskbar(false);
+  else if (!strcmp(what, "rec-taskbar")) rc = Taskbar(true);
   else if (!strcmp(what, "window")) rc = Window();
   else if (!strcmp(what, "menus")) rc = Menus(grow);
   fclose(g_out);

@@ -1,9 +1,9 @@
 // Mouse positions: from a script position (relative to the foreground
 // window's outer top-left corner) to the mouse-event absolute range and back.
-#ifndef KESTRO_INPUT_COORDS_H
-#define KESTRO_INPUT_COORDS_H
+#ifndef KESTRO_SCRIPT_COORDS_H
+#define KESTRO_SCRIPT_COORDS_H
 
-namespace input {
+namespace script {
 
 // A point in screen pixels.
 struct Point {
@@ -26,6 +26,6 @@ Point ScriptToAbsolute(Point script, Point origin, Point screen);
 // The script position of a cursor position: cursor minus origin.
 Point ScreenToScript(Point cursor, Point origin);
 
-}  // namespace input
+}  // namespace script
 
 #endif

@@ -1,13 +1,11 @@
 // The runner's command line: options before "/p" and the script arguments
 // after it, published as the environment variables 1, 2, 3 and so on.
-#ifndef KESTRO_HOST_LAUNCH_ARGS_H
-#define KESTRO_HOST_LAUNCH_ARGS_H
+#ifndef KESTRO_SCRIPT_LAUNCH_ARGS_H
+#define KESTRO_SCRIPT_LAUNCH_ARGS_H
 
 namespace script {
-struct Services;
-}
 
-namespace host {
+struct Services;
 
 const int kArgBufSize = 260;  // an argument text longer than 259 characters is cut
 
@@ -19,11 +17,11 @@ struct LaunchOptions {
 
 // Publishes the script arguments found after the first "/p" (or, with no
 // "/p", the first "/P") as environment variables.
-void PublishScriptArgs(const script::Services& sys, const char* command_line);
+void PublishScriptArgs(const Services& sys, const char* command_line);
 
 // Reads the options that stand before the "/p" (the whole text when none).
 void ParseLaunchOptions(const char* command_line, LaunchOptions* out);
 
-}  // namespace host
+}  // namespace script
 
 #endif

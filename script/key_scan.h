@@ -1,9 +1,9 @@
 // The Send key language: turns a Send text into single key-down and key-up
 // events, asking a keyboard layout for characters and handing each event on.
-#ifndef KESTRO_INPUT_KEY_SCAN_H
-#define KESTRO_INPUT_KEY_SCAN_H
+#ifndef KESTRO_SCRIPT_KEY_SCAN_H
+#define KESTRO_SCRIPT_KEY_SCAN_H
 
-namespace input {
+namespace script {
 
 // Event flags, with the values the platform's keyboard-event call takes.
 const int kKeyExtended = 1;  // the key sits in the extended block (arrows, Ins, Del, ...)
@@ -56,6 +56,11 @@ int KeyNameVk(int index);
 // True when Send knows the name, compared without regard to letter case.
 bool IsKeyName(const char* name);
 
-}  // namespace input
+// The position of the "}" that closes a brace opened just before pos, read
+// with the splitter's escapes (a backslash escapes the next character), or -1
+// when none does: Send then types the "{" as a character.
+int FindClosingBrace(const char* text, int pos);
+
+}  // namespace script
 
 #endif

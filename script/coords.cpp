@@ -1,7 +1,7 @@
 // Coordinate arithmetic of the mouse commands, free of the platform.
-#include "input/coords.h"
+#include "script/coords.h"
 
-namespace input {
+namespace script {
 
 int ToAbsolute(long long pixel, int size) {
   if (size <= 0) return 0;
@@ -30,4 +30,4 @@ Point ScreenToScript(Point cursor, Point origin) {
   return p;
 }
 
-}  // namespace input
+}  // namespace script

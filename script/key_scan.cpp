@@ -16,13 +16,13 @@
 // than guess: "{}" (no name), "{ASC}" without digits, a negative count. The
 // keypad only has digits, so other characters of an ASC code are skipped.
 // A character the layout cannot type is typed by its code as "{ASC 0nnn}".
-#include "input/key_scan.h"
+#include "script/key_scan.h"
 
 #include "script/limits.h"
 #include "script/params.h"
 #include "script/text.h"
 
-namespace input {
+namespace script {
 
 namespace {
 
@@ -170,7 +170,7 @@ void SendChar(Scan* s, unsigned char c, int count) {
 
 const KeyName* FindKeyName(const char* name) {
   for (int i = 0; i < kKeyNameCount; ++i) {
-    if (script::EqualsNoCase(kKeyNames[i].name, name)) return &kKeyNames[i];
+    if (EqualsNoCase(kKeyNames[i].name, name)) return &kKeyNames[i];
   }
   return 0;
 }
@@ -178,12 +178,12 @@ const KeyName* FindKeyName(const char* name) {
 // Acts on the text between braces: a key name, then optionally a blank and
 // a count (or the digits of an ASC code).
 void SendBracedKey(Scan* s, const char* braced) {
-  char name[script::kBufSize];
-  char count_text[script::kBufSize];
+  char name[kBufSize];
+  char count_text[kBufSize];
   int cursor = 0;
-  script::SplitField(' ', braced, &cursor, name);
-  script::SplitField(0, braced, &cursor, count_text);
-  int count = script::IntegerValue(count_text);
+  SplitField(' ', braced, &cursor, name);
+  SplitField(0, braced, &cursor, count_text);
+  int count = IntegerValue(count_text);
   if (count == 0) count = 1;
 
   const KeyName* key = FindKeyName(name);
@@ -203,23 +203,6 @@ void SendBracedKey(Scan* s, const char* braced) {
   }
   // A negative count presses nothing, not even the modifiers around it.
   if (count > 0) PressInsideModifiers(s, key->vk, -1, count);
-}
-
-// The position of the "}" that closes a brace opened just before pos, read
-// with the splitter's escapes (a backslash escapes the next character), or -1.
-int FindClosingBrace(const char* text, int pos) {
-  bool escaped = false;
-  for (int i = pos; text[i] != '\0'; ++i) {
-    char c = text[i];
-    if (c == '\\') {
-      escaped = !escaped;
-    } else if (c == '}' && !escaped) {
-      return i;
-    } else {
-      escaped = false;
-    }
-  }
-  return -1;
 }
 
 }  // namespace
@@ -249,6 +232,21 @@ int KeyNameVk(int index) { return index >= 0 && index < kKeyNameCount ? kKeyName
 
 bool IsKeyName(const char* name) { return FindKeyName(name) != 0; }
 
+int FindClosingBrace(const char* text, int pos) {
+  bool escaped = false;
+  for (int i = pos; text[i] != '\0'; ++i) {
+    char c = text[i];
+    if (c == '\\') {
+      escaped = !escaped;
+    } else if (c == '}' && !escaped) {
+      return i;
+    } else {
+      escaped = false;
+    }
+  }
+  return -1;
+}
+
 void SendKeys(const Keyboard& kb, const char* text) {
   Scan s;
   s.kb = &kb;
@@ -263,8 +261,8 @@ void SendKeys(const Keyboard& kb, const char* text) {
       case '#': continue;
     }
     if (c == '{' && FindClosingBrace(text, pos) >= 0) {
-      char braced[script::kBufSize];
-      script::SplitField('}', text, &pos, braced);  // leaves pos after the "}"
+      char braced[kBufSize];
+      SplitField('}', text, &pos, braced);  // leaves pos after the "}"
       SendBracedKey(&s, braced);
     } else {
       // An unclosed "{" is typed as it stands and scanning goes on after it.
@@ -274,4 +272,4 @@ void SendKeys(const Keyboard& kb, const char* text) {
   }
 }
 
-}  // namespace input
+}  // namespace script

@@ -1,6 +1,6 @@
 // Reads the runner's command line: launch options before "/p" and the script
 // arguments after it.
-#include "host/launch_args.h"
+#include "script/launch_args.h"
 
 #include <stdio.h>
 #include <string.h>
@@ -8,7 +8,7 @@
 #include "script/services.h"
 #include "script/text.h"
 
-namespace host {
+namespace script {
 
 namespace {
 
@@ -31,7 +31,7 @@ void AppendChar(Argument* arg, char c) {
 }
 
 // Publishes the argument as the variable named by its number, then empties it.
-void Store(const script::Services& sys, Argument* arg, int* number) {
+void Store(const Services& sys, Argument* arg, int* number) {
   char name[16];
   sprintf(name, "%d", *number);
   arg->text[arg->len] = '\0';
@@ -59,7 +59,7 @@ bool StartsWithNoCase(const char* word, const char* prefix) {
 
 // Applies one option word; words that are not options are ignored.
 void ApplyOption(const char* word, LaunchOptions* out) {
-  if (script::EqualsNoCase(word, kUnattended)) {
+  if (EqualsNoCase(word, kUnattended)) {
     out->unattended = true;
     out->log_path[0] = '\0';
     return;
@@ -67,7 +67,7 @@ void ApplyOption(const char* word, LaunchOptions* out) {
   size_t n = sizeof(kUnattended) - 1;
   if (StartsWithNoCase(word, kUnattended) && word[n] == ':') {
     out->unattended = true;
-    script::CopyText(out->log_path, word + n + 1, kArgBufSize);
+    CopyText(out->log_path, word + n + 1, kArgBufSize);
   }
 }
 
@@ -78,12 +78,12 @@ void ApplyOption(const char* word, LaunchOptions* out) {
 // right after a quote gives one literal quote; an unclosed quote runs to the
 // end. A space always ends an argument, so two spaces give an empty one; the
 // last argument is published only when it is not empty.
-void PublishScriptArgs(const script::Services& sys, const char* command_line) {
+void PublishScriptArgs(const Services& sys, const char* command_line) {
   const char* mark = FindArgsMark(command_line);
   if (mark == 0) return;
   char text[kArgBufSize];
-  script::CopyText(text, mark + 2, kArgBufSize);
-  script::Trim(text);
+  CopyText(text, mark + 2, kArgBufSize);
+  Trim(text);
   if (text[0] == '\0') return;
 
   Argument arg;
@@ -148,4 +148,4 @@ void ParseLaunchOptions(const char* command_line, LaunchOptions* out) {
   }
 }
 
-}  // namespace host
+}  // namespace script
