@@ -45,6 +45,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int) {
   script::PublishScriptArgs(host::g_services, args);
 
   if (!host::LoadOwnScript()) return ExitCode(0, false);
+  g_host.system.utf8_script = host::g_interp.sections.utf8;
   host::PublishBuiltins();
 
   HWND window = host::CreateHostWindow();

@@ -22,6 +22,8 @@ struct Section {
 struct Sections {
   Section main;   // lines before the first "[ADLIB]" line
   Section adlib;  // lines after it
+  bool utf8;      // the script's text is UTF-8 (decided from its bytes when it is
+                  // loaded); otherwise it is in the ANSI code page
 };
 
 enum LoadResult {
