@@ -33,6 +33,7 @@ bool NormaliseScript(const Bytes& text, Bytes* out, std::string* error) {
   const char* chars = text.empty() ? "" : reinterpret_cast<const char*>(&text[0]);
   size_t pos = script::SkipByteOrderMark(chars, text.size());
   out->insert(out->end(), chars, chars + pos);
+  bool utf8 = script::IsUtf8Script(chars, text.size());
   script::FileLine line;
   for (size_t number = 1; script::NextFileLine(chars, text.size(), &pos, &line); ++number) {
     const char* start = chars + line.start;
@@ -43,7 +44,8 @@ bool NormaliseScript(const Bytes& text, Bytes* out, std::string* error) {
     }
     if (line.length > static_cast<size_t>(script::kMaxStoredLine)) {
       *error = Number(number) + ": line is " + Number(line.length) +
-               " characters long; the runner keeps only 1023. Split the line.";
+               (utf8 ? " bytes long; the runner keeps only 1023 bytes. Split the line."
+                     : " characters long; the runner keeps only 1023. Split the line.");
       return false;
     }
     out->insert(out->end(), start, start + line.length);

@@ -68,6 +68,8 @@ TEST(PackNormalise, RefusesLinesTheRunnerWouldCut) {
   EXPECT_EQ("3: line is 1024 characters long; the runner keeps only 1023. Split the line.", error);
   EXPECT_EQ("<error>", Normalised("a\r\nb\r\n" + std::string(2000, 'z'), &error));  // last line
   EXPECT_EQ(0u, error.find("3: line is 2000 characters long"));
+  EXPECT_EQ("<error>", Normalised("\xEF\xBB\xBF" + std::string(1024, 'a'), &error));  // UTF-8
+  EXPECT_EQ("1: line is 1024 bytes long; the runner keeps only 1023 bytes. Split the line.", error);
   EXPECT_EQ("<error>", Normalised(std::string("one\ntw\0o\n", 9), &error));
   EXPECT_EQ(0u, error.find("2: line holds a NUL byte")) << error;
 }
