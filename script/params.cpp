@@ -68,12 +68,12 @@ bool SplitFieldInto(char delim, const char* line, int* cursor, char* out, int si
   return delim == ',' && !closed;
 }
 
+namespace {
+
 // The expansion's output. It stops taking input at kMaxExpandedLine bytes
 // (one more when an escape pair straddles the limit). In a UTF-8 script it
 // then still takes the continuation bytes of a character split there, up to
 // three, so that Finish sees where that character ends and leaves it out.
-namespace {
-
 struct Expansion {
   char text[kBufSize + 4];
   int len;
