@@ -1,11 +1,12 @@
 // Reads script files line by line: the byte-order mark and the three line ends.
 #include "script/file_lines.h"
 
+#include "script/text_encoding.h"
+
 namespace script {
 
 size_t SkipByteOrderMark(const char* text, size_t size) {
-  if (size >= 3 && text[0] == '\xEF' && text[1] == '\xBB' && text[2] == '\xBF') return 3;
-  return 0;
+  return StartsWithUtf8Bom(text, size) ? kUtf8BomSize : 0;
 }
 
 bool NextFileLine(const char* text, size_t size, size_t* pos, FileLine* line) {
