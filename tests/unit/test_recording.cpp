@@ -108,7 +108,7 @@ std::string Replay(const std::string& script) {
   fake::Platform platform;
   std::string keys;
   script::Keyboard kb = {&keys, AnyKeyForChar, test_layout::UsScanForKey,
-                        test_layout::UsScanForChar, Record};
+                        test_layout::UsScanForChar, Record, 0, 0, 0};
   size_t start = 0;
   while (start < script.size()) {
     size_t end = script.find('\n', start);
