@@ -19,9 +19,10 @@
 //   gaps.txt    with --gaps: the time between one injected key event and the
 //               next, rounded to the nearest 100 ms, one line each
 //   units.txt   with --unicode: the target is a Unicode window (its class,
-//               window procedure and message loop use the W functions), and
-//               each WM_CHAR it receives is one UTF-16 unit, written as four
-//               hex digits, units separated by a blank, e.g. "0047 00FC D83D"
+//               window procedure and message loop use the W functions) titled
+//               "Kestro Input Target – Übersicht 日本語", and each WM_CHAR it
+//               receives is one UTF-16 unit, written as four hex digits, units
+//               separated by a blank, e.g. "0047 00FC D83D"
 //
 //   inputrec [--seconds N] [--gaps] [--unicode]     ends after N seconds (default 60)
 #include <stdio.h>
@@ -189,7 +190,8 @@ HWND CreateTarget(HINSTANCE instance) {
     wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
     wc.lpszClassName = L"KestroInputTarget";
     RegisterClassW(&wc);
-    return CreateWindowExW(WS_EX_TOPMOST, wc.lpszClassName, L"Kestro Input Target",
+    return CreateWindowExW(WS_EX_TOPMOST, wc.lpszClassName,
+                           L"Kestro Input Target \u2013 \u00DCbersicht \u65E5\u672C\u8A9E",
                            WS_OVERLAPPEDWINDOW, kLeft, kTop, kWidth, kHeight, NULL, NULL, instance,
                            NULL);
   }
