@@ -16,6 +16,11 @@ namespace {
 // the runner's line buffer.
 const size_t kSendLineLimit = 200;
 
+// A WinWaitActive line names at most this many bytes of a title, cut before
+// a character: the title test matches by the start, and the line stays far
+// below the runner's line buffer however long the title.
+const size_t kTitleLimit = 200;
+
 const int kVkEnter = 13;
 const int kVkSpace = 32;
 const int kVkCapsLock = 20;
@@ -191,7 +196,12 @@ class Writer {
     title_ = title;
     if (title.empty()) return;  // nothing to wait for by name
     FlushSend();
-    out_ += "WinWaitActive, " + EscapeField(title) + "\n";
+    size_t end = title.size();
+    if (end > kTitleLimit) {
+      end = kTitleLimit;
+      while (end > 0 && (static_cast<unsigned char>(title[end]) & 0xC0) == 0x80) --end;
+    }
+    out_ += "WinWaitActive, " + EscapeField(title.substr(0, end)) + "\n";
   }
 
   RecordingOptions options_;

@@ -48,7 +48,8 @@ struct RecordingOptions {
 // starting with a comment line. Keys become Send lines (a new line after each
 // Enter and before a line grows long), clicks LeftClick/RightClick lines
 // relative to the foreground window, and a new foreground window a
-// WinWaitActive line with its title. Unicode key events become their
+// WinWaitActive line with its title (at most its first 200 bytes, cut
+// before a character). Unicode key events become their
 // characters. Lone modifier presses, key ups, Caps Lock, keys that neither
 // have a name nor type a character, and a surrogate without its partner
 // write nothing. The script is meant for a file that starts with the UTF-8

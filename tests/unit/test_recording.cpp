@@ -293,6 +293,15 @@ TEST(RecordingTest, UnicodeCharactersAndTitles) {
   odd.Unit(0xE9);
   odd.Up(kCtrl);
   EXPECT_EQ("; Recorded by kestro-rec\nSend, b\xC3\xA9\n", odd.Script());
+
+  // A long title is named by its start, cut before a character: 日 is three
+  // bytes, so 66 of them (198 bytes) fit the 200.
+  std::string title;
+  for (int i = 0; i < 100; ++i) title += "\xE6\x97\xA5";
+  Typist longer;
+  longer.Add(RecordedEvent::Activate(0, title));
+  EXPECT_EQ("; Recorded by kestro-rec\nWinWaitActive, " + title.substr(0, 198) + "\n",
+            longer.Script());
 }
 
 }  // namespace
