@@ -22,6 +22,7 @@
 #include "script/limits.h"
 #include "script/params.h"
 #include "script/text.h"
+#include "script/text_encoding.h"
 
 namespace script {
 
@@ -85,37 +86,6 @@ struct Scan {
   int state;
   bool utf8;
 };
-
-// The length (1 to 4) of the valid UTF-8 sequence at text[0], its code point
-// in *cp; 0 for a byte that starts none: a stray continuation byte, an
-// overlong form, a surrogate, a value above U+10FFFF or a sequence cut short
-// (the NUL at the end is no continuation byte, so nothing is read past it).
-int DecodeUtf8Char(const char* text, unsigned* cp) {
-  unsigned char lead = static_cast<unsigned char>(text[0]);
-  int length;
-  unsigned value;
-  unsigned least;  // the smallest code point that needs this length
-  if (lead < 0x80) {
-    *cp = lead;
-    return 1;
-  } else if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2, value = lead & 0x1Fu, least = 0x80;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3, value = lead & 0x0Fu, least = 0x800;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4, value = lead & 0x07u, least = 0x10000;
-  } else {
-    return 0;
-  }
-  for (int i = 1; i < length; ++i) {
-    unsigned char next = static_cast<unsigned char>(text[i]);
-    if ((next & 0xC0) != 0x80) return 0;
-    value = (value << 6) | (next & 0x3Fu);
-  }
-  if (value < least || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return 0;
-  *cp = value;
-  return length;
-}
 
 int ScanOfKey(const Scan& s, int vk) { return s.kb->scan_for_key(s.kb->context, vk) & 0xFF; }
 
@@ -248,14 +218,19 @@ void SendCodePoint(Scan* s, unsigned cp, int count) {
 // length in bytes: one byte in an ANSI text (and for a byte of a UTF-8 text
 // that starts no valid sequence, typed the ANSI way), else the sequence's.
 int SendTextChar(Scan* s, const char* text, int count) {
+  size_t length = 0;
   unsigned cp = 0;
-  int length = s->utf8 ? DecodeUtf8Char(text, &cp) : 0;
+  if (s->utf8) {
+    size_t size = 0;  // a sequence is at most 4 bytes: no need to measure further
+    while (size < 4 && text[size] != '\0') ++size;
+    length = DecodeUtf8(text, size, 0, &cp);
+  }
   if (length == 0) {
     SendChar(s, static_cast<unsigned char>(text[0]), count);
     return 1;
   }
   SendCodePoint(s, cp, count);
-  return length;
+  return static_cast<int>(length);
 }
 
 const KeyName* FindKeyName(const char* name) {
