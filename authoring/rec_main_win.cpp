@@ -96,25 +96,38 @@ bool IsOwnWindow(HWND window) {
   return window != NULL && (window == g_window || GetAncestor(window, GA_ROOT) == g_window);
 }
 
+// A window's title in UTF-8, as the recorded script is written.
+std::string TitleOf(HWND window) {
+  WCHAR wide[1024];
+  int n = GetWindowTextW(window, wide, sizeof(wide) / sizeof(wide[0]));
+  if (n <= 0) return std::string();
+  int size = WideCharToMultiByte(CP_UTF8, 0, wide, n, NULL, 0, NULL, NULL);
+  if (size <= 0) return std::string();
+  std::string title(static_cast<size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide, n, &title[0], size, NULL, NULL);
+  return title;
+}
+
 // Before a key or click: a new foreground window (not this one) is recorded
 // with its title.
 void NoteForeground(DWORD time) {
   HWND foreground = GetForegroundWindow();
   if (foreground == g_last_foreground || IsOwnWindow(foreground)) return;
   g_last_foreground = foreground;
-  char title[1024] = "";
-  if (foreground != NULL) GetWindowTextA(foreground, title, sizeof(title));
+  std::string title = foreground != NULL ? TitleOf(foreground) : std::string();
   g_events.push_back(authoring::RecordedEvent::Activate(time, title));
 }
 
-// The character a key types with the given Shift and Caps Lock state, or 0.
-unsigned char CharOf(int vk, int scan, bool shift, bool caps) {
+// The character (UTF-16 unit) a key types with the given Shift and Caps Lock
+// state, or 0: dead keys and keys that type two units give none.
+unsigned CharOf(int vk, int scan, bool shift, bool caps) {
   BYTE state[256];
   ZeroMemory(state, sizeof(state));
   if (shift) state[VK_SHIFT] = 0x80;
   if (caps) state[VK_CAPITAL] = 0x01;
-  WORD out = 0;
-  return ToAscii(vk, scan, state, &out, 0) == 1 ? static_cast<unsigned char>(out & 0xFF) : 0;
+  WCHAR out[4] = {0, 0, 0, 0};
+  return ToUnicode(static_cast<UINT>(vk), static_cast<UINT>(scan), state, out, 4, 0) == 1 ? out[0]
+                                                                                      : 0;
 }
 
 void SetModifier(int vk, bool down) {
@@ -126,7 +139,8 @@ void SetModifier(int vk, bool down) {
 LRESULT CALLBACK KeyboardHook(int code, WPARAM wparam, LPARAM lparam) {
   if (code == HC_ACTION) {
     const KBDLLHOOKSTRUCT* k = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lparam);
-    bool up = (k->flags & LLKHF_UP) != 0;
+    // Wine marks the up of a Unicode key event (VK_PACKET) in the message only.
+    bool up = (k->flags & LLKHF_UP) != 0 || wparam == WM_KEYUP || wparam == WM_SYSKEYUP;
     int vk = static_cast<int>(k->vkCode);
     bool skip = g_options.skip_injected && (k->flags & LLKHF_INJECTED);
     // The hotkey's key (with Ctrl and Alt) starts or stops the recording and
@@ -136,8 +150,12 @@ LRESULT CALLBACK KeyboardHook(int code, WPARAM wparam, LPARAM lparam) {
     if (g_recording && !skip && !hotkey) {
       authoring::RecordedEvent::Kind kind =
           up ? authoring::RecordedEvent::kKeyUp : authoring::RecordedEvent::kKeyDown;
-      unsigned char ch = 0, base = 0;
-      if (!up) {
+      unsigned ch = 0, base = 0;
+      if (!up && vk == VK_PACKET) {
+        // A Unicode key event carries its character (a UTF-16 unit) as its scan code.
+        NoteForeground(k->time);
+        ch = k->scanCode & 0xFFFF;
+      } else if (!up) {
         NoteForeground(k->time);
         bool caps = (GetKeyState(VK_CAPITAL) & 1) != 0;
         ch = CharOf(vk, static_cast<int>(k->scanCode), g_shift, caps);
@@ -191,7 +209,9 @@ void StopAndWrite() {
   g_recording = false;
   authoring::RecordingOptions options;
   options.pause_ms = g_options.pause_ms;
-  std::string script = authoring::ScriptFromEvents(g_events, options);
+  // UTF-8 with the byte order mark, so that every editor and the runner read
+  // it as UTF-8, whatever characters it holds.
+  std::string script = "\xEF\xBB\xBF" + authoring::ScriptFromEvents(g_events, options);
   FILE* f = fopen(g_options.out.c_str(), "w");  // text mode: lines end in CR LF
   bool ok = f != NULL && fwrite(script.data(), 1, script.size(), f) == script.size();
   if (f != NULL) ok = fclose(f) == 0 && ok;

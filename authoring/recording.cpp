@@ -16,9 +16,15 @@ namespace {
 // the runner's line buffer.
 const size_t kSendLineLimit = 200;
 
+// A WinWaitActive line names at most this many bytes of a title, cut before
+// a character: the title test matches by the start, and the line stays far
+// below the runner's line buffer however long the title.
+const size_t kTitleLimit = 200;
+
 const int kVkEnter = 13;
 const int kVkSpace = 32;
 const int kVkCapsLock = 20;
+const int kVkPacket = 231;  // a Unicode key event: a character without a key
 
 bool IsShift(int vk) { return vk == 16 || vk == 160 || vk == 161; }
 bool IsCtrl(int vk) { return vk == 17 || vk == 162 || vk == 163; }
@@ -48,7 +54,7 @@ class Writer {
  public:
   explicit Writer(const RecordingOptions& options)
       : options_(options), shift_(false), ctrl_(false), alt_(false), mods_changed_(true),
-        have_time_(false), last_time_(0), have_title_(false) {
+        high_surrogate_(0), have_time_(false), last_time_(0), have_title_(false) {
     out_ = "; Recorded by kestro-rec\n";
   }
 
@@ -78,6 +84,12 @@ class Writer {
 
  private:
   void KeyDown(const RecordedEvent& e) {
+    unsigned high = high_surrogate_;
+    high_surrogate_ = 0;  // a low surrogate must follow its high one at once
+    if (e.vk == kVkPacket) {
+      UnicodeChar(e.ch, high);
+      return;
+    }
     if (SetModifier(e.vk, true)) return;
     if (e.vk == kVkCapsLock) return;  // the characters typed already carry their case
     const char* name = SendKeyName(e.vk);
@@ -107,6 +119,26 @@ class Writer {
     }
     Append(t);
     if (e.vk == kVkEnter) FlushSend();
+  }
+
+  // A character sent as a Unicode key event is written as it stands, without
+  // the modifiers of the moment: Send sends it the same way, without them.
+  void UnicodeChar(unsigned unit, unsigned high) {
+    if (unit >= 0xD800 && unit <= 0xDBFF) {
+      high_surrogate_ = unit;
+      return;
+    }
+    unsigned cp = unit;
+    if (unit >= 0xDC00 && unit <= 0xDFFF) {
+      if (high == 0) return;  // a low surrogate alone is no character
+      cp = 0x10000 + ((high - 0xD800) << 10) + (unit - 0xDC00);
+    }
+    if (cp < 32 || cp == 127) return;  // a control character without a key name
+    Token t;
+    t.name = 0;
+    t.count = 1;
+    t.text = SendCharText(cp);
+    Append(t);
   }
 
   void KeyUp(int vk) { SetModifier(vk, false); }
@@ -164,7 +196,12 @@ class Writer {
     title_ = title;
     if (title.empty()) return;  // nothing to wait for by name
     FlushSend();
-    out_ += "WinWaitActive, " + EscapeField(title) + "\n";
+    size_t end = title.size();
+    if (end > kTitleLimit) {
+      end = kTitleLimit;
+      while (end > 0 && (static_cast<unsigned char>(title[end]) & 0xC0) == 0x80) --end;
+    }
+    out_ += "WinWaitActive, " + EscapeField(title.substr(0, end)) + "\n";
   }
 
   RecordingOptions options_;
@@ -172,6 +209,7 @@ class Writer {
   std::vector<Token> line_;
   bool shift_, ctrl_, alt_;
   bool mods_changed_;  // a modifier went down or up since the last token
+  unsigned high_surrogate_;  // the high surrogate of a Unicode event just before, or 0
   bool have_time_;
   unsigned long last_time_;
   bool have_title_;
@@ -180,8 +218,8 @@ class Writer {
 
 }  // namespace
 
-RecordedEvent RecordedEvent::Key(Kind kind, unsigned long time, int vk, unsigned char ch,
-                                 unsigned char base) {
+RecordedEvent RecordedEvent::Key(Kind kind, unsigned long time, int vk, unsigned ch,
+                                 unsigned base) {
   RecordedEvent e = RecordedEvent();
   e.kind = kind;
   e.time = time;
@@ -211,8 +249,29 @@ RecordedEvent RecordedEvent::Activate(unsigned long time, const std::string& tit
   return e;
 }
 
-std::string SendCharText(unsigned char c) {
-  switch (c) {
+std::string Utf8Of(unsigned cp) {
+  std::string out;
+  if (cp < 0x80) {
+    out += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    out += static_cast<char>(0xC0 | (cp >> 6));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    if (cp >= 0xD800 && cp <= 0xDFFF) return out;
+    out += static_cast<char>(0xE0 | (cp >> 12));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp <= 0x10FFFF) {
+    out += static_cast<char>(0xF0 | (cp >> 18));
+    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+  return out;
+}
+
+std::string SendCharText(unsigned cp) {
+  switch (cp) {
     case '!': return "{!}";
     case '+': return "{+}";
     case '^': return "{^}";
@@ -222,7 +281,7 @@ std::string SendCharText(unsigned char c) {
     case '\\': return "\\\\";
     case '%': return "\\%";
   }
-  return std::string(1, static_cast<char>(c));
+  return Utf8Of(cp);
 }
 
 const char* SendKeyName(int vk) {

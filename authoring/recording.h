@@ -19,16 +19,19 @@ struct RecordedEvent {
   Kind kind;
   unsigned long time;  // milliseconds, from any fixed start
   int vk;              // keys: the virtual key (16/160/161 Shift, 17/162/163 Ctrl, 18/164/165 Alt)
-  // Key downs: the character the key types with the Shift (and Caps Lock)
-  // state of the moment, and the one it types without either; 0 for none.
-  unsigned char ch;
-  unsigned char base;
+  // Key downs: the character (Unicode code point) the key types with the
+  // Shift (and Caps Lock) state of the moment, and the one it types without
+  // either; 0 for none. A Unicode key event (vk 231, VK_PACKET: a character
+  // sent without a key) carries its UTF-16 unit in ch; a character beyond
+  // U+FFFF comes as two such events, its high and its low surrogate.
+  unsigned ch;
+  unsigned base;
   int x, y;                // clicks: the pointer in screen pixels
   int origin_x, origin_y;  // clicks: the foreground window's outer top-left corner
   std::string title;       // kActivate: the new foreground window's title
 
-  static RecordedEvent Key(Kind kind, unsigned long time, int vk, unsigned char ch = 0,
-                           unsigned char base = 0);
+  static RecordedEvent Key(Kind kind, unsigned long time, int vk, unsigned ch = 0,
+                           unsigned base = 0);
   static RecordedEvent Click(Kind kind, unsigned long time, int x, int y, int origin_x,
                              int origin_y);
   static RecordedEvent Activate(unsigned long time, const std::string& title);
@@ -41,18 +44,27 @@ struct RecordingOptions {
   RecordingOptions() : pause_ms(1000) {}
 };
 
-// The script, one line per "\n", starting with a comment line. Keys become
-// Send lines (a new line after each Enter and before a line grows long),
-// clicks LeftClick/RightClick lines relative to the foreground window, and a
-// new foreground window a WinWaitActive line with its title. Lone modifier
-// presses, key ups, Caps Lock and keys that neither have a name nor type a
-// character write nothing.
+// The script in UTF-8 (titles are given in UTF-8 too), one line per "\n",
+// starting with a comment line. Keys become Send lines (a new line after each
+// Enter and before a line grows long), clicks LeftClick/RightClick lines
+// relative to the foreground window, and a new foreground window a
+// WinWaitActive line with its title (at most its first 200 bytes, cut
+// before a character). Unicode key events become their
+// characters. Lone modifier presses, key ups, Caps Lock, keys that neither
+// have a name nor type a character, and a surrogate without its partner
+// write nothing. The script is meant for a file that starts with the UTF-8
+// byte order mark, so that the runner reads it as UTF-8 even when every
+// character happens to be ASCII.
 std::string ScriptFromEvents(const std::vector<RecordedEvent>& events,
                              const RecordingOptions& options);
 
-// A typed character as Send text: "!+^#{}" in braces, a backslash and a
-// percent sign with the parameter escape ("\\", "\%").
-std::string SendCharText(unsigned char c);
+// A typed character (a code point) as Send text in UTF-8: "!+^#{}" in
+// braces, a backslash and a percent sign with the parameter escape ("\\",
+// "\%").
+std::string SendCharText(unsigned cp);
+
+// A code point in UTF-8; nothing for a surrogate or a value beyond U+10FFFF.
+std::string Utf8Of(unsigned cp);
 
 // The shortest Send name of a virtual key ("BS" rather than "BACKSPACE"),
 // or null when the key has none.

@@ -75,10 +75,14 @@ void WriteTexts(JsonWriter* json, const std::vector<TextSeen>& texts) {
 
 // Keeps a line short: a title is matched by its start and a text by any part,
 // so the start of either, up to its first line break, finds the same window.
+// The texts are UTF-8: a long one is cut before a character, never inside it.
 std::string Shortened(const std::string& text) {
   size_t end = text.find_first_of("\r\n");
   if (end == std::string::npos) end = text.size();
-  if (end > kMaxLinePart) end = kMaxLinePart;
+  if (end > kMaxLinePart) {
+    end = kMaxLinePart;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+  }
   return text.substr(0, end);
 }
 

@@ -1,11 +1,14 @@
 // kestro-spy: shows what the runner's window matcher and mouse commands see
 // under the pointer. With --at, --lines-at or --match it writes one report and
-// ends (see spy_args.h); without, it opens its live window.
+// ends (see spy_args.h); without, it opens its live window. Its arguments are
+// read from the UTF-16 command line, and its reports are UTF-8.
 #include <stdio.h>
 #include <stdlib.h>
 #include <windows.h>
+#include <shellapi.h>
 
 #include <string>
+#include <vector>
 
 #include "authoring/spy_args.h"
 #include "authoring/spy_facts.h"
@@ -36,7 +39,7 @@ int Report(const authoring::SpyArgs& args, const std::string& text) {
     WriteStd(STD_OUTPUT_HANDLE, text);
     return 0;
   }
-  FILE* f = fopen(args.out.c_str(), "wb");
+  FILE* f = _wfopen(authoring::ToWide(args.out).c_str(), L"wb");
   if (f == NULL) {
     WriteStd(STD_ERROR_HANDLE, "kestro-spy: cannot write " + args.out + "\n");
     return 1;
@@ -46,12 +49,28 @@ int Report(const authoring::SpyArgs& args, const std::string& text) {
   return ok ? 0 : 1;
 }
 
+// The arguments after the program name, in UTF-8, so that a title in any
+// language can be named.
+std::vector<std::string> Utf8Args() {
+  std::vector<std::string> out;
+  int count = 0;
+  LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (wide == NULL) return out;
+  for (int i = 1; i < count; ++i) out.push_back(authoring::FromWide(wide[i]));
+  LocalFree(wide);
+  return out;
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   authoring::SpyArgs args;
   std::string error;
-  if (!authoring::ParseSpyArgs(__argc - 1, __argv + 1, &args, &error)) {
+  std::vector<std::string> words = Utf8Args();
+  std::vector<const char*> argv;
+  for (size_t i = 0; i < words.size(); ++i) argv.push_back(words[i].c_str());
+  argv.push_back(NULL);
+  if (!authoring::ParseSpyArgs(static_cast<int>(words.size()), &argv[0], &args, &error)) {
     WriteStd(STD_ERROR_HANDLE, "kestro-spy: " + error + "\n" + kUsage);
     return 2;
   }
@@ -60,11 +79,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     case authoring::kSpyLinesAt: {
       authoring::PointFacts facts;
       authoring::ProbePoint(args.x, args.y, args.mode, args.hidden, NULL, &facts);
-      // The lines stay in the system's code page, as a script file holds them.
       if (args.action == authoring::kSpyLinesAt) {
         return Report(args, facts.has_window ? authoring::CopyLines(facts, args.hidden) : "");
       }
-      authoring::ToUtf8(&facts);
       return Report(args, authoring::PointJson(facts, args.hidden));
     }
     case authoring::kSpyMatch: {
@@ -74,7 +91,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
       facts.mode = args.mode;
       facts.hidden = args.hidden;
       authoring::ProbeMatch(&facts);
-      authoring::ToUtf8(&facts);
       return Report(args, authoring::MatchJson(facts));
     }
     case authoring::kSpyLive: break;

@@ -1,8 +1,10 @@
 // Reading windows for the spy. Titles and texts come from the runner's own
-// matcher (windows/match.h), so what the spy shows is what a script sees.
+// matcher (windows/match.h), so what the spy shows is what a script sees; the
+// rest (class and program names) from the W functions. All of it is UTF-8.
 #include "authoring/spy_probe_win.h"
 
 #include <string.h>
+#include <wchar.h>
 #include <windows.h>
 #include <tlhelp32.h>
 
@@ -24,17 +26,40 @@ Rect RectOf(HWND window) {
   return out;
 }
 
+// The matcher reads titles and texts in the system's ANSI code page, as an
+// ANSI script sees them; the spy keeps them as UTF-8 (FromMatcher), and hands
+// a UTF-8 pattern to the matcher in that code page (ToMatcher). Once the
+// matcher reads UTF-8 for a UTF-8 script, both become plain copies.
+std::string FromMatcher(const char* ansi) {
+  int n = static_cast<int>(strlen(ansi));
+  if (n == 0) return std::string();
+  std::vector<wchar_t> wide(static_cast<size_t>(n));
+  int wn = MultiByteToWideChar(CP_ACP, 0, ansi, n, &wide[0], n);
+  return wn > 0 ? FromWide(&wide[0], wn) : std::string(ansi);
+}
+
+std::string ToMatcher(const std::string& utf8) {
+  std::wstring wide = ToWide(utf8);
+  if (wide.empty()) return std::string();
+  int wn = static_cast<int>(wide.size());
+  int n = WideCharToMultiByte(CP_ACP, 0, wide.data(), wn, NULL, 0, NULL, NULL);
+  if (n <= 0) return std::string();
+  std::string out(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(CP_ACP, 0, wide.data(), wn, &out[0], n, NULL, NULL);
+  return out;
+}
+
 std::string ClassOf(HWND window) {
-  char name[256];
-  name[0] = '\0';
-  GetClassNameA(window, name, sizeof(name));
-  return name;
+  wchar_t name[256];
+  name[0] = L'\0';
+  GetClassNameW(window, name, 256);
+  return FromWide(name);
 }
 
 std::string TitleOf(HWND window) {
   static char title[script::kTextBufSize];
   windows::ReadTitle(window, title, sizeof(title));
-  return title;
+  return FromMatcher(title);
 }
 
 // The file name of a window's program, from the process list (the toolhelp
@@ -49,14 +74,13 @@ std::string ProgramOf(HWND window) {
   std::string name;
   HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
   if (snapshot != INVALID_HANDLE_VALUE) {
-    PROCESSENTRY32 entry;
+    PROCESSENTRY32W entry;
     entry.dwSize = sizeof(entry);
-    for (BOOL more = Process32First(snapshot, &entry); more;
-         more = Process32Next(snapshot, &entry)) {
+    for (BOOL more = Process32FirstW(snapshot, &entry); more;
+         more = Process32NextW(snapshot, &entry)) {
       if (entry.th32ProcessID != pid) continue;
-      name = entry.szExeFile;
-      const char* slash = strrchr(entry.szExeFile, '\\');
-      if (slash) name = slash + 1;
+      const wchar_t* slash = wcsrchr(entry.szExeFile, L'\\');
+      name = FromWide(slash ? slash + 1 : entry.szExeFile);
       break;
     }
     CloseHandle(snapshot);
@@ -91,16 +115,17 @@ struct TextList {
 
 void OnText(void* context, const windows::ExaminedText& seen) {
   TextList* list = static_cast<TextList*>(context);
-  if (seen.child == list->control) list->control_text = seen.text;
-  if (seen.text[0] == '\0') return;  // matches no text, and no text is no test
-  TextSeen t = {seen.text, seen.visible};
+  std::string text = FromMatcher(seen.text);
+  if (seen.child == list->control) list->control_text = text;
+  if (text.empty()) return;  // matches no text, and no text is no test
+  TextSeen t = {text, seen.visible};
   list->texts->push_back(t);
 }
 
 void OnExamined(void* context, const windows::ExaminedWindow& seen) {
   MatchFacts* facts = static_cast<MatchFacts*>(context);
   WindowVerdict v;
-  v.title = seen.title;
+  v.title = FromMatcher(seen.title);
   v.class_name = ClassOf(seen.window);
   v.rect = RectOf(seen.window);
   v.title_passes = seen.title_passes;
@@ -120,19 +145,6 @@ void CopyField(char* to, const std::string& from) {
                  : static_cast<size_t>(script::kBufSize - 1);
   memcpy(to, from.data(), n);
   to[n] = '\0';
-}
-
-std::string Utf8(const std::string& ansi) {
-  if (ansi.empty()) return ansi;
-  int n = static_cast<int>(ansi.size());
-  std::vector<wchar_t> wide(ansi.size());
-  int wn = MultiByteToWideChar(CP_ACP, 0, ansi.data(), n, &wide[0], n);
-  if (wn <= 0) return ansi;
-  int un = WideCharToMultiByte(CP_UTF8, 0, &wide[0], wn, NULL, 0, NULL, NULL);
-  if (un <= 0) return ansi;
-  std::string out(static_cast<size_t>(un), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, &wide[0], wn, &out[0], un, NULL, NULL);
-  return out;
 }
 
 }  // namespace
@@ -202,8 +214,8 @@ void ProbePoint(int x, int y, int mode, bool hidden, HWND self, PointFacts* f) {
 
 HWND ProbeMatch(MatchFacts* f) {
   static script::WindowPattern pattern;
-  CopyField(pattern.title, f->title);
-  CopyField(pattern.text, f->text);
+  CopyField(pattern.title, ToMatcher(f->title));
+  CopyField(pattern.text, ToMatcher(f->text));
   f->windows.clear();
   windows::MatchObserver observer = {f, OnExamined};
   HWND found = NULL;
@@ -212,25 +224,24 @@ HWND ProbeMatch(MatchFacts* f) {
   return f->matched ? found : NULL;
 }
 
-void ToUtf8(PointFacts* f) {
-  f->title = Utf8(f->title);
-  f->class_name = Utf8(f->class_name);
-  f->program = Utf8(f->program);
-  f->control_class = Utf8(f->control_class);
-  f->control_text = Utf8(f->control_text);
-  for (size_t i = 0; i < f->texts.size(); ++i) f->texts[i].text = Utf8(f->texts[i].text);
-  f->rel_to = Utf8(f->rel_to);
-  f->active = Utf8(f->active);
-  f->wait_finds = Utf8(f->wait_finds);
+std::wstring ToWide(const std::string& utf8) {
+  if (utf8.empty()) return std::wstring();
+  int n = static_cast<int>(utf8.size());
+  int wn = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), n, NULL, 0);
+  if (wn <= 0) return std::wstring();
+  std::wstring wide(static_cast<size_t>(wn), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), n, &wide[0], wn);
+  return wide;
 }
 
-void ToUtf8(MatchFacts* f) {
-  f->title = Utf8(f->title);
-  f->text = Utf8(f->text);
-  for (size_t i = 0; i < f->windows.size(); ++i) {
-    f->windows[i].title = Utf8(f->windows[i].title);
-    f->windows[i].class_name = Utf8(f->windows[i].class_name);
-  }
+std::string FromWide(const wchar_t* wide, int length) {
+  if (length < 0) length = static_cast<int>(wcslen(wide));
+  if (length == 0) return std::string();
+  int n = WideCharToMultiByte(CP_UTF8, 0, wide, length, NULL, 0, NULL, NULL);
+  if (n <= 0) return std::string();
+  std::string out(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide, length, &out[0], n, NULL, NULL);
+  return out;
 }
 
 }  // namespace authoring

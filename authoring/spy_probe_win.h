@@ -6,9 +6,14 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "authoring/spy_facts.h"
 
 namespace authoring {
+
+// Every text of the facts is UTF-8: the spy shows, copies and reports titles
+// and texts in any language.
 
 // Fills facts about the screen point under the title match mode and hidden
 // setting. self is the spy's own window (null on the command line): while it
@@ -16,14 +21,14 @@ namespace authoring {
 // point instead, the one a script would activate before clicking there.
 void ProbePoint(int x, int y, int mode, bool hidden, HWND self, PointFacts* facts);
 
-// Makes the match that facts' title, text and settings describe, with the
-// runner's matcher, and lists every window it examined. Returns the winner.
+// Makes the match that facts' title, text (UTF-8) and settings describe, with
+// the runner's matcher, and lists every window it examined. Returns the winner.
 HWND ProbeMatch(MatchFacts* facts);
 
-// The texts of the facts, read in the system's code page, turned into UTF-8
-// for the JSON reports.
-void ToUtf8(PointFacts* facts);
-void ToUtf8(MatchFacts* facts);
+// UTF-8 text as UTF-16 for the W functions, and UTF-16 text (length units, or
+// up to its zero when length is negative) as UTF-8.
+std::wstring ToWide(const std::string& utf8);
+std::string FromWide(const wchar_t* wide, int length = -1);
 
 }  // namespace authoring
 

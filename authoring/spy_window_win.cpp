@@ -2,9 +2,12 @@
 // panel shows the window and control under it, the texts the matcher would
 // test there and the position as the mouse commands count it. Buttons copy a
 // ready script line; the lower panel lists what a title and text would match.
+// The window and its controls are Unicode (W functions), so titles and texts
+// in any language show and copy as they are.
 #include "authoring/spy_window_win.h"
 
 #include <string.h>
+#include <wchar.h>
 #include <windows.h>
 
 #include <string>
@@ -18,8 +21,8 @@ namespace authoring {
 
 namespace {
 
-const char kClassName[] = "KestroSpy";
-const char kTitle[] = "Kestro Spy";
+const wchar_t kClassName[] = L"KestroSpy";
+const wchar_t kTitle[] = L"Kestro Spy";
 
 // Control ids.
 enum {
@@ -67,24 +70,30 @@ struct Spy {
 
 Spy g_spy;
 
-HWND Make(const char* cls, const char* text, DWORD style, int x, int y, int w, int h, int id) {
-  HWND control = CreateWindowExA(
-      strcmp(cls, "EDIT") == 0 || strcmp(cls, "LISTBOX") == 0 ? WS_EX_CLIENTEDGE : 0, cls, text,
-      WS_CHILD | WS_VISIBLE | style, x, y, w, h, g_spy.window,
-      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(NULL), NULL);
-  SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(g_spy.font), FALSE);
+HWND Make(const wchar_t* cls, const char* text, DWORD style, int x, int y, int w, int h, int id) {
+  HWND control = CreateWindowExW(
+      wcscmp(cls, L"EDIT") == 0 || wcscmp(cls, L"LISTBOX") == 0 ? WS_EX_CLIENTEDGE : 0, cls,
+      ToWide(text).c_str(), WS_CHILD | WS_VISIBLE | style, x, y, w, h, g_spy.window,
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(NULL), NULL);
+  SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(g_spy.font), FALSE);
   return control;
 }
 
-int Mode() { return SendMessageA(g_spy.mode, CB_GETCURSEL, 0, 0) == 1 ? 2 : 1; }
+// Shows UTF-8 text in a window or control.
+void SetText(HWND window, const std::string& text) {
+  SetWindowTextW(window, ToWide(text).c_str());
+}
 
-bool Hidden() { return SendMessageA(g_spy.hidden, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+int Mode() { return SendMessageW(g_spy.mode, CB_GETCURSEL, 0, 0) == 1 ? 2 : 1; }
 
+bool Hidden() { return SendMessageW(g_spy.hidden, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+// A control's text in UTF-8; at most as many characters as a field holds.
 std::string TextOf(HWND control) {
-  char text[script::kBufSize];
-  text[0] = '\0';
-  GetWindowTextA(control, text, sizeof(text));
-  return text;
+  wchar_t text[script::kBufSize];
+  text[0] = L'\0';
+  GetWindowTextW(control, text, script::kBufSize);
+  return FromWide(text);
 }
 
 void ShowFacts() {
@@ -92,7 +101,7 @@ void ShowFacts() {
   std::string text = PointDisplay(g_spy.facts, Hidden());
   if (text == g_spy.shown) return;  // setting the same text again would flicker
   g_spy.shown = text;
-  SetWindowTextA(g_spy.info, text.c_str());
+  SetText(g_spy.info, text);
 }
 
 // The "What will match" list: every window the matcher examines, in order.
@@ -110,43 +119,46 @@ void RefreshMatch() {
   joined += MatchSummary(m);
   if (joined == g_spy.listed) return;
   g_spy.listed = joined;
-  SendMessageA(g_spy.match_list, WM_SETREDRAW, FALSE, 0);
-  SendMessageA(g_spy.match_list, LB_RESETCONTENT, 0, 0);
+  SendMessageW(g_spy.match_list, WM_SETREDRAW, FALSE, 0);
+  SendMessageW(g_spy.match_list, LB_RESETCONTENT, 0, 0);
   for (size_t i = 0; i < m.windows.size(); ++i) {
-    std::string line = VerdictLine(m.windows[i], m.matched && i + 1 == m.windows.size());
-    SendMessageA(g_spy.match_list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+    std::wstring line = ToWide(VerdictLine(m.windows[i], m.matched && i + 1 == m.windows.size()));
+    SendMessageW(g_spy.match_list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
   }
-  SendMessageA(g_spy.match_list, WM_SETREDRAW, TRUE, 0);
+  SendMessageW(g_spy.match_list, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(g_spy.match_list, NULL, TRUE);
-  SetWindowTextA(g_spy.match_summary, MatchSummary(m).c_str());
+  SetText(g_spy.match_summary, MatchSummary(m));
 }
 
 void SetFrozen(bool frozen) {
   g_spy.frozen = frozen;
-  SendMessageA(g_spy.freeze, BM_SETCHECK, frozen ? BST_CHECKED : BST_UNCHECKED, 0);
+  SendMessageW(g_spy.freeze, BM_SETCHECK, frozen ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
-// Puts one line on the clipboard as text, and says so in the status line.
+// Puts one line on the clipboard as Unicode text (Windows gives it to
+// programs that ask for ANSI text as well), and says so in the status line.
 void Copy(const std::string& line) {
   if (!OpenClipboard(g_spy.window)) {
-    SetWindowTextA(g_spy.status, "The clipboard is busy; nothing was copied.");
+    SetText(g_spy.status, "The clipboard is busy; nothing was copied.");
     return;
   }
   EmptyClipboard();
-  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, line.size() + 1);
+  std::wstring wide = ToWide(line);
+  size_t bytes = (wide.size() + 1) * sizeof(wchar_t);
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
   if (memory) {
-    memcpy(GlobalLock(memory), line.c_str(), line.size() + 1);
+    memcpy(GlobalLock(memory), wide.c_str(), bytes);
     GlobalUnlock(memory);
     // The clipboard owns the memory once SetClipboardData succeeds.
-    if (!SetClipboardData(CF_TEXT, memory)) GlobalFree(memory);
+    if (!SetClipboardData(CF_UNICODETEXT, memory)) GlobalFree(memory);
   }
   CloseClipboard();
-  SetWindowTextA(g_spy.status, ("Copied: " + line).c_str());
+  SetText(g_spy.status, "Copied: " + line);
 }
 
 void OnCopy(int id) {
   if (!g_spy.has_facts || !g_spy.facts.has_window) {
-    SetWindowTextA(g_spy.status, "Point at a window first.");
+    SetText(g_spy.status, "Point at a window first.");
     return;
   }
   const PointFacts& f = g_spy.facts;
@@ -176,7 +188,7 @@ void OnCommand(int id, int code) {
     case kIdCopyActivate:
     case kIdCopyClick: OnCopy(id); break;
     case kIdFreeze:
-      g_spy.frozen = SendMessageA(g_spy.freeze, BM_GETCHECK, 0, 0) == BST_CHECKED;
+      g_spy.frozen = SendMessageW(g_spy.freeze, BM_GETCHECK, 0, 0) == BST_CHECKED;
       break;
     case kIdHidden:
       ShowFacts();
@@ -195,46 +207,46 @@ void OnCommand(int id, int code) {
 void CreateControls() {
   int x = kMargin, y = kMargin, w = kWidth - 2 * kMargin;
   g_spy.info =
-      Make("EDIT", "Move the pointer over a window.",
+      Make(L"EDIT", "Move the pointer over a window.",
            ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL, x, y, w, 220, kIdInfo);
   int tab = 44;  // dialog units: the field names' column
-  SendMessageA(g_spy.info, EM_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(&tab));
+  SendMessageW(g_spy.info, EM_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(&tab));
   y += 228;
-  Make("STATIC", "Match mode:", 0, x, y + 4, 86, 20, 0);
-  g_spy.mode = Make("COMBOBOX", "", CBS_DROPDOWNLIST | WS_TABSTOP, x + 88, y, 164, 100, kIdMode);
-  SendMessageA(g_spy.mode, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("1: title starts with"));
-  SendMessageA(g_spy.mode, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("2: title contains"));
-  SendMessageA(g_spy.mode, CB_SETCURSEL, 0, 0);
-  g_spy.hidden = Make("BUTTON", "DetectHiddenText On", BS_AUTOCHECKBOX | WS_TABSTOP, x + 266, y + 2,
+  Make(L"STATIC", "Match mode:", 0, x, y + 4, 86, 20, 0);
+  g_spy.mode = Make(L"COMBOBOX", "", CBS_DROPDOWNLIST | WS_TABSTOP, x + 88, y, 164, 100, kIdMode);
+  SendMessageW(g_spy.mode, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"1: title starts with"));
+  SendMessageW(g_spy.mode, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"2: title contains"));
+  SendMessageW(g_spy.mode, CB_SETCURSEL, 0, 0);
+  g_spy.hidden = Make(L"BUTTON", "DetectHiddenText On", BS_AUTOCHECKBOX | WS_TABSTOP, x + 266, y + 2,
                       180, 20, kIdHidden);
   y += 28;
   g_spy.freeze =
-      Make("BUTTON", "Freeze (Ctrl+Alt+F)", BS_AUTOCHECKBOX | WS_TABSTOP, x, y, 200, 20, kIdFreeze);
+      Make(L"BUTTON", "Freeze (Ctrl+Alt+F)", BS_AUTOCHECKBOX | WS_TABSTOP, x, y, 200, 20, kIdFreeze);
   y += 26;
   int bw = (w - 2 * kMargin) / 3;
-  Make("BUTTON", "Copy WinWait", BS_PUSHBUTTON | WS_TABSTOP, x, y, bw, 26, kIdCopyWait);
-  Make("BUTTON", "Copy WinActivate", BS_PUSHBUTTON | WS_TABSTOP, x + bw + kMargin, y, bw, 26,
+  Make(L"BUTTON", "Copy WinWait", BS_PUSHBUTTON | WS_TABSTOP, x, y, bw, 26, kIdCopyWait);
+  Make(L"BUTTON", "Copy WinActivate", BS_PUSHBUTTON | WS_TABSTOP, x + bw + kMargin, y, bw, 26,
        kIdCopyActivate);
-  Make("BUTTON", "Copy LeftClick", BS_PUSHBUTTON | WS_TABSTOP, x + 2 * (bw + kMargin), y, bw, 26,
+  Make(L"BUTTON", "Copy LeftClick", BS_PUSHBUTTON | WS_TABSTOP, x + 2 * (bw + kMargin), y, bw, 26,
        kIdCopyClick);
   y += 30;
-  g_spy.status = Make("STATIC", "", SS_LEFTNOWORDWRAP, x, y, w, 18, kIdStatus);
+  g_spy.status = Make(L"STATIC", "", SS_LEFTNOWORDWRAP, x, y, w, 18, kIdStatus);
   y += 24;
-  Make("BUTTON", "What will match", BS_GROUPBOX, x, y, w, kHeight - y - kMargin, 0);
+  Make(L"BUTTON", "What will match", BS_GROUPBOX, x, y, w, kHeight - y - kMargin, 0);
   y += 20;
-  Make("STATIC", "Title:", 0, x + 8, y + 3, 40, 20, 0);
+  Make(L"STATIC", "Title:", 0, x + 8, y + 3, 40, 20, 0);
   g_spy.match_title =
-      Make("EDIT", "", ES_AUTOHSCROLL | WS_TABSTOP, x + 50, y, w - 58, 22, kIdMatchTitle);
+      Make(L"EDIT", "", ES_AUTOHSCROLL | WS_TABSTOP, x + 50, y, w - 58, 22, kIdMatchTitle);
   y += 26;
-  Make("STATIC", "Text:", 0, x + 8, y + 3, 40, 20, 0);
+  Make(L"STATIC", "Text:", 0, x + 8, y + 3, 40, 20, 0);
   g_spy.match_text =
-      Make("EDIT", "", ES_AUTOHSCROLL | WS_TABSTOP, x + 50, y, w - 58, 22, kIdMatchText);
+      Make(L"EDIT", "", ES_AUTOHSCROLL | WS_TABSTOP, x + 50, y, w - 58, 22, kIdMatchText);
   y += 28;
-  g_spy.match_list = Make("LISTBOX", "", WS_VSCROLL | WS_HSCROLL | LBS_NOINTEGRALHEIGHT, x + 8, y,
+  g_spy.match_list = Make(L"LISTBOX", "", WS_VSCROLL | WS_HSCROLL | LBS_NOINTEGRALHEIGHT, x + 8, y,
                           w - 16, kHeight - y - 40, kIdMatchList);
-  SendMessageA(g_spy.match_list, LB_SETHORIZONTALEXTENT, 900, 0);
+  SendMessageW(g_spy.match_list, LB_SETHORIZONTALEXTENT, 900, 0);
   g_spy.match_summary =
-      Make("STATIC", "", SS_LEFTNOWORDWRAP, x + 8, kHeight - 34, w - 16, 18, kIdMatchSummary);
+      Make(L"STATIC", "", SS_LEFTNOWORDWRAP, x + 8, kHeight - 34, w - 16, 18, kIdMatchSummary);
 }
 
 LRESULT CALLBACK SpyProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -260,14 +272,14 @@ LRESULT CALLBACK SpyProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam
       PostQuitMessage(0);
       return 0;
   }
-  return DefWindowProcA(window, message, wparam, lparam);
+  return DefWindowProcW(window, message, wparam, lparam);
 }
 
 }  // namespace
 
 int RunSpyWindow(HINSTANCE instance, const SpyArgs& args) {
   g_spy.font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-  WNDCLASSA wc;
+  WNDCLASSW wc;
   memset(&wc, 0, sizeof(wc));
   wc.lpfnWndProc = SpyProc;
   wc.hInstance = instance;
@@ -275,7 +287,7 @@ int RunSpyWindow(HINSTANCE instance, const SpyArgs& args) {
   wc.hIcon = LoadIcon(NULL, IDI_APPLICATION);
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   wc.lpszClassName = kClassName;
-  if (!RegisterClassA(&wc)) return 1;
+  if (!RegisterClassW(&wc)) return 1;
   DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
   RECT outer = {0, 0, kWidth, kHeight};
   AdjustWindowRectEx(&outer, style, FALSE, WS_EX_TOPMOST);
@@ -283,15 +295,15 @@ int RunSpyWindow(HINSTANCE instance, const SpyArgs& args) {
   int y = args.has_pos ? args.pos_y : CW_USEDEFAULT;
   if (args.has_pointer) SetCursorPos(args.pointer_x, args.pointer_y);
   HWND window =
-      CreateWindowExA(WS_EX_TOPMOST, kClassName, kTitle, style, x, y, outer.right - outer.left,
+      CreateWindowExW(WS_EX_TOPMOST, kClassName, kTitle, style, x, y, outer.right - outer.left,
                       outer.bottom - outer.top, NULL, NULL, instance, NULL);
   if (window == NULL) return 1;
   ShowWindow(window, SW_SHOWNORMAL);
   MSG msg;
-  while (GetMessageA(&msg, NULL, 0, 0) > 0) {
-    if (IsDialogMessageA(window, &msg)) continue;
+  while (GetMessageW(&msg, NULL, 0, 0) > 0) {
+    if (IsDialogMessageW(window, &msg)) continue;
     TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    DispatchMessageW(&msg);
   }
   return static_cast<int>(msg.wParam);
 }

@@ -9,7 +9,8 @@
 namespace input {
 
 // The keyboard of the active layout: VkKeyScan, MapVirtualKey, CharToOem with
-// OemKeyScan, and keybd_event followed by the interpreter's key delay.
+// OemKeyScan, and keybd_event (SendInput for Unicode key events), each event
+// followed by the interpreter's key delay.
 script::Keyboard SystemKeyboard(script::Interp& in);
 
 // Sleeps the key delay; a negative delay counts as zero.

@@ -15,12 +15,14 @@
 // Where the language leaves a choice open, the scanner sends nothing rather
 // than guess: "{}" (no name), "{ASC}" without digits, a negative count. The
 // keypad only has digits, so other characters of an ASC code are skipped.
-// A character the layout cannot type is typed by its code as "{ASC 0nnn}".
+// A character the layout cannot type is typed by its code as "{ASC 0nnn}" in
+// an ANSI script, and as Unicode key events in a UTF-8 script.
 #include "script/key_scan.h"
 
 #include "script/limits.h"
 #include "script/params.h"
 #include "script/text.h"
+#include "script/text_encoding.h"
 
 namespace script {
 
@@ -77,10 +79,12 @@ const KeyName kKeyNames[] = {
 };
 const int kKeyNameCount = sizeof(kKeyNames) / sizeof(kKeyNames[0]);
 
-// One Send in progress: where it types and its modifier state.
+// One Send in progress: where it types, its modifier state, and whether the
+// text is UTF-8 (else one byte is one character).
 struct Scan {
   const Keyboard* kb;
   int state;
+  bool utf8;
 };
 
 int ScanOfKey(const Scan& s, int vk) { return s.kb->scan_for_key(s.kb->context, vk) & 0xFF; }
@@ -96,17 +100,25 @@ void ApplyHeldRule(Scan* s) {
   if ((s->state & kPendingShift) && (s->state & kHeldShift)) s->state &= ~kPendingShift;
 }
 
+// Where a press takes its scan code from.
+enum ScanSource {
+  kScanOfKey,       // the virtual key's
+  kScanOfByte,      // the character's, ch being a byte of an ANSI text
+  kScanOfCodePoint  // the character's, ch being a code point of a UTF-8 text
+};
+
 // Presses vk count times inside the pending modifiers. Modifiers go down in
-// the order Ctrl, Alt, Shift and come up in that same order. The scan code is
-// the character's when ch >= 0, else the virtual key's.
-void PressInsideModifiers(Scan* s, int vk, int ch, int count) {
+// the order Ctrl, Alt, Shift and come up in that same order.
+void PressInsideModifiers(Scan* s, int vk, ScanSource source, unsigned ch, int count) {
   ApplyHeldRule(s);
   if (s->state & kPendingCtrl) ModifierDown(*s, kVkControl);
   if (s->state & kPendingAlt) ModifierDown(*s, kVkAlt);
   if (s->state & kPendingShift) ModifierDown(*s, kVkShift);
   for (int i = 0; i < count; ++i) {
-    int scan = ch >= 0 ? s->kb->scan_for_char(s->kb->context, static_cast<unsigned char>(ch))
-                       : s->kb->scan_for_key(s->kb->context, vk);
+    void* context = s->kb->context;
+    int scan = source == kScanOfKey    ? s->kb->scan_for_key(context, vk)
+               : source == kScanOfByte ? s->kb->scan_for_char(context, static_cast<unsigned char>(ch))
+                                       : s->kb->scan_for_code_point(context, ch);
     KeyPress(*s->kb, vk, scan & 0xFF);
   }
   if (s->state & kPendingCtrl) ModifierUp(*s, kVkControl);
@@ -165,7 +177,60 @@ void SendChar(Scan* s, unsigned char c, int count) {
   if (key & kLayoutShift) s->state |= kPendingShift;
   if (key & kLayoutCtrl) s->state |= kPendingCtrl;
   if (key & kLayoutAlt) s->state |= kPendingAlt;
-  PressInsideModifiers(s, key & 0xFF, c, count);
+  PressInsideModifiers(s, key & 0xFF, kScanOfByte, c, count);
+}
+
+// One Unicode key event down and up for each UTF-16 unit of the character,
+// count times. Pending modifiers play no part: the event carries the
+// character itself, not a key they could change.
+void SendUnits(Scan* s, unsigned cp, int count) {
+  unsigned units[2];
+  int n = 0;
+  if (cp >= 0x10000) {
+    units[n++] = 0xD800 + ((cp - 0x10000) >> 10);
+    units[n++] = 0xDC00 + ((cp - 0x10000) & 0x3FF);
+  } else {
+    units[n++] = cp;
+  }
+  for (int i = 0; i < count; ++i) {
+    for (int u = 0; u < n; ++u) {
+      s->kb->emit_unit(s->kb->context, units[u], 0);
+      s->kb->emit_unit(s->kb->context, units[u], kKeyUp);
+    }
+  }
+}
+
+// Types a character of a UTF-8 text count times: with its keys when the
+// layout has them, as Unicode key events when not.
+void SendCodePoint(Scan* s, unsigned cp, int count) {
+  int key = s->kb->key_for_code_point(s->kb->context, cp);
+  if ((key & 0xFF) == 0xFF) {
+    SendUnits(s, cp, count);
+    return;
+  }
+  if (key & kLayoutShift) s->state |= kPendingShift;
+  if (key & kLayoutCtrl) s->state |= kPendingCtrl;
+  if (key & kLayoutAlt) s->state |= kPendingAlt;
+  PressInsideModifiers(s, key & 0xFF, kScanOfCodePoint, cp, count);
+}
+
+// Types the character that starts at text[0] count times and returns its
+// length in bytes: one byte in an ANSI text (and for a byte of a UTF-8 text
+// that starts no valid sequence, typed the ANSI way), else the sequence's.
+int SendTextChar(Scan* s, const char* text, int count) {
+  size_t length = 0;
+  unsigned cp = 0;
+  if (s->utf8) {
+    size_t size = 0;  // a sequence is at most 4 bytes: no need to measure further
+    while (size < 4 && text[size] != '\0') ++size;
+    length = DecodeUtf8(text, size, 0, &cp);
+  }
+  if (length == 0) {
+    SendChar(s, static_cast<unsigned char>(text[0]), count);
+    return 1;
+  }
+  SendCodePoint(s, cp, count);
+  return static_cast<int>(length);
 }
 
 const KeyName* FindKeyName(const char* name) {
@@ -189,7 +254,7 @@ void SendBracedKey(Scan* s, const char* braced) {
   const KeyName* key = FindKeyName(name);
   if (key == 0) {
     // An unknown name types its first character; "{}" has none and sends nothing.
-    if (name[0] != '\0' && count > 0) SendChar(s, static_cast<unsigned char>(name[0]), count);
+    if (name[0] != '\0' && count > 0) SendTextChar(s, name, count);
     return;
   }
   switch (key->vk) {
@@ -202,7 +267,7 @@ void SendBracedKey(Scan* s, const char* braced) {
     case kAsc: TypeKeypadCode(s, count_text); return;
   }
   // A negative count presses nothing, not even the modifiers around it.
-  if (count > 0) PressInsideModifiers(s, key->vk, -1, count);
+  if (count > 0) PressInsideModifiers(s, key->vk, kScanOfKey, 0, count);
 }
 
 }  // namespace
@@ -247,10 +312,13 @@ int FindClosingBrace(const char* text, int pos) {
   return -1;
 }
 
-void SendKeys(const Keyboard& kb, const char* text) {
+namespace {
+
+void ScanText(const Keyboard& kb, const char* text, bool utf8) {
   Scan s;
   s.kb = &kb;
   s.state = 0;
+  s.utf8 = utf8;
   int pos = 0;
   while (text[pos] != '\0') {
     char c = text[pos++];
@@ -266,10 +334,16 @@ void SendKeys(const Keyboard& kb, const char* text) {
       SendBracedKey(&s, braced);
     } else {
       // An unclosed "{" is typed as it stands and scanning goes on after it.
-      SendChar(&s, static_cast<unsigned char>(c), 1);
+      pos += SendTextChar(&s, text + pos - 1, 1) - 1;
     }
     s.state &= kHeldMask;
   }
 }
+
+}  // namespace
+
+void SendKeys(const Keyboard& kb, const char* text) { ScanText(kb, text, false); }
+
+void SendUtf8Keys(const Keyboard& kb, const char* text) { ScanText(kb, text, true); }
 
 }  // namespace script

@@ -28,6 +28,14 @@ struct Keyboard {
   int (*scan_for_char)(void* context, unsigned char c);
   // One key event; the sink sleeps the key delay after it.
   void (*emit)(void* context, int vk, int scan, int flags);
+  // UTF-8 scripts ask by code point instead: the key that types it, answered
+  // as key_for_char answers (low byte 0xFF when the layout has none), and the
+  // scan code of the typed character.
+  int (*key_for_code_point)(void* context, unsigned cp);
+  int (*scan_for_code_point)(void* context, unsigned cp);
+  // One Unicode key event carrying a UTF-16 unit instead of a key, flags 0 or
+  // kKeyUp; the sink sleeps the key delay after it.
+  void (*emit_unit)(void* context, unsigned unit, int flags);
 };
 
 // True for the ten keys that carry the extended flag: 33 to 40, 45 and 46.
@@ -39,8 +47,16 @@ void KeyDown(const Keyboard& kb, int vk, int scan);
 void KeyUp(const Keyboard& kb, int vk, int scan);
 void KeyPress(const Keyboard& kb, int vk, int scan);
 
-// Types a Send text (already read with the parameter splitter) on kb.
+// Types a Send text (already read with the parameter splitter) on kb. An
+// ANSI script's text is read a byte at a time, each byte one character.
 void SendKeys(const Keyboard& kb, const char* text);
+
+// Types a UTF-8 script's Send text: the same language, read one character
+// (code point) at a time. A character the layout can type is typed with its
+// keys; any other is sent as Unicode key events, a down and an up for each
+// UTF-16 unit (two for a character beyond U+FFFF), without the pending
+// modifiers. A byte that starts no valid sequence is typed as SendKeys types it.
+void SendUtf8Keys(const Keyboard& kb, const char* text);
 
 // The number of names in the key-name table (63).
 int KeyNameCount();

@@ -53,10 +53,13 @@ def press(vk, times=1, mods=()):
 
 
 # What the user does: text with the language's own characters and the escapes, a typo
-# rubbed out, chords, arrows, Enter, two clicks with a pause between.
+# rubbed out, chords, arrows, Enter, characters without a key (ü, and 😀 as its two
+# surrogates, sent as Unicode key events), two clicks with a pause between.
+UNICODE = ["u 00FC", "u D83D", "u DE00"]
 SEQUENCE = (["wait " + TARGET] + typed("Hi, 50% {a}!") + press(8, 3) + typed("+^#\\ x") +
-            press(65, mods=(17,)) + press(9, mods=(16,)) + press(37, 2) + press(13) +
+            press(65, mods=(17,)) + press(9, mods=(16,)) + press(37, 2) + press(13) + UNICODE +
             ["click L 200 150", "sleep 1600", "click R 120 100"] + typed("ok"))
+BOM = "\xef\xbb\xbf"  # the UTF-8 byte order mark, as Latin-1 characters
 # Ctrl+Alt+R: the recorder's hotkey, which stops it and is not recorded.
 HOTKEY = press(82, mods=(17, 18))
 
@@ -140,9 +143,12 @@ def round_trip(c):
     if not script:
         return
     print("---- recorded script\n" + script.rstrip() + "\n----")
+    c.check("the script is UTF-8 with its byte order mark", script.startswith(BOM), repr(script[:8]))
+    script = script[len(BOM):] if script.startswith(BOM) else script
     body = [line for line in script.splitlines() if not line.startswith(";")]
     c.check("the script waits for the target, types, clicks and sleeps",
             body[0] == "WinWaitActive, " + TARGET and "Send, Hi, 50\\% {{}a{}}{!}{BS 3}" in script
+            and "Send, " + "\u00fc\U0001F600".encode("utf-8").decode("latin-1") in body
             and "LeftClick, 200, 150" in body and "RightClick, 120, 100" in body and
             any(line.startswith("Sleep, ") for line in body), repr(body))
     c.check("the hotkey is not recorded", "!r" not in script and body[-1] == "Send, ok",
@@ -185,7 +191,7 @@ def skip_injected(c):
     # The injected hotkey is not recorded either, but it still stops the recorder.
     c.check("--skip-injected records none of the injected events",
             code == 0 and script is not None and
-            [line for line in script.splitlines() if not line.startswith(";")] ==
+            [line for line in script[len(BOM):].splitlines() if not line.startswith(";")] ==
             ["WinWaitActive, " + TARGET], repr(script))
 
 

@@ -1,10 +1,11 @@
 #!/usr/bin/env python3
 """End-to-end checks of kestro-spy under Wine: its reports on windows that wintarget opens,
-its agreement with the runner, and a screenshot of its live window.
+its agreement with the runner, a screenshot of its live window, and its reports on the
+Unicode window of inputrec --unicode.
 
 Run inside tools/wine-session.sh:
   check_spy.py --spy kestro-spy.exe --wintarget wintarget.exe --runner kestro.exe
-               --packer kestro-pack [--shots DIR]
+               --packer kestro-pack --inputrec inputrec.exe [--shots DIR]
 Prints one PASS or FAIL line per check and "N passed, N failed". --shots keeps the
 screenshots of the live window (for the documentation).
 """
@@ -210,19 +211,40 @@ def live_checks(c):
         shutil.copy(shot, os.path.join(c.opts.shots, "spy-live.png"))
 
 
+def unicode_checks(c):
+    """A Unicode window's title in the reports and lines, and a title named in UTF-8."""
+    c.start(c.opts.inputrec, "--unicode", "--seconds", "60")
+    # The end of the title (日本語) reads as the matcher reads it: as the ANSI code page
+    # has it for an ANSI script, as it is for a UTF-8 one. The start reads the same in both.
+    start = "Kestro Input Target \u2013 \u00dcbersicht"
+    report = c.wait_for(start)
+    c.check("--match takes a title in any language and reports it in UTF-8",
+            report is not None and report["title"] == start and
+            report["match"].startswith(start), repr(report))
+    point = c.spy_json("--at", "300,200")
+    window = point and point["window"]
+    c.check("--at reports the Unicode window's title in UTF-8",
+            window is not None and window["title"].startswith(start) and
+            window["class"] == "KestroInputTarget", repr(point))
+    code, lines = c.spy("--lines-at", "300,200")
+    c.check("--lines-at writes the lines in UTF-8",
+            code == 0 and lines is not None and lines.startswith("WinWait, " + start),
+            repr(lines))
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    for name in ("spy", "wintarget", "runner", "packer"):
+    for name in ("spy", "wintarget", "runner", "packer", "inputrec"):
         parser.add_argument("--" + name, required=True)
     parser.add_argument("--shots")
     parser.add_argument("--keep", action="store_true", help="keep the working directory")
     opts = parser.parse_args()
-    for name in ("spy", "wintarget", "runner", "packer"):
+    for name in ("spy", "wintarget", "runner", "packer", "inputrec"):
         setattr(opts, name, os.path.abspath(getattr(opts, name)))
     workdir = tempfile.mkdtemp(prefix="kestro-spy.")
     c = Checks(opts, workdir)
     try:
-        for group in (point_checks, order_checks, live_checks):
+        for group in (point_checks, order_checks, live_checks, unicode_checks):
             try:
                 group(c)
             except Exception as e:  # one broken group must not hide the others' results

@@ -130,6 +130,11 @@ TEST(SpyFactsTest, CopyLinesNameOnlyTextsTheMatcherWouldTest) {
   EXPECT_EQ("first line", authoring::WaitText(f, true));
   f.title = std::string(500, 't');
   EXPECT_EQ(200u, authoring::LineTitle(f).size());
+  // A long UTF-8 title (日 is three bytes) is cut before the character that
+  // would be split: 66 whole ones, 198 bytes.
+  f.title.clear();
+  for (int i = 0; i < 100; ++i) f.title += "\xE6\x97\xA5";
+  EXPECT_EQ(f.title.substr(0, 198), authoring::LineTitle(f));
 }
 
 TEST(SpyFactsTest, MatchReportLeavesUntestedTextsNull) {

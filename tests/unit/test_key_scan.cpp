@@ -11,7 +11,9 @@
 namespace {
 
 using test_layout::UsKeyForChar;
+using test_layout::UsKeyForCodePoint;
 using test_layout::UsScanForChar;
+using test_layout::UsScanForCodePoint;
 using test_layout::UsScanForKey;
 
 // Events are written "+vk:scan" (down) or "-vk:scan" (up), with "x" after
@@ -25,10 +27,31 @@ void Record(void* context, int vk, int scan, int flags) {
   *out += event;
 }
 
+// Unicode key events are written "+uXXXX" (down) or "-uXXXX" (up).
+void RecordUnit(void* context, unsigned unit, int flags) {
+  std::string* out = static_cast<std::string*>(context);
+  char event[32];
+  snprintf(event, sizeof(event), "%s%cu%04X", out->empty() ? "" : " ",
+           (flags & script::kKeyUp) ? '-' : '+', unit);
+  *out += event;
+}
+
+script::Keyboard UsKeyboard(std::string* out) {
+  script::Keyboard kb = {out,   UsKeyForChar,      UsScanForKey,       UsScanForChar,
+                         Record, UsKeyForCodePoint, UsScanForCodePoint, RecordUnit};
+  return kb;
+}
+
 std::string Keys(const char* text) {
   std::string out;
-  script::Keyboard kb = {&out, UsKeyForChar, UsScanForKey, UsScanForChar, Record};
-  script::SendKeys(kb, text);
+  script::SendKeys(UsKeyboard(&out), text);
+  return out;
+}
+
+// The same text as a UTF-8 script's Send reads it.
+std::string Utf8Keys(const char* text) {
+  std::string out;
+  script::SendUtf8Keys(UsKeyboard(&out), text);
   return out;
 }
 
@@ -146,6 +169,64 @@ TEST(KeyScanTest, CharactersWithoutAKeyAreTypedByTheirCode) {
   EXPECT_EQ(e_acute + " +65:97 -65:97", Keys("^\xE9" "a"));
   // Shorter codes are typed as they stand after the leading zero.
   EXPECT_EQ(kAltDown + " +96:96 -96:96 +99:99 -99:99 +97:97 -97:97 " + kAltUp, Keys("\x1F"));
+}
+
+TEST(KeyScanTest, Utf8TextTypesKeysOrUnicodeEvents) {
+  // ü, ß, 日 and 本 have no key on the US layout: one Unicode event down and
+  // up each; 😀 lies beyond U+FFFF and goes as its two surrogates.
+  EXPECT_EQ(kShiftDown + " +71:71 -71:71 " + kShiftUp +
+                " +82:114 -82:114 +u00FC -u00FC +u00DF -u00DF +69:101 -69:101 +32:32 -32:32"
+                " +u65E5 -u65E5 +u672C -u672C +uD83D -uD83D +uDE00 -uDE00 +13:13 -13:13",
+            Utf8Keys("Gr\xC3\xBC\xC3\x9F" "e \xE6\x97\xA5\xE6\x9C\xAC\xF0\x9F\x98\x80{ENTER}"));
+  struct Case {
+    const char* text;
+    const char* keys;
+  } cases[] = {
+      // Prefixes do not press modifiers around a Unicode event, and are spent.
+      {"^\xC3\xBC" "a", "+u00FC -u00FC +65:97 -65:97"},
+      // A held modifier stays down across it; counts repeat it; an unknown
+      // name types its first character, not its first byte.
+      {"{SHIFTDOWN}\xC3\xBC{SHIFTUP}", "+16:16 +u00FC -u00FC -16:16"},
+      {"{\xC3\xBC 2}", "+u00FC -u00FC +u00FC -u00FC"},
+      {"{\xE6\x97\xA5\xE6\x9C\xAC 2}", "+u65E5 -u65E5 +u65E5 -u65E5"},
+      // The last code point there is.
+      {"\xF4\x8F\xBF\xBF", "+uDBFF -uDBFF +uDFFF -uDFFF"},
+  };
+  for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
+    EXPECT_EQ(cases[i].keys, Utf8Keys(cases[i].text)) << cases[i].text;
+  }
+}
+
+TEST(KeyScanTest, Utf8TextTypesAnsiWhereItIsNotUtf8) {
+  // ASCII is read alike; a byte that starts no valid sequence (a lone
+  // continuation byte, a lead cut short, an overlong form, a surrogate, a
+  // value beyond U+10FFFF) is typed as an ANSI script types it.
+  const char* texts[] = {"Hello", "^!{DEL}+abc", "{xyz 4}{!}#a", "{ENTER", "{SHIFTDOWN}A{SHIFTUP}",
+                         "{ASC 065}", "\xE9", "\x80", "\xC3", "\xC3" "a", "\xE6\x97" "a",
+                         "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xF0\x9F\x98"};
+  for (size_t i = 0; i < sizeof(texts) / sizeof(texts[0]); ++i) {
+    EXPECT_EQ(Keys(texts[i]), Utf8Keys(texts[i])) << texts[i];
+  }
+}
+
+// A layout that has keys for some non-ASCII characters, as a German one
+// does: ü on its own key, Ü with Shift, € with Ctrl+Alt (AltGr).
+int GermanKeyForCodePoint(void* context, unsigned cp) {
+  if (cp == 0xFC) return 0xBA;
+  if (cp == 0xDC) return 0x100 | 0xBA;
+  if (cp == 0x20AC) return 0x600 | 'E';
+  return UsKeyForCodePoint(context, cp);
+}
+
+TEST(KeyScanTest, Utf8CharactersTheLayoutHasAreTypedWithTheirKeys) {
+  std::string out;
+  script::Keyboard kb = UsKeyboard(&out);
+  kb.key_for_code_point = GermanKeyForCodePoint;
+  script::SendUtf8Keys(kb, "\xC3\xBC\xC3\x9C\xE2\x82\xAC");
+  // The scan code is the typed character's (the test layout's 0x300 + code point).
+  EXPECT_EQ("+186:252 -186:252 " + kShiftDown + " +186:220 -186:220 " + kShiftUp + " " + kCtrlDown +
+                " " + kAltDown + " +69:172 -69:172 " + kCtrlUp + " " + kAltUp,
+            out);
 }
 
 }  // namespace

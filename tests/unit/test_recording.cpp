@@ -1,7 +1,7 @@
 // Tests of kestro-rec's translation: recorded key events become Send lines
 // that, read back by the runner's own splitter and Send scanner on a US
-// layout, press the same keys again; clicks, window changes and pauses
-// become their lines.
+// layout (as a UTF-8 script's, which the recorder writes), press the same
+// keys again; clicks, window changes and pauses become their lines.
 #include <gtest/gtest.h>
 
 #include <stdio.h>
@@ -23,13 +23,19 @@ using authoring::RecordedEvent;
 const int kShift = 16;
 const int kCtrl = 17;
 const int kAlt = 18;
+const int kPacket = 231;  // a Unicode key event
 
 // The test layout leaves some characters without a key (Send would type them
 // by their code); here they get a shifted key among the unnamed virtual keys
-// 0xE0 to 0xEF, so that every character is one key press.
+// 0x80 to 0x8F, so that every character is one key press.
 int AnyKeyForChar(void* context, unsigned char c) {
   int key = test_layout::UsKeyForChar(context, c);
-  return (key & 0xFF) == 0xFF ? 0x1E0 | (c & 0x0F) : key;
+  return (key & 0xFF) == 0xFF ? 0x180 | (c & 0x0F) : key;
+}
+
+// The same, asked by code point: the characters beyond ASCII have no key.
+int AnyKeyForCodePoint(void* context, unsigned cp) {
+  return cp < 0x80 ? AnyKeyForChar(context, static_cast<unsigned char>(cp)) : 0xFFFF;
 }
 
 // The events a user makes typing on that layout, built up one key at a time.
@@ -37,11 +43,11 @@ class Typist {
  public:
   Typist() : time_(0) {}
 
-  void Down(int vk, unsigned char ch = 0, unsigned char base = 0) {
+  void Down(int vk, unsigned ch = 0, unsigned base = 0) {
     events_.push_back(RecordedEvent::Key(RecordedEvent::kKeyDown, Tick(), vk, ch, base));
   }
   void Up(int vk) { events_.push_back(RecordedEvent::Key(RecordedEvent::kKeyUp, Tick(), vk)); }
-  void Press(int vk, unsigned char ch = 0, unsigned char base = 0) {
+  void Press(int vk, unsigned ch = 0, unsigned base = 0) {
     Down(vk, ch, base);
     Up(vk);
   }
@@ -56,6 +62,8 @@ class Typist {
   void Text(const char* text) {
     for (const char* p = text; *p != '\0'; ++p) Char(static_cast<unsigned char>(*p));
   }
+  // A UTF-16 unit sent as a Unicode key event, as Send and on-screen keyboards send them.
+  void Unit(unsigned unit) { Press(kPacket, unit); }
   void Wait(unsigned long ms) { time_ += ms; }
   void Add(const RecordedEvent& e) { events_.push_back(e); }
   unsigned long Now() const { return time_; }
@@ -66,7 +74,8 @@ class Typist {
     return authoring::ScriptFromEvents(events_, options);
   }
 
-  // The key events as the key-event log writes them: "+vk" and "-vk".
+  // The key events as the key-event log writes them: "+vk" and "-vk", and
+  // "+231:unit" for a Unicode key event.
   std::string Keys() const {
     std::string out;
     for (size_t i = 0; i < events_.size(); ++i) {
@@ -76,6 +85,11 @@ class Typist {
       sprintf(event, "%s%c%d", out.empty() ? "" : " ", e.kind == RecordedEvent::kKeyUp ? '-' : '+',
               e.vk);
       out += event;
+      if (e.vk == kPacket) {
+        // The hook's up carries the unit too; the Typist's does not.
+        sprintf(event, ":%u", e.kind == RecordedEvent::kKeyUp ? events_[i - 1].ch : e.ch);
+        out += event;
+      }
     }
     return out;
   }
@@ -102,13 +116,23 @@ void Record(void* context, int vk, int /*scan*/, int flags) {
   *out += event;
 }
 
+void RecordUnit(void* context, unsigned unit, int flags) {
+  std::string* out = static_cast<std::string*>(context);
+  char event[32];
+  sprintf(event, "%s%c%d:%u", out->empty() ? "" : " ", (flags & script::kKeyUp) ? '-' : '+',
+          kPacket, unit);
+  *out += event;
+}
+
 // Replays the Send lines of a script as the runner reads them: the line's
-// variables expanded, its text split off, then scanned on the US layout.
+// variables expanded, its text split off, then scanned as UTF-8 on the US
+// layout.
 std::string Replay(const std::string& script) {
   fake::Platform platform;
   std::string keys;
-  script::Keyboard kb = {&keys, AnyKeyForChar, test_layout::UsScanForKey,
-                        test_layout::UsScanForChar, Record};
+  script::Keyboard kb = {&keys,  AnyKeyForChar,      test_layout::UsScanForKey,
+                         test_layout::UsScanForChar,  Record,
+                         AnyKeyForCodePoint, test_layout::UsScanForCodePoint, RecordUnit};
   size_t start = 0;
   while (start < script.size()) {
     size_t end = script.find('\n', start);
@@ -122,7 +146,7 @@ std::string Replay(const std::string& script) {
     int cursor = 5;
     char text[script::kBufSize];
     script::SplitField('\0', buf, &cursor, text);
-    script::SendKeys(kb, text);
+    script::SendUtf8Keys(kb, text);
   }
   return keys;
 }
@@ -240,6 +264,44 @@ TEST(RecordingTest, ClicksWindowsAndPauses) {
       t.Script());
   // Without a threshold no Sleep is written.
   EXPECT_EQ(std::string::npos, t.Script(0).find("Sleep"));
+}
+
+TEST(RecordingTest, UnicodeCharactersAndTitles) {
+  // Characters sent as Unicode key events (ü ß 日 and 😀 as its two
+  // surrogates) are written as they are and replay as the same events.
+  Typist t;
+  t.Add(RecordedEvent::Activate(t.Now(), "\xC3\x9C" "bersicht \xE2\x80\x93 \xE6\x97\xA5, 5%"));
+  t.Text("a");
+  const unsigned units[] = {0xFC, 0xDF, 0x65E5, 0xD83D, 0xDE00};
+  for (size_t i = 0; i < sizeof(units) / sizeof(units[0]); ++i) t.Unit(units[i]);
+  t.Text("!");
+  EXPECT_EQ(
+      "; Recorded by kestro-rec\n"
+      "WinWaitActive, \xC3\x9C" "bersicht \xE2\x80\x93 \xE6\x97\xA5\\, 5\\%\n"
+      "Send, a\xC3\xBC\xC3\x9F\xE6\x97\xA5\xF0\x9F\x98\x80{!}\n",
+      t.Script());
+  EXPECT_EQ(t.Keys(), Replay(t.Script()));
+
+  // A surrogate without its partner and a control character write nothing;
+  // the modifiers held around a Unicode event do not apply to it.
+  Typist odd;
+  odd.Unit(0xDE00);
+  odd.Unit(0xD83D);
+  odd.Text("b");
+  odd.Unit(0x07);
+  odd.Down(kCtrl);
+  odd.Unit(0xE9);
+  odd.Up(kCtrl);
+  EXPECT_EQ("; Recorded by kestro-rec\nSend, b\xC3\xA9\n", odd.Script());
+
+  // A long title is named by its start, cut before a character: 日 is three
+  // bytes, so 66 of them (198 bytes) fit the 200.
+  std::string title;
+  for (int i = 0; i < 100; ++i) title += "\xE6\x97\xA5";
+  Typist longer;
+  longer.Add(RecordedEvent::Activate(0, title));
+  EXPECT_EQ("; Recorded by kestro-rec\nWinWaitActive, " + title.substr(0, 198) + "\n",
+            longer.Script());
 }
 
 }  // namespace

@@ -27,4 +27,10 @@ int UsKeyForChar(void*, unsigned char c) {
 int UsScanForKey(void*, int vk) { return 0x100 + vk; }
 int UsScanForChar(void*, unsigned char c) { return 0x300 + c; }
 
+int UsKeyForCodePoint(void* context, unsigned cp) {
+  return cp < 0x80 ? UsKeyForChar(context, static_cast<unsigned char>(cp)) : 0xFFFF;
+}
+
+int UsScanForCodePoint(void*, unsigned cp) { return static_cast<int>(0x300 + cp); }
+
 }  // namespace test_layout

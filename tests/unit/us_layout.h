@@ -12,6 +12,11 @@ int UsKeyForChar(void* context, unsigned char c);
 int UsScanForKey(void* context, int vk);
 int UsScanForChar(void* context, unsigned char c);
 
+// The same layout asked by code point, as UTF-8 scripts ask: ASCII as above,
+// and no key for any other character (scan codes 0x300 + the code point).
+int UsKeyForCodePoint(void* context, unsigned cp);
+int UsScanForCodePoint(void* context, unsigned cp);
+
 }  // namespace test_layout
 
 #endif

@@ -3,6 +3,8 @@
 // sees what a user's typing would give:
 //   +VK / -VK          a key down / up (scan code from the layout; the keys
 //                      33 to 40, 45 and 46 carry the extended flag)
+//   u HEX              a Unicode key event down and up carrying the UTF-16
+//                      unit HEX, as Send types a character without a key
 //   click L|R X Y      move, button down, button up at X, Y relative to the
 //                      foreground window's outer top-left corner
 //   sleep MS           a pause
@@ -24,6 +26,18 @@ void Key(int vk, bool up) {
   if ((vk >= 33 && vk <= 40) || vk == 45 || vk == 46) flags |= KEYEVENTF_EXTENDEDKEY;
   keybd_event(static_cast<BYTE>(vk), static_cast<BYTE>(MapVirtualKeyA(vk, 0)), flags, 0);
   Sleep(kDelay);
+}
+
+void Unit(unsigned unit) {
+  for (int up = 0; up < 2; ++up) {
+    INPUT input;
+    ZeroMemory(&input, sizeof(input));
+    input.type = INPUT_KEYBOARD;
+    input.ki.wScan = static_cast<WORD>(unit);
+    input.ki.dwFlags = KEYEVENTF_UNICODE | (up ? KEYEVENTF_KEYUP : 0);
+    SendInput(1, &input, sizeof(input));
+    Sleep(kDelay);
+  }
 }
 
 void Mouse(DWORD flags, int x, int y) {
@@ -76,6 +90,8 @@ int main(int argc, char** argv) {
     int x, y;
     if (line[0] == '+' || line[0] == '-') {
       Key(atoi(line + 1), line[0] == '-');
+    } else if (strncmp(line, "u ", 2) == 0) {
+      Unit(static_cast<unsigned>(strtoul(line + 2, NULL, 16)));
     } else if (sscanf(line, "click %c %d %d", &button, &x, &y) == 3) {
       Click(button == 'R', x, y);
     } else if (strncmp(line, "sleep ", 6) == 0) {

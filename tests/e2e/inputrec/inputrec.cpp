@@ -18,8 +18,13 @@
 //
 //   gaps.txt    with --gaps: the time between one injected key event and the
 //               next, rounded to the nearest 100 ms, one line each
+//   units.txt   with --unicode: the target is a Unicode window (its class,
+//               window procedure and message loop use the W functions) titled
+//               "Kestro Input Target – Übersicht 日本語", and each WM_CHAR it
+//               receives is one UTF-16 unit, written as four hex digits, units
+//               separated by a blank, e.g. "0047 00FC D83D"
 //
-//   inputrec [--seconds N] [--gaps]     ends after N seconds (default 60)
+//   inputrec [--seconds N] [--gaps] [--unicode]     ends after N seconds (default 60)
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -81,7 +86,8 @@ LRESULT CALLBACK KeyboardHook(int code, WPARAM wparam, LPARAM lparam) {
   if (code == HC_ACTION) {
     const KBDLLHOOKSTRUCT* k = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lparam);
     RecordGap(k);
-    bool up = (k->flags & LLKHF_UP) != 0;
+    // Wine marks the up of a Unicode key event (VK_PACKET) in the message only.
+    bool up = (k->flags & LLKHF_UP) != 0 || wparam == WM_KEYUP || wparam == WM_SYSKEYUP;
     char line[64];
     snprintf(line, sizeof(line), "%c%lu/%lu%s%s\n", up ? '-' : '+', k->vkCode, k->scanCode,
              (k->flags & LLKHF_EXTENDED) ? "x" : "", (k->flags & LLKHF_INJECTED) ? "i" : "");
@@ -127,6 +133,17 @@ void LogChar(WPARAM ch) {
   fclose(f);
 }
 
+bool g_unicode;          // --unicode: the target is a Unicode window
+bool g_logged_unit;      // a unit has been written to units.txt
+
+void LogUnit(WPARAM unit) {
+  char text[16];
+  snprintf(text, sizeof(text), "%s%04X", g_logged_unit ? " " : "",
+           static_cast<unsigned>(unit & 0xFFFF));
+  g_logged_unit = true;
+  AppendLine("units.txt", text);
+}
+
 // Keeps the target in the foreground, so that script positions are measured
 // from it and typed keys reach it.
 void OnForegroundTimer(HWND window) {
@@ -139,7 +156,13 @@ LRESULT CALLBACK TargetProc(HWND window, UINT msg, WPARAM wparam, LPARAM lparam)
     case WM_LBUTTONUP: LogClick(window, "L up", lparam); return 0;
     case WM_RBUTTONDOWN: LogClick(window, "R down", lparam); return 0;
     case WM_RBUTTONUP: LogClick(window, "R up", lparam); return 0;
-    case WM_CHAR: LogChar(wparam); return 0;
+    case WM_CHAR:
+      if (g_unicode) {
+        LogUnit(wparam);
+      } else {
+        LogChar(wparam);
+      }
+      return 0;
     case WM_TIMER:
       if (wparam == kEndTimer) {
         DestroyWindow(window);
@@ -151,7 +174,37 @@ LRESULT CALLBACK TargetProc(HWND window, UINT msg, WPARAM wparam, LPARAM lparam)
       PostQuitMessage(0);
       return 0;
   }
-  return DefWindowProcA(window, msg, wparam, lparam);
+  return g_unicode ? DefWindowProcW(window, msg, wparam, lparam)
+                   : DefWindowProcA(window, msg, wparam, lparam);
+}
+
+// The target as a window of the ANSI or the Unicode kind: a Unicode window
+// procedure receives WM_CHAR as UTF-16 units.
+HWND CreateTarget(HINSTANCE instance) {
+  if (g_unicode) {
+    WNDCLASSW wc;
+    ZeroMemory(&wc, sizeof(wc));
+    wc.lpfnWndProc = TargetProc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursor(NULL, IDC_ARROW);
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    wc.lpszClassName = L"KestroInputTarget";
+    RegisterClassW(&wc);
+    return CreateWindowExW(WS_EX_TOPMOST, wc.lpszClassName,
+                           L"Kestro Input Target \u2013 \u00DCbersicht \u65E5\u672C\u8A9E",
+                           WS_OVERLAPPEDWINDOW, kLeft, kTop, kWidth, kHeight, NULL, NULL, instance,
+                           NULL);
+  }
+  WNDCLASSA wc;
+  ZeroMemory(&wc, sizeof(wc));
+  wc.lpfnWndProc = TargetProc;
+  wc.hInstance = instance;
+  wc.hCursor = LoadCursor(NULL, IDC_ARROW);
+  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+  wc.lpszClassName = kClassName;
+  RegisterClassA(&wc);
+  return CreateWindowExA(WS_EX_TOPMOST, kClassName, kTitle, WS_OVERLAPPEDWINDOW, kLeft, kTop,
+                         kWidth, kHeight, NULL, NULL, instance, NULL);
 }
 
 }  // namespace
@@ -161,6 +214,7 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     if (strcmp(argv[i], "--seconds") == 0 && i + 1 < argc) seconds = atoi(argv[i + 1]);
     if (strcmp(argv[i], "--gaps") == 0) g_gaps = true;
+    if (strcmp(argv[i], "--unicode") == 0) g_unicode = true;
   }
   HINSTANCE instance = GetModuleHandleA(NULL);
   // The hooks go in before the window shows, so a script that waits for the
@@ -171,24 +225,19 @@ int main(int argc, char** argv) {
     fputs("inputrec: cannot install the hooks\n", stderr);
     return 1;
   }
-  WNDCLASSA wc;
-  ZeroMemory(&wc, sizeof(wc));
-  wc.lpfnWndProc = TargetProc;
-  wc.hInstance = instance;
-  wc.hCursor = LoadCursor(NULL, IDC_ARROW);
-  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-  wc.lpszClassName = kClassName;
-  RegisterClassA(&wc);
-  g_target = CreateWindowExA(WS_EX_TOPMOST, kClassName, kTitle, WS_OVERLAPPEDWINDOW, kLeft, kTop,
-                             kWidth, kHeight, NULL, NULL, instance, NULL);
+  g_target = CreateTarget(instance);
   ShowWindow(g_target, SW_SHOW);
   SetForegroundWindow(g_target);
   SetTimer(g_target, kForegroundTimer, 100, NULL);
   SetTimer(g_target, kEndTimer, static_cast<UINT>(seconds) * 1000, NULL);
   MSG msg;
-  while (GetMessageA(&msg, NULL, 0, 0) > 0) {
+  while ((g_unicode ? GetMessageW(&msg, NULL, 0, 0) : GetMessageA(&msg, NULL, 0, 0)) > 0) {
     TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    if (g_unicode) {
+      DispatchMessageW(&msg);
+    } else {
+      DispatchMessageA(&msg);
+    }
   }
   UnhookWindowsHookEx(keyboard);
   UnhookWindowsHookEx(mouse);
