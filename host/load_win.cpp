@@ -37,23 +37,6 @@ bool ReadWholeFile(const char* path, unsigned char** data, DWORD* size) {
   return true;
 }
 
-// Until the loader decides the script's kind: its stored lines are valid
-// UTF-8 and some of them hold non-ASCII characters.
-bool LinesLookUtf8(const script::Sections& sections) {
-  bool non_ascii = false;
-  const script::ScriptLine* lists[2] = {sections.main.head, sections.adlib.head};
-  for (int i = 0; i < 2; ++i) {
-    for (const script::ScriptLine* line = lists[i]; line != NULL; line = line->next) {
-      int size = static_cast<int>(strlen(line->text));
-      for (int at = 0; at < size; ++at) non_ascii = non_ascii || (line->text[at] & 0x80) != 0;
-      if (MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, line->text, size, NULL, 0) == 0) {
-        return false;
-      }
-    }
-  }
-  return non_ascii;
-}
-
 }  // namespace
 
 bool LoadOwnScript() {
@@ -73,7 +56,6 @@ bool LoadOwnScript() {
     ReportLoadFailure();
     return false;
   }
-  if (!g_interp.sections.utf8) g_interp.sections.utf8 = LinesLookUtf8(g_interp.sections);
   g_interp.pc = g_interp.sections.main.head;
   return true;
 }
