@@ -96,16 +96,10 @@ ATOM RegisterSplashClass(HINSTANCE instance, HICON icon) {
 }
 
 void CreateSplashWindow(HWND owner, HINSTANCE instance) {
-  const DWORD style = WS_DISABLED | WS_THICKFRAME;
-  if (Utf8Script()) {
-    g_splash = CreateWindowExW(WS_EX_TOPMOST, kSplashClassW, L"", style, CW_USEDEFAULT,
-                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, NULL, instance,
-                               NULL);
-  } else {
-    g_splash = CreateWindowExA(WS_EX_TOPMOST, kSplashClass, "", style, CW_USEDEFAULT,
-                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, NULL, instance,
-                               NULL);
-  }
+  // The class decides whether the window is a Unicode one, whichever call creates it.
+  g_splash = CreateWindowExA(WS_EX_TOPMOST, kSplashClass, "", WS_DISABLED | WS_THICKFRAME,
+                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner,
+                             NULL, instance, NULL);
   ShowWindow(g_splash, SW_HIDE);
 }
 

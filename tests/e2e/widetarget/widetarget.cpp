@@ -4,10 +4,13 @@
 // the window.
 //
 //   widetarget [--log FILE] [--lifetime MS] [--clipboard TEXT] [--report-clipboard]
-//              [--ansi] --window TITLE [--child TEXT]...
+//              [--summary] [--ansi] --window TITLE [--repeat N] [--child TEXT]...
 //
 // --clipboard  puts TEXT on the clipboard as Unicode text at start
 // --report-clipboard  logs the clipboard's Unicode text when the window closes
+// --summary    logs a text as "N units, last U+XXXX" instead of the text itself
+//              (for texts longer than a case's line)
+// --repeat     the title is TITLE N times over
 // --ansi       the window is an ANSI window, its title in the ANSI code page
 // --child      a visible static control with that text (repeatable, up to 8)
 //
@@ -28,6 +31,7 @@ const int kTextSize = 1024;
 const char* g_log_path = "widetarget.log";
 bool g_armed;  // titles set during creation are not logged
 bool g_report_clipboard;
+bool g_summary;
 
 // Decodes \uXXXX escapes into UTF-16; every other character stands for itself.
 void Unescape(const char* text, wchar_t* out, int size) {
@@ -53,6 +57,13 @@ void Log(const char* event, const char* text) {
 
 void LogWide(const char* event, const wchar_t* text) {
   char utf8[4 * kTextSize];
+  if (g_summary) {
+    int units = lstrlenW(text);
+    unsigned last = units ? static_cast<unsigned>(text[units - 1]) : 0u;
+    sprintf(utf8, "%d units, last U+%04X", units, last);
+    Log(event, utf8);
+    return;
+  }
   if (!WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof(utf8), NULL, NULL)) utf8[0] = 0;
   Log(event, utf8);
 }
@@ -148,10 +159,17 @@ int main(int argc, char** argv) {
     const char* value = i + 1 < argc ? argv[i + 1] : "";
     if (!strcmp(argv[i], "--ansi")) { ansi = true; continue; }
     if (!strcmp(argv[i], "--report-clipboard")) { g_report_clipboard = true; continue; }
+    if (!strcmp(argv[i], "--summary")) { g_summary = true; continue; }
     if (!strcmp(argv[i], "--log")) g_log_path = value;
     else if (!strcmp(argv[i], "--lifetime")) lifetime = static_cast<DWORD>(atoi(value));
     else if (!strcmp(argv[i], "--clipboard")) clipboard = value;
     else if (!strcmp(argv[i], "--window")) Unescape(value, title, kTextSize);
+    else if (!strcmp(argv[i], "--repeat")) {
+      wchar_t once[kTextSize];
+      lstrcpynW(once, title, kTextSize);
+      for (int n = atoi(value) - 1; n > 0 && lstrlenW(title) + lstrlenW(once) < kTextSize; --n)
+        lstrcatW(title, once);
+    }
     else if (!strcmp(argv[i], "--child") && child_count < kMaxChildren)
       Unescape(value, children[child_count++], kTextSize);
     else {
