@@ -23,6 +23,7 @@
 #include "script/limits.h"
 #include "script/params.h"
 #include "script/text.h"
+#include "script/text_encoding.h"
 
 namespace checker {
 
@@ -71,7 +72,8 @@ bool Earlier(const Diagnostic& a, const Diagnostic& b) {
 
 class Checker {
  public:
-  explicit Checker(const std::string& text) : lines_(ReadScriptLines(text)) {}
+  explicit Checker(const std::string& text)
+      : lines_(ReadScriptLines(text)), utf8_(script::IsUtf8Script(text.data(), text.size())) {}
 
   std::vector<Diagnostic> Run() {
     CollectLabels();
@@ -85,6 +87,7 @@ class Checker {
     }
     FinishRepeats();
     FinishPops();
+    if (utf8_) CountColumnsInCharacters();
     std::stable_sort(out_.begin(), out_.end(), Earlier);
     return out_;
   }
@@ -106,6 +109,26 @@ class Checker {
     Add(severity, code, f.start, f.end, message);
   }
 
+  // The findings are placed by byte offsets; in a UTF-8 script people and
+  // editors count characters, so the columns are counted again in those.
+  // Line n is lines_[n - 1]; a column past the end counts on by one a byte.
+  void CountColumnsInCharacters() {
+    for (size_t i = 0; i < out_.size(); ++i) {
+      Diagnostic& d = out_[i];
+      if (d.line < 1 || static_cast<size_t>(d.line) > lines_.size()) continue;
+      const std::string& raw = lines_[d.line - 1].raw;
+      d.column = CharacterColumn(raw, d.column);
+      d.end_column = CharacterColumn(raw, d.end_column);
+    }
+  }
+
+  static int CharacterColumn(const std::string& raw, int column) {
+    size_t bytes = static_cast<size_t>(column > 1 ? column - 1 : 0);
+    size_t within = std::min(bytes, raw.size());
+    size_t chars = script::CountCodePoints(raw.data(), within) + (bytes - within);
+    return static_cast<int>(chars) + 1;
+  }
+
   // Length and NUL bytes: the packer refuses both, the runner would cut the line.
   void CheckLineShape() {
     if (line_->has_nul) {
@@ -115,12 +138,16 @@ class Checker {
     if (line_->length > script::kMaxStoredLine) {
       Diagnostic d;
       d.line = line_->number;
-      d.column = script::kMaxStoredLine + 1;
+      size_t max = static_cast<size_t>(script::kMaxStoredLine);
+      size_t kept = utf8_ ? script::Utf8CutLength(line_->raw.data(), line_->raw.size(), max) : max;
+      d.column = static_cast<int>(kept) + 1;
       d.end_column = line_->length + 1;
       d.severity = kWarning;
       d.code = "long-line";
-      d.message = "the line is " + Number(line_->length) +
-                  " characters long; the runner keeps only the first 1023";
+      d.message = utf8_ ? "the line is " + Number(line_->length) +
+                              " bytes long; the runner keeps only the first 1023 bytes"
+                        : "the line is " + Number(line_->length) +
+                              " characters long; the runner keeps only the first 1023";
       out_.push_back(d);
     }
   }
@@ -491,6 +518,7 @@ class Checker {
   std::vector<bool> commands_seen_ = std::vector<bool>(script::CMD_COUNT, false);  // tails too
   bool keyword_from_reference_ = false;      // some command is named by a %NAME% reference
   std::vector<Pop> pops_;                    // every Return and EndRepeat
+  bool utf8_;                                // a UTF-8 script: columns count characters
 };
 
 }  // namespace

@@ -13,7 +13,8 @@ enum Severity { kWarning, kError };
 // One finding, placed on a line of the script file.
 struct Diagnostic {
   int line;            // from 1, as the runner numbers lines
-  int column;          // from 1, in the file's line
+  int column;          // from 1, in the file's line: characters (code points) in a
+                       // UTF-8 script, bytes in an ANSI one
   int end_column;      // the column just after the text concerned
   Severity severity;
   std::string code;    // stable name of the kind of finding, e.g. "unknown-command"

@@ -8,18 +8,21 @@
 #include "script/limits.h"
 #include "script/loader.h"
 #include "script/text.h"
+#include "script/text_encoding.h"
 
 namespace checker {
 
 namespace {
 
 // Fills one line record from the bytes of a physical line.
-ScriptText MakeLine(int number, const std::string& raw, bool adlib) {
+ScriptText MakeLine(int number, const std::string& raw, bool adlib, bool utf8) {
   ScriptText line;
   line.number = number;
+  line.raw = raw;
   line.length = static_cast<int>(raw.size());
   line.has_nul = raw.find('\0') != std::string::npos;
-  std::string kept = raw.substr(0, static_cast<size_t>(script::kMaxStoredLine));
+  size_t max = static_cast<size_t>(script::kMaxStoredLine);
+  std::string kept = raw.substr(0, utf8 ? script::Utf8CutLength(raw.data(), raw.size(), max) : max);
   kept = kept.substr(0, strlen(kept.c_str()));  // a NUL ends the text
   size_t start = 0;
   while (start < kept.size() && (kept[start] == ' ' || kept[start] == '\t')) ++start;
@@ -39,10 +42,11 @@ ScriptText MakeLine(int number, const std::string& raw, bool adlib) {
 std::vector<ScriptText> ReadScriptLines(const std::string& text) {
   std::vector<ScriptText> lines;
   bool adlib = false;
+  bool utf8 = script::IsUtf8Script(text.data(), text.size());
   size_t pos = script::SkipByteOrderMark(text.data(), text.size());
   script::FileLine line;
   for (int number = 1; script::NextFileLine(text.data(), text.size(), &pos, &line); ++number) {
-    lines.push_back(MakeLine(number, text.substr(line.start, line.length), adlib));
+    lines.push_back(MakeLine(number, text.substr(line.start, line.length), adlib, utf8));
     adlib = adlib || lines.back().marker;
   }
   return lines;

@@ -10,7 +10,9 @@ namespace checker {
 
 struct ScriptText {
   int number;        // the runner's line number, from 1
-  std::string text;  // the stored text: first 1023 bytes, cut at a NUL, trimmed
+  std::string text;  // the stored text: first 1023 bytes (in a UTF-8 script, whole
+                     // characters), cut at a NUL, trimmed
+  std::string raw;   // the whole line in the file, without its line end
   int lead;          // bytes trimmed from the start: text[0] is at column lead + 1
   int length;        // bytes of the whole line in the file, without its line end
   bool has_nul;      // the line holds a NUL byte
@@ -20,7 +22,8 @@ struct ScriptText {
 };
 
 // Splits script text into lines the way packing and loading do: a leading
-// UTF-8 BOM is dropped, CR LF and a lone CR end a line like LF does.
+// UTF-8 BOM is dropped, CR LF and a lone CR end a line like LF does, and a
+// UTF-8 script's long line is cut at a character boundary.
 std::vector<ScriptText> ReadScriptLines(const std::string& text);
 
 }  // namespace checker

@@ -34,11 +34,15 @@ std::string FormatText(const std::string& file, const std::vector<Diagnostic>& d
   return out;
 }
 
-std::string FormatJsonItem(const std::string& file, const Diagnostic& d) {
-  return "{\"file\": " + JsonString(file) + ", \"line\": " + Number(d.line) +
-         ", \"column\": " + Number(d.column) + ", \"endColumn\": " + Number(d.end_column) +
-         ", \"severity\": " + JsonString(d.severity == kError ? "error" : "warning") +
-         ", \"code\": " + JsonString(d.code) + ", \"message\": " + JsonString(d.message) + "}";
+std::string FormatJsonItem(const std::string& file, const Diagnostic& d, const char* encoding) {
+  std::string item = "{\"file\": " + JsonString(file) + ", \"line\": " + Number(d.line) +
+                     ", \"column\": " + Number(d.column) +
+                     ", \"endColumn\": " + Number(d.end_column) +
+                     ", \"severity\": " + JsonString(d.severity == kError ? "error" : "warning") +
+                     ", \"code\": " + JsonString(d.code) +
+                     ", \"message\": " + JsonString(d.message);
+  if (encoding) item += ", \"encoding\": " + JsonString(encoding);
+  return item + "}";
 }
 
 std::string Summary(int errors, int warnings, int files) {

@@ -50,15 +50,22 @@ CheckArgs ParseCheckArgs(int argc, char** argv) {
 }
 
 // Reads and checks one script; a script that cannot be read is one error.
+// `encoding`, when asked for, gets DescribeEncoding of the script.
 bool CheckFile(const std::string& path, std::vector<checker::Diagnostic>* out,
-               std::string* unreadable) {
+               std::string* unreadable, std::string* encoding = NULL) {
   Bytes bytes;
   if (!ReadFile(path, &bytes)) {
     *unreadable = path + ": cannot read: " + strerror(errno);
     return false;
   }
   *out = checker::CheckScript(std::string(bytes.begin(), bytes.end()));
+  if (encoding) *encoding = DescribeEncoding(bytes);
   return true;
+}
+
+// The JSON name of the kind: "UTF-8" or "ANSI", without the BOM detail.
+const char* JsonEncoding(const std::string& described) {
+  return described.compare(0, 5, "UTF-8") == 0 ? "UTF-8" : "ANSI";
 }
 
 // With --werror every warning counts, and is shown, as an error.
@@ -79,8 +86,8 @@ int CheckCommand(int argc, char** argv) {
   if (args.json) fputs("[", stdout);
   for (size_t f = 0; f < args.files.size(); ++f) {
     std::vector<checker::Diagnostic> found;
-    std::string unreadable;
-    if (!CheckFile(args.files[f], &found, &unreadable)) {
+    std::string unreadable, encoding;
+    if (!CheckFile(args.files[f], &found, &unreadable, &encoding)) {
       fprintf(stderr, "kestro-pack: %s\n", unreadable.c_str());
       ++errors;
       continue;
@@ -89,11 +96,12 @@ int CheckCommand(int argc, char** argv) {
     errors += checker::CountSeverity(found, checker::kError);
     warnings += checker::CountSeverity(found, checker::kWarning);
     if (!args.json) {
+      printf("%s: encoding %s\n", args.files[f].c_str(), encoding.c_str());
       fputs(checker::FormatText(args.files[f], found).c_str(), stdout);
       continue;
     }
     for (size_t i = 0; i < found.size(); ++i) {
-      printf("%s\n  %s", first ? "" : ",", checker::FormatJsonItem(args.files[f], found[i]).c_str());
+      printf("%s\n  %s", first ? "" : ",", checker::FormatJsonItem(args.files[f], found[i], JsonEncoding(encoding)).c_str());
       first = false;
     }
   }

@@ -31,13 +31,14 @@ const char kUsage[] =
     "      a script the runner already carries; --no-check packs without\n"
     "      checking (errors would then stop the run).\n"
     "  kestro-pack check SCRIPT... [--werror] [--format text|json]\n"
-    "      Reports each script's mistakes as FILE:LINE:COL: error|warning: ...\n"
+    "      Names each script's encoding (UTF-8 or ANSI) and reports its mistakes\n"
+    "      as FILE:LINE:COL: error|warning: ... (COL counts characters).\n"
     "      Exit code 1 when there is an error (--werror: a warning too).\n"
     "  kestro-pack extract EXE [-o SCRIPT]\n"
     "      Writes the script EXE carries to SCRIPT, or to standard output.\n"
     "  kestro-pack info EXE\n"
-    "      Tells whether EXE carries a script, its size, where it ends and\n"
-    "      whether EXE is signed.\n"
+    "      Tells whether EXE carries a script, its size and encoding, where it\n"
+    "      ends and whether EXE is signed.\n"
     "  kestro-pack --help | --version\n";
 
 int UsageError(const std::string& message) {
@@ -192,6 +193,7 @@ int Info(int argc, char** argv) {
   printf("%s: carries a Kestro script\n", exe.c_str());
   printf("  script: %lu lines, %lu bytes\n", static_cast<unsigned long>(summary.lines),
          static_cast<unsigned long>(summary.bytes));
+  printf("  encoding: %s\n", summary.encoding.c_str());
   if (summary.main_lines >= 0)
     printf("  stored lines: %d main, %d adlib\n", summary.main_lines, summary.adlib_lines);
   printf("  ignored line: %s\n", Printable(summary.ignored).c_str());

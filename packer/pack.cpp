@@ -10,6 +10,7 @@
 #include "script/file_lines.h"
 #include "script/limits.h"
 #include "script/loader.h"
+#include "script/text_encoding.h"
 
 namespace packer {
 
@@ -23,14 +24,15 @@ static std::string Number(size_t n) {
 
 // Script text is any bytes in lines ended by CR LF, LF or a lone CR, with an
 // optional UTF-8 BOM in front (script/file_lines.h reads it). It is rewritten
-// with LF line ends; a line the runner could not hold whole (over 1023 bytes,
-// or holding a NUL byte that would end it early) is refused with its line
-// number rather than packed.
+// with LF line ends and its BOM kept; a line the runner could not hold whole
+// (over 1023 bytes, or holding a NUL byte that would end it early) is refused
+// with its line number rather than packed. The BOM is not part of line 1.
 bool NormaliseScript(const Bytes& text, Bytes* out, std::string* error) {
   out->clear();
   out->reserve(text.size());
   const char* chars = text.empty() ? "" : reinterpret_cast<const char*>(&text[0]);
   size_t pos = script::SkipByteOrderMark(chars, text.size());
+  out->insert(out->end(), chars, chars + pos);
   script::FileLine line;
   for (size_t number = 1; script::NextFileLine(chars, text.size(), &pos, &line); ++number) {
     const char* start = chars + line.start;
@@ -48,6 +50,13 @@ bool NormaliseScript(const Bytes& text, Bytes* out, std::string* error) {
     if (line.ended) out->push_back('\n');
   }
   return true;
+}
+
+std::string DescribeEncoding(const Bytes& text) {
+  const char* chars = text.empty() ? "" : reinterpret_cast<const char*>(&text[0]);
+  if (script::StartsWithUtf8Bom(chars, text.size())) return "UTF-8 (with a byte order mark)";
+  if (script::IsUtf8Script(chars, text.size())) return "UTF-8 (no byte order mark)";
+  return "ANSI";
 }
 
 bool IsPeImage(const Bytes& bytes) {
@@ -122,6 +131,7 @@ bool SummariseContainer(const Bytes& exe, ContainerSummary* summary) {
   Bytes text;
   ExtractScript(exe, &text);
   summary->bytes = text.size();
+  summary->encoding = DescribeEncoding(text);
   summary->lines = 0;
   for (size_t i = 0; i < text.size(); ++i)
     if (text[i] == '\n') ++summary->lines;

@@ -20,10 +20,15 @@ extern const char* const kIgnoredLine;
 // Reads a whole file; false when it cannot be opened or read.
 bool ReadFile(const std::string& path, Bytes* out);
 
-// Turns script file text into what the runner reads: a leading UTF-8 BOM is
-// dropped and CR LF or a lone CR become one LF. Fails on a line the runner
-// would cut short or a NUL byte; `error` then reads "LINE: what is wrong".
+// Turns script file text into what the runner reads: CR LF or a lone CR
+// become one LF; a leading UTF-8 BOM is kept (it tells the runner the script
+// is UTF-8, and `extract` gives it back). Fails on a line the runner would
+// cut short or a NUL byte; `error` then reads "LINE: what is wrong".
 bool NormaliseScript(const Bytes& text, Bytes* out, std::string* error);
+
+// The kind of script the runner sees in these bytes, as info and check name
+// it: "UTF-8 (with a byte order mark)", "UTF-8 (no byte order mark)" or "ANSI".
+std::string DescribeEncoding(const Bytes& text);
 
 // True when the bytes begin with an MZ header whose e_lfanew points at a
 // "PE\0\0" signature inside the data.
@@ -59,6 +64,7 @@ struct ContainerSummary {
   int main_lines;       // lines the runner stores in the main section
   int adlib_lines;      // and in the Adlib section
   size_t script_end;    // file offset where the script data ends
+  std::string encoding;  // DescribeEncoding of the decoded script
 };
 
 // Decodes the script exactly as the runner does, raw, up to ScriptEnd; false

@@ -31,7 +31,7 @@ bool AdlibWalk(Interp& in) {
   for (ScriptLine* adlib = in.sections.adlib.head; adlib != 0; adlib = adlib->next) {
     CopyText(a.line, adlib->text, kBufSize);
     in.line_number = adlib->number;
-    if (!ExpandVariables(*in.sys, a.line)) return FailWalk(in, kBadReference);
+    if (!ExpandVariables(*in.sys, a.line, in.sections.utf8)) return FailWalk(in, kBadReference);
     int cursor = 0;
     int at_end = SplitField(',', a.line, &cursor, a.pattern.title);
     at_end += SplitField(',', a.line, &cursor, a.pattern.text);

@@ -8,6 +8,7 @@
 #include "script/container.h"
 #include "script/limits.h"
 #include "script/text.h"
+#include "script/text_encoding.h"
 
 namespace script {
 
@@ -52,41 +53,54 @@ bool IsAdlibMarker(const char* text) {
 // the end of the data. A carriage return is an ordinary character. Each
 // physical line, however long, is one line with its own number: its first
 // 1023 bytes are kept (a NUL among them ends the text) and the rest is
-// decoded and dropped, so an overlong line never spills into the next one.
-// Blank and comment lines are not stored but keep their numbers; the first
-// "[ADLIB]" line starts the Adlib section and later ones are dropped.
+// dropped, so an overlong line never spills into the next one. In a UTF-8
+// script the cut moves back to the start of a character it would split. A
+// UTF-8 byte order mark before line 1 is not part of its text. Blank and
+// comment lines are not stored but keep their numbers; the first "[ADLIB]"
+// line starts the Adlib section and later ones are dropped.
+//
+// The whole script is decoded first: its kind is decided on all of its bytes
+// before any line is stored.
 LoadResult LoadScript(const unsigned char* data, size_t size, Sections* out) {
   ContainerInfo info;
   if (!FindContainer(data, size, &info)) return kLoadNoContainer;
 
+  size_t length = size - info.script;
+  char* text = static_cast<char*>(malloc(length + 1));
+  if (!text) return kLoadOutOfMemory;
+  if (length > 0) memcpy(text, data + info.script, length);
+  DecodeBytes(reinterpret_cast<unsigned char*>(text), length);
+
   Sections built;
   memset(&built, 0, sizeof built);
+  built.utf8 = IsUtf8Script(text, length);
   bool adlib = false;
   int number = 1;
-  unsigned char c = 0;  // position counter: runs on over all lines, wraps at 256
-  size_t pos = info.script;
+  size_t pos = StartsWithUtf8Bom(text, length) ? kUtf8BomSize : 0;
   char buf[kMaxStoredLine + 1];
 
-  while (pos < size) {
-    size_t kept = 0;
-    while (pos < size) {
-      unsigned char p = DecodeByte(data[pos++], c++);
-      if (kept < static_cast<size_t>(kMaxStoredLine)) buf[kept++] = static_cast<char>(p);
-      if (p == '\n') break;
-    }
+  while (pos < length) {
+    size_t end = pos;
+    while (end < length && text[end] != '\n') ++end;
+    size_t kept = end - pos;
+    if (built.utf8) kept = Utf8CutLength(text + pos, kept, kMaxStoredLine);
+    else if (kept > static_cast<size_t>(kMaxStoredLine)) kept = kMaxStoredLine;
+    memcpy(buf, text + pos, kept);
     buf[kept] = '\0';  // an earlier NUL byte already ends the text
-    CutAtLineFeed(buf);
     Trim(buf);
+    pos = end + 1;
 
     if (IsAdlibMarker(buf)) {
       adlib = true;
     } else if (!AppendLine(adlib ? &built.adlib : &built.main, number, buf)) {
       FreeSection(&built.main);
       FreeSection(&built.adlib);
+      free(text);
       return kLoadOutOfMemory;
     }
     ++number;
   }
+  free(text);
   *out = built;
   return kLoadOk;
 }

@@ -6,6 +6,7 @@
 
 #include "script/limits.h"
 #include "script/text.h"
+#include "script/text_encoding.h"
 #include "script/variables.h"
 
 namespace script {
@@ -67,31 +68,63 @@ bool SplitFieldInto(char delim, const char* line, int* cursor, char* out, int si
   return delim == ',' && !closed;
 }
 
-// Appends one character to the expansion output.
-static void Put(char* out, int* len, char c) { out[(*len)++] = c; }
+// The expansion's output. It stops taking input at kMaxExpandedLine bytes
+// (one more when an escape pair straddles the limit). In a UTF-8 script it
+// then still takes the continuation bytes of a character split there, up to
+// three, so that Finish sees where that character ends and leaves it out.
+namespace {
+
+struct Expansion {
+  char text[kBufSize + 4];
+  int len;
+  int limit;  // the length when the limit was reached; -1 before
+  bool utf8;
+
+  void Put(char c) { text[len++] = c; }
+
+  // True while the next input byte is to be taken.
+  bool Takes(char next) {
+    if (len < kMaxExpandedLine) return true;
+    if (limit < 0) limit = len;
+    return utf8 && (next & 0xC0) == 0x80 && len < limit + 3;
+  }
+
+  void Finish() {
+    if (limit >= 0 && len > limit) {
+      size_t cut = Utf8CutLength(text, static_cast<size_t>(len), static_cast<size_t>(limit));
+      len = static_cast<int>(cut);
+    }
+    text[len] = '\0';
+  }
+};
+
+}  // namespace
 
 // ExpandVariables reads a whole line and replaces each %NAME% by the value of
 // NAME. A backslash toggles the escape state and is kept; an escaped percent
 // sign is kept as text (the splitter later drops its backslash). Commas and
 // backslashes of inserted values get a backslash so that the splitter gives
 // them back unchanged. Output stops taking input at kMaxExpandedLine
-// characters (one more when the last value character needed its backslash).
+// characters (one more when the last value character needed its backslash),
+// and in a UTF-8 script before a character that would not fit whole.
 // A reference without its closing percent sign is an error; the line is
 // then left untouched.
 const char kBadReference[] = "Incorrectly formatted ENV string!";
 
-bool ExpandVariables(const Services& sys, char* line) {
-  char out[kBufSize];
+bool ExpandVariables(const Services& sys, char* line, bool utf8) {
+  Expansion out;
+  out.len = 0;
+  out.limit = -1;
+  out.utf8 = utf8;
   char name[kBufSize];
   char value[kMaxValue + 1];
-  int len = 0;
   bool escaped = false;
   int pos = 0;
-  while (line[pos] != '\0' && len < kMaxExpandedLine) {
+  while (line[pos] != '\0' && out.Takes(line[pos])) {
     char c = line[pos];
     if (c == '%' && escaped) {
       escaped = false;
-      Put(out, &len, c);
+      out.Put(c);
       ++pos;
       continue;
     }
@@ -102,20 +135,20 @@ bool ExpandVariables(const Services& sys, char* line) {
       int name_len = end - pos - 1;  // the line fits kBufSize, so the name does too
       memcpy(name, line + pos + 1, name_len);
       name[name_len] = '\0';
-      ReadVariable(sys, name, value, kMaxValue);
-      for (int i = 0; value[i] != '\0' && len < kMaxExpandedLine; ++i) {
-        if (value[i] == ',' || value[i] == '\\') Put(out, &len, '\\');
-        Put(out, &len, value[i]);
+      ReadVariable(sys, name, value, kMaxValue, utf8);
+      for (int i = 0; value[i] != '\0' && out.Takes(value[i]); ++i) {
+        if (value[i] == ',' || value[i] == '\\') out.Put('\\');
+        out.Put(value[i]);
       }
       pos = end + 1;
       continue;
     }
     escaped = (c == '\\') ? !escaped : false;
-    Put(out, &len, c);
+    out.Put(c);
     ++pos;
   }
-  out[len] = '\0';
-  memcpy(line, out, len + 1);
+  out.Finish();
+  memcpy(line, out.text, out.len + 1);
   return true;
 }
 

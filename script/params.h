@@ -19,8 +19,9 @@ bool SplitFieldInto(char delim, const char* line, int* cursor, char* out, int si
 
 // Replaces %NAME% references in the line buffer (kBufSize bytes) with their
 // values. On an unterminated reference it leaves the line as it was and
-// returns false; the caller reports kBadReference.
-bool ExpandVariables(const Services& sys, char* line);
+// returns false; the caller reports kBadReference. In a UTF-8 script (utf8)
+// the length limit never splits a character: one it would split is left out.
+bool ExpandVariables(const Services& sys, char* line, bool utf8 = false);
 
 // The error of a reference without its closing percent sign.
 extern const char kBadReference[];

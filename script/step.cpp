@@ -36,7 +36,7 @@ void StatementStep(Interp& in) {
   CopyText(in.line, current->text, kBufSize);
   in.line_number = current->number;
   in.pc = current->next;
-  bool expanded = ExpandVariables(*in.sys, in.line);
+  bool expanded = ExpandVariables(*in.sys, in.line, in.sections.utf8);
   BuildStatusText(in);
   // A line whose expansion failed is reported and not run: running it anyway
   // would act on a half-read line.

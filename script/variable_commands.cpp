@@ -36,7 +36,7 @@ bool CmdSetEnv(Interp& in, Fields& f) {
 void AddToVariable(Interp& in, const char* name, const char* amount_text, int sign) {
   unsigned int amount = static_cast<unsigned int>(IntegerValue(amount_text));
   char value[kMaxValue + 1];
-  ReadVariable(*in.sys, name, value, kMaxValue);
+  ReadVariable(*in.sys, name, value, kMaxValue, in.sections.utf8);
   unsigned int current = static_cast<unsigned int>(IntegerValue(value));
   // Unsigned arithmetic wraps instead of overflowing.
   unsigned int result = sign > 0 ? current + amount : current - amount;
@@ -74,7 +74,7 @@ bool Holds(Comparison how, const char* value, const char* operand) {
 // variable's value with the operand holds, the rest of the line runs.
 bool CompareVariable(Interp& in, Fields& f, Comparison how) {
   char value[kMaxValue + 1];
-  ReadVariable(*in.sys, f.at[0], value, kMaxValue);
+  ReadVariable(*in.sys, f.at[0], value, kMaxValue, in.sections.utf8);
   if (!Holds(how, value, f.at[1])) return true;
   return RunTail(in, f);
 }

@@ -3,9 +3,12 @@
 #include "script/variables.h"
 
 #include <stdio.h>
+#include <string.h>
 
+#include "script/limits.h"
 #include "script/services.h"
 #include "script/text.h"
+#include "script/text_encoding.h"
 
 namespace script {
 
@@ -44,20 +47,26 @@ void FormatTimePart(const Services& sys, int which, char* out, int size) {
 
 }  // namespace
 
-void ReadVariable(const Services& sys, const char* name, char* out, int size) {
+void ReadVariable(const Services& sys, const char* name, char* out, int size, bool utf8) {
   out[0] = '\0';
   int which = FindBuiltIn(name);
-  if (which == kClipboard) {
-    sys.read_clipboard(sys.context, out, size);
-    out[size] = '\0';
-    return;
-  }
-  if (which != kBuiltInCount) {
+  if (which != kClipboard && which != kBuiltInCount) {
     FormatTimePart(sys, which, out, size);
     return;
   }
-  sys.get_env(sys.context, name, out, size);
-  out[size] = '\0';  // a value longer than size characters is cut here
+  // A UTF-8 value is read three bytes longer, so that the cut at size bytes
+  // sees the whole character it would split and leaves it out.
+  char longer[kMaxValue + 4];
+  bool extend = utf8 && size <= kMaxValue;
+  char* into = extend ? longer : out;
+  int room = extend ? size + 3 : size;
+  into[0] = '\0';
+  if (which == kClipboard) sys.read_clipboard(sys.context, into, room);
+  else sys.get_env(sys.context, name, into, room);
+  into[room] = '\0';  // a value longer than room characters is cut here
+  if (!extend) return;
+  CutText(longer, static_cast<size_t>(size), true);
+  memcpy(out, longer, strlen(longer) + 1);
 }
 
 void WriteVariable(const Services& sys, const char* name, const char* value) {

@@ -2,11 +2,13 @@
 // Node: nothing here needs the editor, so the tests load it directly.
 //
 // The checker prints one JSON array of findings, each
-//   {"file", "line", "column", "endColumn", "severity", "code", "message"}
+//   {"file", "line", "column", "endColumn", "severity", "code", "message", "encoding"}
 // with the line and columns counted from 1 and endColumn just after the text
-// concerned. The columns count bytes of the line as the runner reads it; the
-// editor counts UTF-16 units of the decoded text, so a line with characters
-// beyond ASCII needs the bytes counted again.
+// concerned. In a UTF-8 script ("encoding": "UTF-8") the columns count
+// characters (code points); in an ANSI script, and from checkers that name no
+// encoding, they count bytes. The editor counts UTF-16 units of the decoded
+// text, so a line with characters beyond ASCII needs its columns counted again:
+// an emoji is one character, four bytes and two UTF-16 units.
 'use strict';
 
 // Parses the checker's standard output; throws an Error saying what is wrong
@@ -59,12 +61,23 @@ function byteColumnToIndex(lineText, column) {
   return index;
 }
 
+// The 0-based UTF-16 index in lineText of a 1-based character (code point)
+// column; a column past the end of the line gives the line's length.
+function characterColumnToIndex(lineText, column) {
+  let index = 0;
+  for (let chars = Math.max(column - 1, 0); chars > 0 && index < lineText.length; --chars) {
+    index += lineText.codePointAt(index) > 0xffff ? 2 : 1;
+  }
+  return index;
+}
+
 // Turns findings into plain ranges: {line, start, end} 0-based, end exclusive,
 // with severity, code and message. lineTextAt(line) gives the text of a 0-based
 // line, or undefined for a line the document does not have. singleByte: the
-// document was decoded from a one-byte code page, each character one byte. A
-// finding that would cover nothing is widened to the rest of its line (or one
-// character).
+// document was decoded from a one-byte code page, each character one byte, so
+// the columns are its characters (a UTF-8 script decoded so is shown as one
+// character a byte and cannot be placed better). A finding that would cover
+// nothing is widened to the rest of its line (or one character).
 function toRanges(findings, lineTextAt, singleByte = false) {
   return findings.map((item) => {
     const line = Math.max(item.line - 1, 0);
@@ -73,8 +86,11 @@ function toRanges(findings, lineTextAt, singleByte = false) {
     let start = item.column - 1;
     let end = endColumn - 1;
     if (typeof text === 'string') {
-      const index = (column) => (singleByte ? Math.min(Math.max(column - 1, 0), text.length)
-                                            : byteColumnToIndex(text, column));
+      const index = (column) => {
+        if (singleByte) return Math.min(Math.max(column - 1, 0), text.length);
+        if (item.encoding === 'UTF-8') return characterColumnToIndex(text, column);
+        return byteColumnToIndex(text, column);
+      };
       start = index(item.column);
       end = index(endColumn);
       if (end <= start) end = start < text.length ? text.length : start;
@@ -117,4 +133,4 @@ function readCheckRun(error, stdout, stderr, lineTextAt, packer, singleByte = fa
   return { ranges: toRanges(findings, lineTextAt, singleByte) };
 }
 
-module.exports = { parseReport, byteColumnToIndex, toRanges, readCheckRun };
+module.exports = { parseReport, byteColumnToIndex, characterColumnToIndex, toRanges, readCheckRun };

@@ -28,7 +28,7 @@ function settings(document) {
 }
 
 // Whether the document was decoded from a one-byte code page (scripts are often
-// saved in the Windows one): the checker's byte columns are then its characters.
+// saved in the Windows one): an ANSI script's byte columns are then its characters.
 function singleByte(document) {
   const encoding = document.encoding ||
       vscode.workspace.getConfiguration('files', document.uri).get('encoding') || 'utf8';

@@ -222,11 +222,13 @@ INSTANTIATE_TEST_SUITE_P(
 
 // The checker numbers and trims lines exactly as the loader stores them.
 TEST(CheckerLines, AgreeWithTheLoader) {
-  const char* scripts[] = {
+  const std::string scripts[] = {
       "a\n\n  b  \n;c\n[adlib]\nd\n[ADLIB]\ne",
       "\t x \r\ny\rz\r\n",
       "only\n",
       "",
+      // A UTF-8 line cut before the character that straddles 1023 bytes.
+      "\xEF\xBB\xBFSend, \xC3\xBC\n" + std::string(1021, 'x') + "\xE6\x97\xA5\nlast",
   };
   for (size_t s = 0; s < sizeof scripts / sizeof scripts[0]; ++s) {
     std::string text = scripts[s];
@@ -340,6 +342,37 @@ TEST(CheckerSuggest, AgreesWithTheFullDistance) {
   EXPECT_GT(compared, 4000);
 }
 
+// A UTF-8 script's columns count characters (an emoji is one); an ANSI
+// script's count bytes, one a character of its code page.
+TEST(CheckerColumns, CountCharactersInUtf8Scripts) {
+  const struct {
+    std::string script;
+    int column;
+  } cases[] = {
+      {"Send, \xE6\x97\xA5\xE6\x9C\xAC\\q\n", 9},            // two Japanese characters
+      {"Send, \xF0\x9F\x98\x80\\q\n", 8},                     // one emoji
+      {"\xEF\xBB\xBF  Send, \xC3\xBC\\q\n", 10},              // the BOM is no column
+      {"Send, \xDC\xFC\\q\n", 9},                               // ANSI: bytes
+      {"Send, \xE6\x97\xA5\xDC\\q\n", 11},                     // invalid UTF-8, so ANSI
+  };
+  for (const auto& c : cases) {
+    std::vector<Diagnostic> found = Check(c.script);
+    ASSERT_EQ(1u, found.size()) << checker::FormatText("t.kst", found);
+    EXPECT_EQ("dropped-backslash", found[0].code);
+    EXPECT_EQ(c.column, found[0].column) << c.script;
+    EXPECT_EQ(c.column + 2, found[0].end_column) << c.script;
+  }
+  // A long UTF-8 line: the runner keeps 1023 bytes of whole characters.
+  std::string jp;
+  for (int i = 0; i < 400; ++i) jp += "\xE6\x97\xA5";
+  std::vector<Diagnostic> found = Check(";" + jp + "\n");
+  ASSERT_EQ(1u, found.size());
+  EXPECT_EQ("long-line", found[0].code);
+  EXPECT_EQ(342, found[0].column);      // after ";" and 340 characters
+  EXPECT_EQ(402, found[0].end_column);  // after all 401
+  EXPECT_NE(std::string::npos, found[0].message.find("1201 bytes long")) << found[0].message;
+}
+
 TEST(CheckerReport, TextAndJsonForms) {
   std::vector<Diagnostic> found = Check("Sleep 100\nSend, \"q\"\\q\n");
   ASSERT_EQ(2u, found.size());
@@ -353,6 +386,8 @@ TEST(CheckerReport, TextAndJsonForms) {
       "\"error\", \"code\": \"missing-comma\", \"message\": \"Error: Invalid command! (a comma "
       "is missing after \\\"Sleep\\\")\"}",
       checker::FormatJsonItem("dir\\s.kst", found[0]));
+  EXPECT_NE(std::string::npos, checker::FormatJsonItem("s.kst", found[0], "UTF-8")
+                                   .find(", \"encoding\": \"UTF-8\"}"));
   EXPECT_EQ("1 error, 2 warnings in 3 files", checker::Summary(1, 2, 3));
 }
 

@@ -38,6 +38,7 @@ Lines Collect(const script::Section& section) {
 struct Loaded {
   script::LoadResult result;
   Lines main, adlib;
+  bool utf8;
 };
 
 Loaded LoadBytes(const Bytes& data) {
@@ -47,6 +48,7 @@ Loaded LoadBytes(const Bytes& data) {
   out.result = script::LoadScript(data.empty() ? NULL : &data[0], data.size(), &s);
   out.main = Collect(s.main);
   out.adlib = Collect(s.adlib);
+  out.utf8 = s.utf8;
   script::FreeSection(&s.main);
   script::FreeSection(&s.adlib);
   EXPECT_TRUE(s.main.head == NULL && s.main.tail == NULL);
@@ -55,11 +57,11 @@ Loaded LoadBytes(const Bytes& data) {
 
 Loaded Load(const std::string& script) { return LoadBytes(Packed(script)); }
 
-Lines L(int n, const char* t) { return Lines(1, std::make_pair(n, std::string(t))); }
+Lines L(int n, const std::string& t) { return Lines(1, std::make_pair(n, t)); }
 
-Lines L(int n1, const char* t1, int n2, const char* t2) {
+Lines L(int n1, const std::string& t1, int n2, const std::string& t2) {
   Lines l = L(n1, t1);
-  l.push_back(std::make_pair(n2, std::string(t2)));
+  l.push_back(std::make_pair(n2, t2));
   return l;
 }
 
@@ -139,6 +141,38 @@ TEST(Loader, LongLinesAreCutButNeverSplit) {
   loaded = Load(std::string(1020, 'x') + "      y\n");
   ASSERT_EQ(1u, loaded.main.size());
   EXPECT_EQ(std::string(1020, 'x'), loaded.main[0].second);
+}
+
+// The kind is decided on the whole script; a byte order mark is not part of
+// line 1; a UTF-8 line is cut before a character the 1023-byte limit splits.
+TEST(Loader, DecidesTheEncodingAndCutsUtf8LinesAtCharacters) {
+  const std::string bom = "\xEF\xBB\xBF";
+  const std::string jp = "\xE6\x97\xA5";                      // three bytes
+  const std::string pad = "Send, " + std::string(1015, 'a');  // 1021 bytes
+  struct Case {
+    const char* name;
+    std::string script;
+    bool utf8;
+    Lines main;
+  };
+  const Case cases[] = {
+      {"ASCII", "Send, x\n", false, L(1, "Send, x")},
+      {"BOM, ASCII", bom + "Send, x\n;c\nExit", true, L(1, "Send, x", 3, "Exit")},
+      {"BOM before a blank", bom + "  \nExit\n", true, L(2, "Exit")},
+      {"BOM only", bom, true, Lines()},
+      {"a BOM later is text", "a\n" + bom + "b", true, L(1, "a", 2, bom + "b")},
+      {"UTF-8 in the Adlib section", "x\n[ADLIB]\n" + jp, true, L(1, "x")},
+      {"Latin-1", "WinWait, \xDC" "bersicht", false, L(1, "WinWait, \xDC" "bersicht")},
+      {"UTF-8 cut", pad + jp + "\n", true, L(1, pad)},
+      {"ANSI cut", pad + jp + "\xDC", false, L(1, pad + jp.substr(0, 2))},
+      {"UTF-8 fits", pad.substr(1) + jp + "b", true, L(1, pad.substr(1) + jp)},
+  };
+  for (const Case& c : cases) {
+    Loaded loaded = Load(c.script);
+    EXPECT_EQ(script::kLoadOk, loaded.result) << c.name;
+    EXPECT_EQ(c.utf8, loaded.utf8) << c.name;
+    EXPECT_EQ(c.main, loaded.main) << c.name;
+  }
 }
 
 TEST(Loader, AppendLineSkipsBlankAndCommentTexts) {

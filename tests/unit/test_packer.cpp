@@ -53,8 +53,11 @@ size_t CountMarkers(const Bytes& exe) {
 TEST(PackNormalise, LineEndsAndBom) {
   EXPECT_EQ("a\nb\nc\nd", Normalised("a\r\nb\rc\nd"));
   EXPECT_EQ("a\n\nb\n\n", Normalised("a\r\r\nb\n\r"));  // CR then CR LF; LF then CR
-  EXPECT_EQ("Sleep, 1\n", Normalised("\xEF\xBB\xBFSleep, 1\r\n"));
-  EXPECT_EQ("x\xEF\xBB\xBF", Normalised("x\xEF\xBB\xBF"));  // only a leading BOM goes
+  // A leading BOM is kept for the runner, and is not part of line 1's length.
+  EXPECT_EQ("\xEF\xBB\xBFSleep, 1\n", Normalised("\xEF\xBB\xBFSleep, 1\r\n"));
+  const std::string full = "\xEF\xBB\xBF" + std::string(1023, 'a');
+  EXPECT_EQ(full, Normalised(full));
+  EXPECT_EQ("x\xEF\xBB\xBF", Normalised("x\xEF\xBB\xBF"));
   EXPECT_EQ("", Normalised(""));
 }
 
@@ -103,6 +106,7 @@ TEST(PackContainer, RoundTripAndWhatTheRunnerLoads) {
   EXPECT_EQ(exe.size(), summary.script_end);
   EXPECT_EQ(40, summary.main_lines);
   EXPECT_EQ(2, summary.adlib_lines);
+  EXPECT_EQ("ANSI", summary.encoding);
 
   script::Sections s;
   memset(&s, 0, sizeof s);
@@ -269,7 +273,23 @@ TEST_F(PackBuild, WritesAnExecutableThatRoundTrips) {
   ASSERT_TRUE(packer::BuildExecutable(options_, &error)) << error;
   Bytes script;
   ASSERT_TRUE(packer::ExtractScript(Read("job.exe"), &script));
-  EXPECT_EQ("Run, notepad\nWinWait, Untitled\n", std::string(script.begin(), script.end()));
+  // The BOM travels in the container and comes back; the runner reads a UTF-8
+  // script whose line 1 is without it.
+  EXPECT_EQ("\xEF\xBB\xBFRun, notepad\nWinWait, Untitled\n",
+            std::string(script.begin(), script.end()));
+  Bytes exe = Read("job.exe");
+  packer::ContainerSummary summary;
+  ASSERT_TRUE(packer::SummariseContainer(exe, &summary));
+  EXPECT_EQ("UTF-8 (with a byte order mark)", summary.encoding);
+  script::Sections s;
+  memset(&s, 0, sizeof s);
+  ASSERT_EQ(script::kLoadOk, script::LoadScript(&exe[0], exe.size(), &s));
+  EXPECT_TRUE(s.utf8);
+  EXPECT_STREQ("Run, notepad", s.main.head->text);
+  script::FreeSection(&s.main);
+  script::FreeSection(&s.adlib);
+  EXPECT_EQ("UTF-8 (no byte order mark)", packer::DescribeEncoding(B("Send, \xC3\xBC")));
+  EXPECT_EQ("ANSI", packer::DescribeEncoding(B("Send, \xFC")));
   struct stat st;
   ASSERT_EQ(0, stat(Path("job.exe").c_str(), &st));
   EXPECT_EQ(0755u, st.st_mode & 0777u);
@@ -306,7 +326,8 @@ TEST_F(PackBuild, SignedRunnersLoseTheirSignature) {
   ASSERT_TRUE(packer::BuildExecutable(options_, &error, &result)) << error;
   EXPECT_TRUE(result.signature_removed);
   image.resize((image.size() + 7) / 8 * 8, 0);
-  EXPECT_EQ(packer::BuildContainer(image, B("Run, notepad\nWinWait, Untitled\n")), Read("job.exe"));
+  EXPECT_EQ(packer::BuildContainer(image, B("\xEF\xBB\xBFRun, notepad\nWinWait, Untitled\n")),
+            Read("job.exe"));
 
   // A signed packed program used with --force: its script and its signature go.
   Write("signed-job.exe", fake_pe::Signed(packer::BuildContainer(fake_pe::Image(), B("x"))));
@@ -314,7 +335,8 @@ TEST_F(PackBuild, SignedRunnersLoseTheirSignature) {
   options_.force = true;
   ASSERT_TRUE(packer::BuildExecutable(options_, &error, &result)) << error;
   EXPECT_TRUE(result.signature_removed);
-  EXPECT_EQ(packer::BuildContainer(fake_pe::Image(), B("Run, notepad\nWinWait, Untitled\n")),
+  EXPECT_EQ(packer::BuildContainer(fake_pe::Image(),
+                                   B("\xEF\xBB\xBFRun, notepad\nWinWait, Untitled\n")),
             Read("job.exe"));
 
   options_.runner = Path("job.exe");  // now unsigned

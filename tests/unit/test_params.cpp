@@ -7,6 +7,7 @@
 
 #include "script/limits.h"
 #include "script/params.h"
+#include "script/text_encoding.h"
 #include "tests/unit/fake_platform.h"
 
 namespace {
@@ -32,10 +33,10 @@ struct Splitter {
 class ParamsTest : public ::testing::Test {
  protected:
   // Expands text as the statement step would; returns the new line buffer.
-  std::string Expand(const std::string& text, bool* ok = 0) {
+  std::string Expand(const std::string& text, bool* ok = 0, bool utf8 = false) {
     memset(line_, 0, sizeof(line_));
     strncpy(line_, text.c_str(), kBufSize - 1);
-    bool result = script::ExpandVariables(platform.services(), line_);
+    bool result = script::ExpandVariables(platform.services(), line_, utf8);
     if (ok) *ok = result;
     return line_;
   }
@@ -199,6 +200,40 @@ TEST_F(ParamsTest, LongExpansionIsCutAt1024Or1025) {
   // Plain text beyond 1024 characters is dropped too.
   line = Expand(std::string(1027, 'y'));
   EXPECT_EQ(1024u, line.size());
+}
+
+// In a UTF-8 script the limits never split a character: the value read, the
+// clipboard and the expanded line each end before one that does not fit.
+TEST_F(ParamsTest, Utf8ExpansionIsCutAtACharacter) {
+  const std::string jp = "\xE6\x97\xA5";  // three bytes
+  std::string jps;
+  for (int i = 0; i < 400; ++i) jps += jp;  // 1200 bytes
+  platform.SetEnv("jp", jps);
+  platform.SetClipboard(jps);
+  platform.SetEnv("commas", std::string(600, ','));
+  struct Case {
+    std::string line;
+    size_t utf8_size;  // and byte for byte in an ANSI script:
+    size_t ansi_size;
+  };
+  const Case cases[] = {
+      {"%jp%", 1023, 1024},                    // the value read: 341 whole characters
+      {"%clipboard%", 1023, 1024},
+      {"ab%jp%", 1022, 1024},                  // the line: 1024 would split one
+      {"a%jp%", 1024, 1024},                   // 1 + 341 characters fit exactly
+      {std::string(1022, 'x') + jp, 1022, 1024},
+      {std::string(1021, 'x') + jp, 1024, 1024},  // fits exactly
+      {std::string(23, 'x') + "%commas%", 1025, 1025},  // an escape pair is still kept whole
+      {"\xDC\xFC\xDF%jp%", 1023, 1024},         // invalid bytes count one each
+  };
+  for (const Case& c : cases) {
+    std::string utf8 = Expand(c.line, 0, true);
+    EXPECT_EQ(c.utf8_size, utf8.size()) << c.line.substr(0, 12);
+    EXPECT_EQ(utf8.size(), script::Utf8CutLength(utf8.data(), utf8.size(), utf8.size()));
+    std::string ansi = Expand(c.line);
+    EXPECT_EQ(c.ansi_size, ansi.size()) << c.line.substr(0, 12);
+    EXPECT_EQ(0, ansi.compare(0, utf8.size(), utf8));  // the same text, only cut earlier
+  }
 }
 
 TEST_F(ParamsTest, ArbitraryFullLineWithManyReferencesStaysInBounds) {

@@ -8,20 +8,20 @@ const childProcess = require('child_process');
 const fs = require('fs');
 const os = require('os');
 const path = require('path');
-const { parseReport, byteColumnToIndex, toRanges, readCheckRun } = require('../diagnostics');
+const { parseReport, byteColumnToIndex, characterColumnToIndex, toRanges, readCheckRun } = require('../diagnostics');
 const { resolveTool, findOnPath, runPlan } = require('../launch');
 
 // A script and what `kestro-pack check --format json` printed for it.
 const SCRIPT = ['Sleep 100', 'Send, é{ENTR}', 'Goto, Nowhere'];
 const REPORT = `[
   {"file": "/tmp/bad.kst", "line": 1, "column": 1, "endColumn": 10, "severity": "error", "code": "missing-comma", "message": "Error: Invalid command! (a comma is missing after \\"Sleep\\")"},
-  {"file": "/tmp/bad.kst", "line": 2, "column": 9, "endColumn": 14, "severity": "warning", "code": "unknown-key", "message": "Send knows no key {ENTR}: it types \\"E\\""},
+  {"file": "/tmp/bad.kst", "line": 2, "column": 8, "endColumn": 13, "severity": "warning", "code": "unknown-key", "message": "Send knows no key {ENTR}: it types \\"E\\"", "encoding": "UTF-8"},
   {"file": "/tmp/bad.kst", "line": 3, "column": 7, "endColumn": 14, "severity": "error", "code": "unknown-label", "message": "Error: Cannot find requested label! (no main-section line reads \\"Nowhere:\\")"}
 ]
 `;
 const EXPECTED = [
   { line: 0, start: 0, end: 9, severity: 'error', code: 'missing-comma' },
-  { line: 1, start: 7, end: 12, severity: 'warning', code: 'unknown-key' },  // é is two bytes
+  { line: 1, start: 7, end: 12, severity: 'warning', code: 'unknown-key' },  // é: one character
   { line: 2, start: 6, end: 13, severity: 'error', code: 'unknown-label' },
 ];
 
@@ -44,6 +44,25 @@ test('byte columns count UTF-8 bytes, an undecodable byte as one', () => {
   ];
   for (const [text, column, index] of cases) {
     assert.strictEqual(byteColumnToIndex(text, column), index, `${text} column ${column}`);
+  }
+});
+
+// The checker counts a UTF-8 script's columns in characters; the editor counts
+// UTF-16 units. An older checker, naming no encoding, counted bytes.
+test('character columns land on the same character in UTF-16 units', () => {
+  const line = 'Send, 日本語😀{ENTR}';
+  const at = line.indexOf('{ENTR}');  // 11: the emoji is two units
+  const findings = [
+    { line: 1, column: 11, endColumn: 17, severity: 'warning', message: 'x', encoding: 'UTF-8' },
+    { line: 1, column: 20, endColumn: 26, severity: 'warning', message: 'x' },  // bytes
+    { line: 1, column: 20, endColumn: 26, severity: 'warning', message: 'x', encoding: 'ANSI' },
+  ];
+  for (const range of toRanges(findings, lineOf([line]))) {
+    assert.deepStrictEqual([range.start, range.end], [at, at + 6]);
+  }
+  const cases = [['abc', 1, 0], ['abc', 9, 3], ['😀😀x', 3, 4], ['日x', 2, 1], ['', 0, 0]];
+  for (const [text, column, index] of cases) {
+    assert.strictEqual(characterColumnToIndex(text, column), index, `${text} column ${column}`);
   }
 });
 
@@ -116,4 +135,21 @@ test('the real checker\'s output reads the same', { skip: !process.env.KESTRO_PA
   assert.strictEqual(run.status, 1, run.stderr);
   const result = readCheckRun({ code: run.status }, run.stdout, run.stderr, lineOf(SCRIPT), 'kp');
   assert.deepStrictEqual(shape(result.ranges), EXPECTED);
+});
+
+// The real checker on UTF-8 lines with Japanese text and an emoji before the
+// mistake, with and without a byte order mark.
+test('the real checker\'s columns land on the mistake after Japanese text', { skip: !process.env.KESTRO_PACK && 'KESTRO_PACK not set' }, () => {
+  const lines = ['WinWait, 日本語 – Übersicht', 'Send, 日本語{ENTR}', 'Send, 😀😀 {ENTR}'];
+  for (const bom of ['', '\ufeff']) {
+    const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'kestro-check-'));
+    const file = path.join(dir, 'jp.kst');
+    fs.writeFileSync(file, bom + lines.join('\r\n') + '\r\n');
+    const run = childProcess.spawnSync(process.env.KESTRO_PACK, ['check', '--format', 'json', file],
+                                       { encoding: 'utf8', timeout: 10000 });
+    fs.rmSync(dir, { recursive: true });
+    const result = readCheckRun({ code: run.status }, run.stdout, run.stderr, lineOf(lines), 'kp');
+    assert.deepStrictEqual(result.ranges.map((r) => [r.line, r.start, r.end, r.code]),
+                           [[1, 9, 14, 'unknown-key'], [2, 11, 16, 'unknown-key']], run.stdout);
+  }
 });
