@@ -20,28 +20,19 @@ const DWORD kIniValueSize = 1024;
 
 using windows::Wide;
 
-bool HasPathPart(const wchar_t* name) {
-  for (; *name; ++name) {
-    if (*name == L'\\' || *name == L'/' || *name == L':') return true;
-  }
-  return false;
-}
-
 // The profile functions keep Unicode text only in a file that is UTF-16 with
 // its byte order mark; in any other file they store the ANSI code page's
 // form. So a UTF-8 script's IniWrite into a file that does not exist yet
 // first creates it as just that mark. A file that exists keeps its form,
-// since other programs may read it. A name without a folder is the one the
-// profile functions look for in the Windows directory.
+// since other programs may read it. A name without a folder is one the
+// profile functions look for in the Windows directory, which a program
+// should not create files in: such a file is left to them (ANSI).
 void CreateUnicodeProfile(const wchar_t* file) {
-  wchar_t path[MAX_PATH + script::kBufSize];
-  if (!HasPathPart(file)) {
-    UINT n = GetWindowsDirectoryW(path, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH) return;
-    path[n] = L'\\';
-    lstrcpynW(path + n + 1, file, script::kBufSize);
-    file = path;
+  bool has_folder = false;
+  for (const wchar_t* c = file; *c; ++c) {
+    if (*c == L'\\' || *c == L'/' || *c == L':') has_folder = true;
   }
+  if (!has_folder) return;
   HANDLE created = CreateFileW(file, GENERIC_WRITE, 0, NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
                                NULL);
   if (created == INVALID_HANDLE_VALUE) return;  // it exists (or cannot be made)

@@ -54,13 +54,19 @@ LONG SetValue(HKEY key, const char* name, DWORD type, const void* data, DWORD si
   return RegSetValueExW(key, Wide(name, 0), 0, type, bytes, size);
 }
 
-// A string value as a UTF-8 script reads it: up to 1023 UTF-16 units, as an
-// ANSI script reads up to 1023 bytes, stored as UTF-8 cut to the same 1023 bytes.
-LONG QueryUtf8String(HKEY key, const char* name, char* text) {
+// Reads a string value into text (kRegValueSize + 1 bytes), which always
+// ends inside the buffer even when the stored data hold no zero. An ANSI
+// script reads up to 1024 bytes; a UTF-8 script up to 1024 UTF-16 units,
+// kept as UTF-8 cut to the same 1024 bytes with the zero.
+LONG QueryString(HKEY key, const char* name, char* text) {
   static wchar_t wide[kRegValueSize + 1];
-  DWORD size = kRegValueSize * sizeof(wchar_t);
-  LONG rc = QueryValue(key, name, wide, &size);
-  if (rc != ERROR_SUCCESS) return rc;
+  bool utf8 = Utf8Script();
+  DWORD size = utf8 ? kRegValueSize * sizeof(wchar_t) : kRegValueSize;
+  LONG rc = QueryValue(key, name, utf8 ? static_cast<void*>(wide) : text, &size);
+  if (!utf8) {
+    text[size <= kRegValueSize ? size : kRegValueSize] = '\0';
+    return rc;
+  }
   size /= sizeof(wchar_t);
   wide[size <= kRegValueSize ? size : kRegValueSize] = 0;
   windows::ToUtf8(wide, text, kRegValueSize + 1);
@@ -93,29 +99,21 @@ bool CmdRegRead(script::Interp& in, script::Fields& f) {
     script::SetErrorLevel(in, 1);
     return true;
   }
-  // One byte more than the query may fill, so that the text always ends
-  // inside the buffer even when the stored bytes hold no zero.
   char text[kRegValueSize + 1];
+  LONG rc;
   if (IsDwordType(type)) {
     // Data shorter than four bytes leaves the rest of the number at zero.
     DWORD number = 0;
     DWORD size = sizeof(number);
-    LONG rc = QueryValue(key, param, &number, &size);
-    RegCloseKey(key);
-    if (rc != ERROR_SUCCESS) {
-      script::SetErrorLevel(in, 1);
-      return true;
-    }
+    rc = QueryValue(key, param, &number, &size);
     wsprintfA(text, "%lu", static_cast<unsigned long>(number));
   } else {
-    DWORD size = kRegValueSize;
-    LONG rc = Utf8Script() ? QueryUtf8String(key, param, text) : QueryValue(key, param, text, &size);
-    RegCloseKey(key);
-    if (rc != ERROR_SUCCESS) {
-      script::SetErrorLevel(in, 1);
-      return true;
-    }
-    if (!Utf8Script()) text[size <= kRegValueSize ? size : kRegValueSize] = '\0';
+    rc = QueryString(key, param, text);
+  }
+  RegCloseKey(key);
+  if (rc != ERROR_SUCCESS) {
+    script::SetErrorLevel(in, 1);
+    return true;
   }
   script::WriteVariable(*in.sys, name, text);
   script::SetErrorLevel(in, 0);

@@ -1,6 +1,5 @@
 // The splash text window: what it shows, how it is painted, and the
 // SplashTextOn and SplashTextOff commands that show and hide it.
-#include <string.h>
 #include <windows.h>
 
 #include "commands/handlers.h"
@@ -50,8 +49,7 @@ bool CmdSplashTextOn(script::Interp&, script::Fields& f) {
   // The desktop's client rectangle starts at 0, 0: right and bottom are the screen size.
   RECT screen;
   GetClientRect(GetDesktopWindow(), &screen);
-  if (Utf8Script()) SetWindowTextW(g_splash, windows::Wide(f.at[2], 0));
-  else SetWindowTextA(g_splash, f.at[2]);
+  windows::SetText(g_splash, f.at[2], Utf8Script());
   MoveWindow(g_splash, screen.right / 2 - width / 2, screen.bottom / 2 - height / 2, width, height,
              TRUE);
   // SW_SHOWNA leaves the foreground and the keyboard focus where they are.
@@ -88,11 +86,10 @@ ATOM RegisterSplashClass(HINSTANCE instance, HICON icon) {
   wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
   wc.lpszClassName = kSplashClass;
   if (!Utf8Script()) return RegisterClassExA(&wc);
-  // The W record is the A record with wide texts in its two name fields.
-  WNDCLASSEXW wide;
-  memcpy(&wide, &wc, sizeof(wide));
-  wide.lpszClassName = kSplashClassW;
-  return RegisterClassExW(&wide);
+  // The W record is the A record with wide texts in its two name fields
+  // (the menu name is null).
+  wc.lpszClassName = reinterpret_cast<const char*>(kSplashClassW);
+  return RegisterClassExW(reinterpret_cast<WNDCLASSEXW*>(&wc));
 }
 
 void CreateSplashWindow(HWND owner, HINSTANCE instance) {

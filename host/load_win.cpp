@@ -70,11 +70,9 @@ static void ReadPaths(char* full, char* dir) {
   full[0] = '\0';
   dir[0] = '\0';
   if (g_host.system.utf8_script) {
-    wchar_t own[MAX_PATH + 1];
+    // The module's file name is a full path already.
     wchar_t wide[MAX_PATH];
-    DWORD n = GetModuleFileNameW(NULL, own, MAX_PATH);
-    own[n < MAX_PATH ? n : MAX_PATH] = 0;
-    DWORD len = GetFullPathNameW(own, MAX_PATH, wide, NULL);
+    DWORD len = GetModuleFileNameW(NULL, wide, MAX_PATH);
     if (len > 0 && len < MAX_PATH) windows::ToUtf8(wide, full, kPathBytes);
     len = GetCurrentDirectoryW(MAX_PATH, wide);
     if (len > 0 && len < MAX_PATH) windows::ToUtf8(wide, dir, kPathBytes);

@@ -37,13 +37,10 @@ static void PublishArgs(const char* ansi_args) {
     script::PublishScriptArgs(host::g_services, ansi_args);
     return;
   }
-  const wchar_t* line = SkipProgramName(GetCommandLineW());
-  int size = 3 * lstrlenW(line) + 1;  // a UTF-16 unit is at most three UTF-8 bytes
-  char* args = static_cast<char*>(HeapAlloc(GetProcessHeap(), 0, static_cast<SIZE_T>(size)));
-  if (args == NULL) return;
-  windows::ToUtf8(line, args, size);
+  // A command line holds at most 32767 UTF-16 units, each at most three bytes.
+  static char args[3 * 32768];
+  windows::ToUtf8(SkipProgramName(GetCommandLineW()), args, sizeof(args));
   script::PublishScriptArgs(host::g_services, args);
-  HeapFree(GetProcessHeap(), 0, args);
 }
 
 // Exit code: 0 on every path, unless unattended mode asks to tell a script

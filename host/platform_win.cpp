@@ -192,9 +192,8 @@ void ShowScriptError(void*, int line_number, const char* title, const char* mess
     WriteLogLine(line);
     return;
   }
-  const UINT flags = MB_OK | MB_ICONERROR | MB_SYSTEMMODAL;
-  if (Utf8Script()) MessageBoxW(host::g_host.window, Wide(message, 0), Wide(title, 1), flags);
-  else MessageBoxA(host::g_host.window, message, title, flags);
+  windows::ShowBox(host::g_host.window, message, title, MB_OK | MB_ICONERROR | MB_SYSTEMMODAL,
+                   Utf8Script());
 }
 
 // Starting the timer again under the same id replaces a pending one.

@@ -73,14 +73,15 @@ void ReadChildText(Search* s, HWND child) {
     if (!s->silent && (GetLastError() == ERROR_TIMEOUT || IsHungAppWindow(child))) {
       s->silent = true;
     }
-    s->text[0] = '\0';
-    g_wide[0] = 0;
-    if (utf8) GetWindowTextW(child, g_wide, script::kTextBufSize);
-    else GetWindowTextA(child, s->text, sizeof(s->text));
+    ReadTitle(child, s->text, sizeof(s->text), utf8);
+    return;
   }
-  s->text[sizeof(s->text) - 1] = '\0';
+  if (!utf8) {
+    s->text[sizeof(s->text) - 1] = '\0';
+    return;
+  }
   g_wide[script::kTextBufSize - 1] = 0;
-  if (utf8) ToUtf8(g_wide, s->text, sizeof(s->text));
+  ToUtf8(g_wide, s->text, sizeof(s->text));
 }
 
 // EnumChildWindows delivers children of children too. The runner's own
@@ -168,7 +169,7 @@ void ReadTitle(HWND window, char* title, int size, bool utf8) {
     return;
   }
   g_wide[0] = 0;
-  GetWindowTextW(window, g_wide, size < script::kTextBufSize ? size : script::kTextBufSize);
+  GetWindowTextW(window, g_wide, script::kTextBufSize);  // ToUtf8 cuts it to size
   ToUtf8(g_wide, title, size);
 }
 

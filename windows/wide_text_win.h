@@ -26,6 +26,11 @@ wchar_t* Wide(const char* utf8, int slot);
 // Returns the number of bytes written.
 int ToUtf8(const wchar_t* wide, char* out, int size);
 
+// Sets a window's text, or shows a message box, with texts in the script's
+// encoding: UTF-8 through the W function, ANSI through the A function.
+void SetText(HWND window, const char* text, bool utf8);
+int ShowBox(HWND owner, const char* text, const char* title, UINT flags, bool utf8);
+
 }  // namespace windows
 
 #endif
