@@ -411,7 +411,9 @@ class Driver:
                                              stdout=log, stderr=subprocess.STDOUT, env=env),
                             log))
         runner_log = open(os.path.join(workdir, "runner.log"), "wb")
-        runner = subprocess.Popen(self.launcher + [exe] + case.args, cwd=workdir, env=env,
+        # The arguments as the case file's bytes, so a UTF-8 case hands over UTF-8.
+        args = [arg.encode("latin-1") for arg in case.args]
+        runner = subprocess.Popen(self.launcher + [exe] + args, cwd=workdir, env=env,
                                   stdout=runner_log, stderr=subprocess.STDOUT)
         try:
             code = runner.wait(timeout=case.timeout)
