@@ -116,9 +116,10 @@ class Checker {
     for (size_t i = 0; i < out_.size(); ++i) {
       Diagnostic& d = out_[i];
       if (d.line < 1 || static_cast<size_t>(d.line) > lines_.size()) continue;
-      const std::string& raw = lines_[d.line - 1].raw;
+      const std::string& raw = lines_[static_cast<size_t>(d.line - 1)].raw;
       d.column = CharacterColumn(raw, d.column);
       d.end_column = CharacterColumn(raw, d.end_column);
+      if (d.end_column <= d.column) d.end_column = d.column + 1;  // part of a character
     }
   }
 

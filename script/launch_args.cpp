@@ -7,6 +7,7 @@
 
 #include "script/services.h"
 #include "script/text.h"
+#include "script/text_encoding.h"
 
 namespace script {
 
@@ -78,11 +79,15 @@ void ApplyOption(const char* word, LaunchOptions* out) {
 // right after a quote gives one literal quote; an unclosed quote runs to the
 // end. A space always ends an argument, so two spaces give an empty one; the
 // last argument is published only when it is not empty.
-void PublishScriptArgs(const Services& sys, const char* command_line) {
+void PublishScriptArgs(const Services& sys, const char* command_line, bool utf8) {
   const char* mark = FindArgsMark(command_line);
   if (mark == 0) return;
   char text[kArgBufSize];
-  CopyText(text, mark + 2, kArgBufSize);
+  size_t len = strlen(mark + 2);
+  size_t max = kArgBufSize - 1;
+  size_t kept = utf8 ? Utf8CutLength(mark + 2, len, max) : (len < max ? len : max);
+  memcpy(text, mark + 2, kept);
+  text[kept] = '\0';
   Trim(text);
   if (text[0] == '\0') return;
 

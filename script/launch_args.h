@@ -16,8 +16,9 @@ struct LaunchOptions {
 };
 
 // Publishes the script arguments found after the first "/p" (or, with no
-// "/p", the first "/P") as environment variables.
-void PublishScriptArgs(const Services& sys, const char* command_line);
+// "/p", the first "/P") as environment variables. For a UTF-8 script (utf8,
+// the command line in UTF-8) the cut at 259 bytes keeps whole characters.
+void PublishScriptArgs(const Services& sys, const char* command_line, bool utf8 = false);
 
 // Reads the options that stand before the "/p" (the whole text when none).
 void ParseLaunchOptions(const char* command_line, LaunchOptions* out);

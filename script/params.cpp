@@ -148,7 +148,7 @@ bool ExpandVariables(const Services& sys, char* line, bool utf8) {
     ++pos;
   }
   out.Finish();
-  memcpy(line, out.text, out.len + 1);
+  memcpy(line, out.text, static_cast<size_t>(out.len) + 1);
   return true;
 }
 

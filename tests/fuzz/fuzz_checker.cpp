@@ -19,10 +19,10 @@
 namespace {
 
 // What packing writes for the text: each line ended by one LF, a leading
-// BOM gone. (The packer refuses NUL bytes and long lines; the loader copes.)
+// BOM kept. (The packer refuses NUL bytes and long lines; the loader copes.)
 std::string AsPacked(const std::string& text) {
-  std::string out;
   size_t pos = script::SkipByteOrderMark(text.data(), text.size());
+  std::string out(text, 0, pos);
   script::FileLine line;
   while (script::NextFileLine(text.data(), text.size(), &pos, &line)) {
     out.append(text, line.start, line.length);

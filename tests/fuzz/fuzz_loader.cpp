@@ -1,4 +1,5 @@
-// Fuzz target: script bytes through the container search, decoder and loader, checking the stored lines.
+// Fuzz target: script bytes through the container search, decoder and loader,
+// checking the stored lines and the script's encoding.
 #include <stddef.h>
 #include <stdint.h>
 #include <stdlib.h>
@@ -10,6 +11,7 @@
 #include "script/limits.h"
 #include "script/loader.h"
 #include "script/pe_file.h"
+#include "script/text_encoding.h"
 
 namespace {
 
@@ -31,9 +33,21 @@ void CheckSection(const script::Section& section, int* last_number) {
   if (section.tail != prev) abort();  // the tail is the last line of the list
 }
 
+bool StartsWithBom(const char* text) { return script::StartsWithUtf8Bom(text, strlen(text)); }
+
+// In a script of valid UTF-8 every stored line is valid UTF-8 too: no cut, at
+// 1023 bytes or anywhere else, ends a line inside a character.
+void CheckWholeCharacters(const script::Section& section) {
+  for (const script::ScriptLine* l = section.head; l != 0; l = l->next) {
+    if (!script::IsValidUtf8(l->text, strlen(l->text))) abort();
+  }
+}
+
 // Loads the bytes, checks both sections (Adlib lines come after every main
-// line) and frees them again.
-void LoadAndCheck(const unsigned char* data, size_t size) {
+// line) and frees them again. `plain` is the script text when the caller
+// encoded it itself, so the kind the loader decides can be checked against it.
+void LoadAndCheck(const unsigned char* data, size_t size, const unsigned char* plain = 0,
+                  size_t plain_size = 0) {
   script::Sections sections;
   memset(&sections, 0, sizeof sections);
   if (script::LoadScript(data, size, &sections) != script::kLoadOk) {
@@ -43,6 +57,23 @@ void LoadAndCheck(const unsigned char* data, size_t size) {
   int last = 0;
   CheckSection(sections.main, &last);
   CheckSection(sections.adlib, &last);
+  if (plain) {
+    const char* text = reinterpret_cast<const char*>(plain);
+    if (sections.utf8 != script::IsUtf8Script(text, plain_size)) abort();
+    size_t bom = script::StartsWithUtf8Bom(text, plain_size) ? script::kUtf8BomSize : 0;
+    if (script::IsValidUtf8(text + bom, plain_size - bom)) {
+      CheckWholeCharacters(sections.main);
+      CheckWholeCharacters(sections.adlib);
+    }
+    // The byte order mark is not part of line 1: its text starts with one
+    // only when a second one follows the first (after blanks the trim drops).
+    const script::ScriptLine* first = sections.main.head ? sections.main.head : sections.adlib.head;
+    size_t after = bom;
+    while (after < plain_size && (text[after] == ' ' || text[after] == '\t')) ++after;
+    if (bom && first && first->number == 1 && StartsWithBom(first->text) &&
+        !script::StartsWithUtf8Bom(text + after, plain_size - after))
+      abort();
+  }
   script::FreeSection(&sections.main);
   script::FreeSection(&sections.adlib);
 }
@@ -68,6 +99,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   size_t start = file.size();
   file.insert(file.end(), data, data + size);
   script::EncodeBytes(file.data() + start, size);
-  LoadAndCheck(file.data(), file.size());
+  LoadAndCheck(file.data(), file.size(), data, size);
   return 0;
 }

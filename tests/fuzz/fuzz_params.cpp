@@ -1,4 +1,5 @@
-// Fuzz target: one script line through variable expansion and the parameter splitter.
+// Fuzz target: one script line through variable expansion (as in an ANSI and
+// in a UTF-8 script) and the parameter splitter.
 #include <stddef.h>
 #include <stdint.h>
 #include <stdlib.h>
@@ -8,6 +9,7 @@
 
 #include "script/limits.h"
 #include "script/params.h"
+#include "script/text_encoding.h"
 #include "tests/unit/fake_platform.h"
 
 namespace {
@@ -20,6 +22,24 @@ void SetUpVariables(fake::Platform& platform) {
   platform.SetEnv("X", std::string(script::kMaxValue + 40, 'x'));
   platform.SetEnv("P", "%A%");
   platform.SetClipboard(std::string(300, '\\'));
+  std::string wide;
+  while (wide.size() < static_cast<size_t>(script::kMaxValue) + 8) wide += "\xE6\x97\xA5\xF0\x9F\x98\x80\xC3\xBC,";
+  platform.SetEnv("J", wide);
+}
+
+// In a UTF-8 script the limits never split a character: a line of valid
+// UTF-8 with values of valid UTF-8 expands to valid UTF-8, within bounds.
+void ExpandAsUtf8(fake::Platform& platform, const char* text) {
+  char* line = static_cast<char*>(malloc(script::kBufSize));
+  memcpy(line, text, strlen(text) + 1);
+  bool valid = script::IsValidUtf8(line, strlen(line));
+  if (script::ExpandVariables(platform.services(), line, true)) {
+    if (strlen(line) > (size_t)script::kMaxExpandedLine + 1) abort();
+    if (valid && !script::IsValidUtf8(line, strlen(line))) abort();
+  } else if (strcmp(line, text) != 0) {
+    abort();
+  }
+  free(line);
 }
 
 }  // namespace
@@ -37,6 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   line[n] = '\0';
 
   std::string original(line);
+  ExpandAsUtf8(platform, line);
   if (script::ExpandVariables(platform.services(), line)) {
     if (strlen(line) > (size_t)script::kMaxExpandedLine + 1) abort();
     char* field = static_cast<char*>(malloc(script::kBufSize));

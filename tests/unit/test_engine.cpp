@@ -90,6 +90,19 @@ TEST_F(EngineTest, StatusTextShowsBannerNumberAndExpandedLine) {
   EXPECT_EQ(Lines({"a,b"}), Trace());
 }
 
+// The statement step expands a UTF-8 script's lines as UTF-8: the line limit
+// leaves out the character it would split. ("SetEnv, o, " is 11 bytes; 1013
+// bytes are left, 337 characters of three bytes and two bytes over.)
+TEST_F(EngineTest, Utf8ScriptsExpandWithoutSplittingACharacter) {
+  std::string jp;
+  for (int i = 0; i < 400; ++i) jp += "\xE6\x97\xA5";
+  platform.SetEnv("jp", jp);
+  in.sections.utf8 = true;
+  Load({"SetEnv, o, %jp%", "Send, %o%"});
+  Run();
+  EXPECT_EQ(Lines({jp.substr(0, 1011)}), Trace());
+}
+
 TEST_F(EngineTest, FailedExpansionIsReportedButNotRun) {
   Load({"Sleep, 10", "WinWait, %title"});
   Run();

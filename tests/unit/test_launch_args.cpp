@@ -10,8 +10,8 @@ namespace {
 
 class ScriptArgsTest : public ::testing::Test {
  protected:
-  void Publish(const std::string& command_line) {
-    script::PublishScriptArgs(platform.services(), command_line.c_str());
+  void Publish(const std::string& command_line, bool utf8 = false) {
+    script::PublishScriptArgs(platform.services(), command_line.c_str(), utf8);
   }
   bool Has(const char* name) const { return platform.HasEnv(name); }
   std::string Arg(const char* name) const { return platform.Env(name); }
@@ -87,6 +87,17 @@ TEST_F(ScriptArgsTest, LongTextIsCutAt259Characters) {
   // 259 characters after "/p" remain: the blank and 258 x.
   EXPECT_EQ(std::string(258, 'x'), Arg("1"));
   EXPECT_FALSE(Has("2"));
+
+  // In a UTF-8 script the cut keeps whole characters: 86 of three bytes fit
+  // after the blank (1 + 258 bytes), the 87th would be split.
+  std::string jp;
+  for (int i = 0; i < 100; ++i) jp += "\xE6\x97\xA5";
+  Publish("/p " + jp, true);
+  EXPECT_EQ(jp.substr(0, 258), Arg("1"));
+  Publish("/p x" + jp, true);
+  EXPECT_EQ("x" + jp.substr(0, 255), Arg("1"));
+  Publish("/p x" + jp);  // ANSI: byte for byte
+  EXPECT_EQ("x" + jp.substr(0, 257), Arg("1"));
 }
 
 TEST(LaunchOptionsTest, Unattended) {
