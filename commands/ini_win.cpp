@@ -1,6 +1,7 @@
 // Commands on profile (INI) files: IniRead, IniWrite and IniDelete. An ANSI
 // script uses the ANSI profile functions; a UTF-8 script the Unicode ones,
 // which keep every character only in a UTF-16 file (see CreateUnicodeProfile).
+#include <wchar.h>
 #include <windows.h>
 
 #include "commands/handlers.h"
@@ -28,11 +29,7 @@ using windows::Wide;
 // profile functions look for in the Windows directory, which a program
 // should not create files in: such a file is left to them (ANSI).
 void CreateUnicodeProfile(const wchar_t* file) {
-  bool has_folder = false;
-  for (const wchar_t* c = file; *c; ++c) {
-    if (*c == L'\\' || *c == L'/' || *c == L':') has_folder = true;
-  }
-  if (!has_folder) return;
+  if (wcspbrk(file, L"\\/:") == NULL) return;  // no folder in the name
   HANDLE created = CreateFileW(file, GENERIC_WRITE, 0, NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
                                NULL);
   if (created == INVALID_HANDLE_VALUE) return;  // it exists (or cannot be made)

@@ -87,21 +87,25 @@ static void ReadPaths(char* full, char* dir) {
   if (len == 0 || len >= MAX_PATH) dir[0] = '\0';
 }
 
+// Sets a variable through the services, in the script's encoding.
+static void Publish(const char* name, const char* value) {
+  g_services.set_env(g_services.context, name, value);
+}
+
 void PublishBuiltins() {
   char full[kPathBytes];
   char dir[kPathBytes];
   ReadPaths(full, dir);
-  const script::Services& sys = g_services;
   if (full[0] != '\0') {
-    sys.set_env(sys.context, "A_SCRIPTFULLPATH", full);
+    Publish("A_SCRIPTFULLPATH", full);
     char* slash = strrchr(full, '\\');
-    sys.set_env(sys.context, "A_SCRIPTNAME", slash ? slash + 1 : full);
+    Publish("A_SCRIPTNAME", slash ? slash + 1 : full);
     if (slash) slash[1] = '\0';
-    sys.set_env(sys.context, "A_SCRIPTDIR", full);
+    Publish("A_SCRIPTDIR", full);
   }
-  sys.set_env(sys.context, "A_WORKINGDIR", dir);
-  sys.set_env(sys.context, "A_OSTYPE",
-              g_host.system.platform == VER_PLATFORM_WIN32_NT ? "WIN32_NT" : "WIN32_WINDOWS");
+  Publish("A_WORKINGDIR", dir);
+  bool nt = g_host.system.platform == VER_PLATFORM_WIN32_NT;
+  Publish("A_OSTYPE", nt ? "WIN32_NT" : "WIN32_WINDOWS");
 }
 
 }  // namespace host

@@ -40,7 +40,7 @@ static void PublishArgs(const char* ansi_args) {
   // A command line holds at most 32767 UTF-16 units, each at most three bytes.
   static char args[3 * 32768];
   windows::ToUtf8(SkipProgramName(GetCommandLineW()), args, sizeof(args));
-  script::PublishScriptArgs(host::g_services, args);
+  script::PublishScriptArgs(host::g_services, args, true);
 }
 
 // Exit code: 0 on every path, unless unattended mode asks to tell a script
