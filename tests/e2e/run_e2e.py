@@ -209,6 +209,15 @@ def build_hostile(kind, arg, runner, script):
     return runner + b"\n" + MARKER
 
 
+def text_of(bytes_as_latin1):
+    """The characters a case file's bytes (read as Latin-1) stand for: UTF-8 where they are
+    valid UTF-8, else Latin-1 as read, so an argument reaches the program as the case wrote it."""
+    try:
+        return bytes_as_latin1.encode("latin-1").decode("utf-8")
+    except UnicodeDecodeError:
+        return bytes_as_latin1
+
+
 def windows_path(path):
     """Wine maps the Linux root to drive Z:; on Windows a path is already one."""
     if os.name == "nt":
@@ -411,9 +420,8 @@ class Driver:
                                              stdout=log, stderr=subprocess.STDOUT, env=env),
                             log))
         runner_log = open(os.path.join(workdir, "runner.log"), "wb")
-        # The arguments as the case file's bytes, so a UTF-8 case hands over UTF-8.
-        args = [arg.encode("latin-1") for arg in case.args]
-        runner = subprocess.Popen(self.launcher + [exe] + args, cwd=workdir, env=env,
+        runner = subprocess.Popen(self.launcher + [exe] + [text_of(arg) for arg in case.args],
+                                  cwd=workdir, env=env,
                                   stdout=runner_log, stderr=subprocess.STDOUT)
         try:
             code = runner.wait(timeout=case.timeout)
