@@ -135,7 +135,7 @@ void OnExamined(void* context, const windows::ExaminedWindow& seen) {
 }
 
 windows::MatchSettings Settings(int mode, bool hidden) {
-  windows::MatchSettings settings = {mode, hidden ? 1 : 0, NULL};
+  windows::MatchSettings settings = {mode, hidden ? 1 : 0, NULL, false};
   return settings;
 }
 

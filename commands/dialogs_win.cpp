@@ -7,6 +7,7 @@
 #include "script/text.h"
 #include "script/variables.h"
 #include "windows/match.h"
+#include "windows/wide_text_win.h"
 
 namespace commands {
 
@@ -53,8 +54,9 @@ void DetachInput(DWORD thread) {
 
 // Sets the requested title, prompt and masking when the dialog initialises.
 INT_PTR OnInputInit(HWND dialog) {
-  SetWindowTextA(dialog, g_input.title);
-  SetDlgItemTextA(dialog, IDC_INPUT_PROMPT, g_input.prompt);
+  bool utf8 = Utf8Script();
+  windows::SetText(dialog, g_input.title, utf8);
+  windows::SetText(GetDlgItem(dialog, IDC_INPUT_PROMPT), g_input.prompt, utf8);
   if (g_input.masked) SendDlgItemMessageA(dialog, IDC_INPUT_EDIT, EM_SETPASSWORDCHAR, '*', 0);
   return TRUE;  // lets the dialog manager put the focus on the edit control
 }
@@ -62,7 +64,9 @@ INT_PTR OnInputInit(HWND dialog) {
 // OK (also Enter, as the default button) takes the entry and ends the dialog.
 INT_PTR OnInputCommand(HWND dialog, WPARAM wparam) {
   if (LOWORD(wparam) != IDC_INPUT_OK) return FALSE;
-  GetDlgItemTextA(dialog, IDC_INPUT_EDIT, g_input.result, script::kMaxValue);
+  // Read as a title is: UTF-8 cut at a character boundary, or ANSI.
+  windows::ReadTitle(GetDlgItem(dialog, IDC_INPUT_EDIT), g_input.result, script::kMaxValue,
+                     Utf8Script());
   EndDialog(dialog, 0);
   return TRUE;
 }
@@ -91,8 +95,14 @@ bool CmdInputBox(script::Interp& in, script::Fields& f) {
   // than whatever the previous InputBox left behind.
   g_input.result[0] = '\0';
   DWORD attached = AttachToForeground();
-  DialogBoxParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDD_INPUT),
-                  g_system->host_window, InputDialogProc, 0);
+  // A UTF-8 script's dialog is a Unicode one, so its texts keep every character.
+  HINSTANCE instance = GetModuleHandleA(NULL);
+  HWND owner = g_system->host_window;
+  if (Utf8Script()) {
+    DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_INPUT), owner, InputDialogProc, 0);
+  } else {
+    DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_INPUT), owner, InputDialogProc, 0);
+  }
   DetachInput(attached);
   script::WriteVariable(*in.sys, f.at[0], g_input.result);
   return true;
@@ -104,7 +114,7 @@ bool CmdInputBox(script::Interp& in, script::Fields& f) {
 // the foreground window's thread, so it is attached for the box's lifetime.
 int ShowMessageBox(void*, const char* title, const char* text, unsigned int flags) {
   DWORD attached = AttachToForeground();
-  int button = MessageBoxA(g_system->host_window, text, title, flags);
+  int button = windows::ShowBox(g_system->host_window, text, title, flags, Utf8Script());
   DetachInput(attached);
   return button;
 }

@@ -20,6 +20,10 @@ void InstallProgramCommands(script::Interp& in, const windows::SystemInfo& syste
 void InstallDialogCommands(script::Interp& in, const windows::SystemInfo& system);   // dialogs_win.cpp: InputBox
 void InstallSplashCommands(script::Interp& in);     // splash_win.cpp: SplashTextOn, SplashTextOff
 
+// Whether the script's text is UTF-8 (then it crosses to Windows through the
+// W functions) or ANSI, for the system given to InstallCommands.
+bool Utf8Script();
+
 // The services' message box (script::Services::message_box), owned by the
 // host window and brought to the front over the foreground window.
 int ShowMessageBox(void* context, const char* title, const char* text, unsigned int flags);

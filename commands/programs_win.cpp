@@ -8,6 +8,7 @@
 #include "script/params.h"
 #include "script/text.h"
 #include "windows/match.h"
+#include "windows/wide_text_win.h"
 
 namespace commands {
 
@@ -43,6 +44,8 @@ WORD ShowValue(const char* word) {
 // mode. With two fields the directory is passed exactly as written; with three
 // an empty directory means the runner's own.
 bool RunProgram(script::Interp& in, script::Fields& f, bool wait) {
+  // The A and W forms of the startup record differ only in the type of
+  // their (unused, zero) text pointers.
   STARTUPINFOA startup;
   memset(&startup, 0, sizeof(startup));
   startup.cb = sizeof(startup);
@@ -65,8 +68,18 @@ bool RunProgram(script::Interp& in, script::Fields& f, bool wait) {
   PROCESS_INFORMATION process;
   // The child gets the runner's environment block (null), so it sees every
   // script variable, ERRORLEVEL included.
-  if (!CreateProcessA(NULL, command_line, NULL, NULL, FALSE, 0, NULL, working_dir, &startup,
-                      &process)) {
+  // A UTF-8 script's command line and directory go through the UTF-16 form;
+  // CreateProcessW may write into the converted command line.
+  BOOL started;
+  if (Utf8Script()) {
+    started = CreateProcessW(NULL, windows::Wide(command_line, 0), NULL, NULL, FALSE, 0, NULL,
+                             windows::Wide(working_dir, 1),
+                             reinterpret_cast<STARTUPINFOW*>(&startup), &process);
+  } else {
+    started = CreateProcessA(NULL, command_line, NULL, NULL, FALSE, 0, NULL, working_dir,
+                             &startup, &process);
+  }
+  if (!started) {
     return in.Fail("Failed to run program!");
   }
   CloseHandle(process.hThread);

@@ -6,7 +6,9 @@
 
 namespace commands {
 
-// Registers the "Kestro - Splash" window class, whose procedure paints the splash text.
+// Registers the "Kestro - Splash" window class, whose procedure paints the
+// splash text: a Unicode class for a UTF-8 script, so it is registered once
+// the script is loaded.
 ATOM RegisterSplashClass(HINSTANCE instance, HICON icon);
 
 // Creates the splash window, owned by the host window and hidden until SplashTextOn.

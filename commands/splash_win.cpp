@@ -6,12 +6,14 @@
 #include "commands/splash.h"
 #include "script/params.h"
 #include "script/text.h"
+#include "windows/wide_text_win.h"
 
 namespace commands {
 
 namespace {
 
 const char kSplashClass[] = "Kestro - Splash";
+const wchar_t kSplashClassW[] = L"Kestro - Splash";
 
 char g_splash_text[script::kBufSize];  // body of the splash window; kept while hidden
 HWND g_splash;                         // the splash window, hidden until SplashTextOn
@@ -26,7 +28,9 @@ LRESULT OnPaint(HWND window) {
   RECT r;
   GetClientRect(window, &r);
   r.top = r.top + (r.bottom - r.top) / 2 - tm.tmHeight / 2 - tm.tmHeight;
-  DrawTextA(dc, g_splash_text, -1, &r, DT_CENTER | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
+  const UINT format = DT_CENTER | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX;
+  if (Utf8Script()) DrawTextW(dc, windows::Wide(g_splash_text, 0), -1, &r, format);
+  else DrawTextA(dc, g_splash_text, -1, &r, format);
   EndPaint(window, &ps);
   return 0;
 }
@@ -45,7 +49,7 @@ bool CmdSplashTextOn(script::Interp&, script::Fields& f) {
   // The desktop's client rectangle starts at 0, 0: right and bottom are the screen size.
   RECT screen;
   GetClientRect(GetDesktopWindow(), &screen);
-  SetWindowTextA(g_splash, f.at[2]);
+  windows::SetText(g_splash, f.at[2], Utf8Script());
   MoveWindow(g_splash, screen.right / 2 - width / 2, screen.bottom / 2 - height / 2, width, height,
              TRUE);
   // SW_SHOWNA leaves the foreground and the keyboard focus where they are.
@@ -62,11 +66,13 @@ bool CmdSplashTextOff(script::Interp&, script::Fields&) {
 
 LRESULT CALLBACK SplashWindowProc(HWND window, UINT msg, WPARAM wparam, LPARAM lparam) {
   if (msg == WM_PAINT) return OnPaint(window);
-  return DefWindowProcA(window, msg, wparam, lparam);
+  return (Utf8Script() ? DefWindowProcW : DefWindowProcA)(window, msg, wparam, lparam);
 }
 
 }  // namespace
 
+// A UTF-8 script's splash window is a Unicode window, whose title keeps
+// every character; an ANSI script's is the ANSI window it always was.
 ATOM RegisterSplashClass(HINSTANCE instance, HICON icon) {
   WNDCLASSEXA wc;
   ZeroMemory(&wc, sizeof(wc));
@@ -79,10 +85,15 @@ ATOM RegisterSplashClass(HINSTANCE instance, HICON icon) {
   wc.hCursor = LoadCursor(NULL, IDC_ARROW);
   wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
   wc.lpszClassName = kSplashClass;
-  return RegisterClassExA(&wc);
+  if (!Utf8Script()) return RegisterClassExA(&wc);
+  // The W record is the A record with wide texts in its two name fields
+  // (the menu name is null).
+  wc.lpszClassName = reinterpret_cast<const char*>(kSplashClassW);
+  return RegisterClassExW(reinterpret_cast<WNDCLASSEXW*>(&wc));
 }
 
 void CreateSplashWindow(HWND owner, HINSTANCE instance) {
+  // The class decides whether the window is a Unicode one, whichever call creates it.
   g_splash = CreateWindowExA(WS_EX_TOPMOST, kSplashClass, "", WS_DISABLED | WS_THICKFRAME,
                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner,
                              NULL, instance, NULL);

@@ -1,21 +1,31 @@
 // Commands on plain text files: FileAppend and FileReadLine, through buffered
-// streams in text mode (CR LF on disk is LF in the script).
+// streams in text mode (CR LF on disk is LF in the script). The text is
+// written and read as bytes, so a UTF-8 script writes and reads UTF-8.
 #include <stdio.h>
 
 #include "commands/handlers.h"
 #include "script/params.h"
 #include "script/text.h"
 #include "script/variables.h"
+#include "windows/wide_text_win.h"
 
 namespace commands {
 
 namespace {
 
+// Opens a file by a name in the script's text: a UTF-8 script's file names
+// go through the UTF-16 form, so any name the system allows can be reached.
+// The file's contents are bytes either way.
+FILE* OpenFile(const char* name, const char* mode, const wchar_t* wide_mode) {
+  if (!Utf8Script()) return fopen(name, mode);
+  return _wfopen(windows::Wide(name, 0), wide_mode);
+}
+
 // FileAppend, text, file   e.g.  FileAppend, Done\n, %A_SCRIPTDIR%log.txt
 // Appends the text in text mode (a line feed is written as CR LF), with no
 // line end of its own; ERRORLEVEL 0 on success, 1 when the file cannot be opened.
 bool CmdFileAppend(script::Interp& in, script::Fields& f) {
-  FILE* file = fopen(f.at[1], "a");
+  FILE* file = OpenFile(f.at[1], "a", L"a");
   if (!file) {
     script::SetErrorLevel(in, 1);
     return true;
@@ -37,7 +47,7 @@ const int kLineReadSize = 1023;
 // its line end; ERRORLEVEL 0, or 1 when the file cannot be opened, N is 0 or
 // less, or the file ends first (the variable then keeps its value).
 bool CmdFileReadLine(script::Interp& in, script::Fields& f) {
-  FILE* file = fopen(f.at[1], "r");
+  FILE* file = OpenFile(f.at[1], "r", L"r");
   if (!file) {
     script::SetErrorLevel(in, 1);
     return true;

@@ -6,6 +6,7 @@
 #include "host/host.h"
 #include "script/loader.h"
 #include "script/pe_file.h"
+#include "windows/wide_text_win.h"
 
 namespace host {
 
@@ -60,26 +61,51 @@ bool LoadOwnScript() {
   return true;
 }
 
-void PublishBuiltins() {
+// A path of MAX_PATH UTF-16 units as UTF-8, at most three bytes each.
+const int kPathBytes = 3 * MAX_PATH + 1;
+
+// The program's full path and the working directory as the script's text
+// (UTF-8 for a UTF-8 script, else ANSI); a path that does not fit is empty.
+static void ReadPaths(char* full, char* dir) {
+  full[0] = '\0';
+  dir[0] = '\0';
+  if (g_host.system.utf8_script) {
+    // The module's file name is a full path already.
+    wchar_t wide[MAX_PATH];
+    DWORD len = GetModuleFileNameW(NULL, wide, MAX_PATH);
+    if (len > 0 && len < MAX_PATH) windows::ToUtf8(wide, full, kPathBytes);
+    len = GetCurrentDirectoryW(MAX_PATH, wide);
+    if (len > 0 && len < MAX_PATH) windows::ToUtf8(wide, dir, kPathBytes);
+    return;
+  }
   char own[MAX_PATH + 1];
   DWORD n = GetModuleFileNameA(NULL, own, MAX_PATH);
   own[n < MAX_PATH ? n : MAX_PATH] = '\0';
-  char full[MAX_PATH];
-  char* name = NULL;
-  DWORD len = GetFullPathNameA(own, MAX_PATH, full, &name);
-  if (len > 0 && len < MAX_PATH) {
-    SetEnvironmentVariableA("A_SCRIPTFULLPATH", full);
-    const char* slash = strrchr(full, '\\');
-    SetEnvironmentVariableA("A_SCRIPTNAME", slash ? slash + 1 : full);
-    if (slash) full[slash - full + 1] = '\0';
-    SetEnvironmentVariableA("A_SCRIPTDIR", full);
+  DWORD len = GetFullPathNameA(own, MAX_PATH, full, NULL);
+  if (len == 0 || len >= MAX_PATH) full[0] = '\0';
+  len = GetCurrentDirectoryA(MAX_PATH, dir);
+  if (len == 0 || len >= MAX_PATH) dir[0] = '\0';
+}
+
+// Sets a variable through the services, in the script's encoding.
+static void Publish(const char* name, const char* value) {
+  g_services.set_env(g_services.context, name, value);
+}
+
+void PublishBuiltins() {
+  char full[kPathBytes];
+  char dir[kPathBytes];
+  ReadPaths(full, dir);
+  if (full[0] != '\0') {
+    Publish("A_SCRIPTFULLPATH", full);
+    char* slash = strrchr(full, '\\');
+    Publish("A_SCRIPTNAME", slash ? slash + 1 : full);
+    if (slash) slash[1] = '\0';
+    Publish("A_SCRIPTDIR", full);
   }
-  char dir[MAX_PATH + 1];
-  DWORD dlen = GetCurrentDirectoryA(MAX_PATH, dir);
-  if (dlen == 0 || dlen >= MAX_PATH) dir[0] = '\0';
-  SetEnvironmentVariableA("A_WORKINGDIR", dir);
-  SetEnvironmentVariableA("A_OSTYPE", g_host.system.platform == VER_PLATFORM_WIN32_NT ? "WIN32_NT"
-                                                                                : "WIN32_WINDOWS");
+  Publish("A_WORKINGDIR", dir);
+  bool nt = g_host.system.platform == VER_PLATFORM_WIN32_NT;
+  Publish("A_OSTYPE", nt ? "WIN32_NT" : "WIN32_WINDOWS");
 }
 
 }  // namespace host

@@ -5,6 +5,7 @@
 #include "host/run_loop.h"
 #include "script/interp.h"
 #include "script/launch_args.h"
+#include "windows/wide_text_win.h"
 
 namespace host {
 Host g_host;
@@ -13,6 +14,34 @@ script::Services g_services;
 }
 
 using host::g_host;
+
+// The command line after the program's name, skipped the way the C runtime
+// skips it for WinMain: a quoted name up to its closing quote, else up to the
+// first blank.
+static const wchar_t* SkipProgramName(const wchar_t* line) {
+  if (*line == L'"') {
+    for (++line; *line && *line != L'"'; ++line) {}
+    if (*line) ++line;
+  } else {
+    while (*line > L' ') ++line;
+  }
+  while (*line && *line <= L' ') ++line;
+  return line;
+}
+
+// Publishes the script arguments in the script's own text: a UTF-8 script
+// takes them from the UTF-16 command line, so that every character arrives;
+// an ANSI script from the ANSI command line, as it always has.
+static void PublishArgs(const char* ansi_args) {
+  if (!g_host.system.utf8_script) {
+    script::PublishScriptArgs(host::g_services, ansi_args);
+    return;
+  }
+  // A command line holds at most 32767 UTF-16 units, each at most three bytes.
+  static char args[3 * 32768];
+  windows::ToUtf8(SkipProgramName(GetCommandLineW()), args, sizeof(args));
+  script::PublishScriptArgs(host::g_services, args, true);
+}
 
 // Exit code: 0 on every path, unless unattended mode asks to tell a script
 // error (1) or a script that could not be loaded (2) apart.
@@ -36,16 +65,18 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int) {
   host::FillServices(&host::g_services);
   script::InitInterp(host::g_interp, &host::g_services);
   host::InstallAllCommands(host::g_interp);
-  host::RegisterWindowClasses();
 
   const char* args = command_line ? command_line : "";
   script::LaunchOptions options;
   script::ParseLaunchOptions(args, &options);
   if (options.unattended) host::SetUnattended(options.log_path);
-  script::PublishScriptArgs(host::g_services, args);
 
+  // The script's encoding decides how the arguments are read, so they are
+  // published once it is loaded.
   if (!host::LoadOwnScript()) return ExitCode(0, false);
   g_host.system.utf8_script = host::g_interp.sections.utf8;
+  PublishArgs(args);
+  host::RegisterWindowClasses();  // the splash window's class follows the script's encoding
   host::PublishBuiltins();
 
   HWND window = host::CreateHostWindow();

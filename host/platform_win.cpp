@@ -8,8 +8,16 @@
 #include "commands/handlers.h"
 #include "host/host.h"
 #include "windows/match.h"
+#include "windows/wide_text_win.h"
 
 namespace {
+
+using windows::ToUtf8;
+using windows::Wide;
+
+// A UTF-8 script's text goes to Windows through the W functions; an ANSI
+// script's through the A functions, as its bytes are.
+bool Utf8Script() { return host::g_host.system.utf8_script; }
 
 bool g_unattended;               // errors go to the log instead of a box
 char g_log_path[MAX_PATH];       // empty: standard error
@@ -32,10 +40,18 @@ void WriteLogLine(const char* text) {
 }
 
 // The script's file name, for naming it in log lines.
+// UTF-8 for a UTF-8 script, so that the whole log line is.
 const char* ScriptName() {
-  static char name[MAX_PATH + 1];
-  DWORD n = GetModuleFileNameA(NULL, name, MAX_PATH);
-  name[n < MAX_PATH ? n : MAX_PATH] = '\0';
+  static char name[3 * MAX_PATH + 1];
+  if (Utf8Script()) {
+    static wchar_t wide[MAX_PATH + 1];
+    DWORD n = GetModuleFileNameW(NULL, wide, MAX_PATH);
+    wide[n < MAX_PATH ? n : MAX_PATH] = 0;
+    ToUtf8(wide, name, sizeof(name));
+  } else {
+    DWORD n = GetModuleFileNameA(NULL, name, MAX_PATH);
+    name[n < MAX_PATH ? n : MAX_PATH] = '\0';
+  }
   const char* slash = strrchr(name, '\\');
   return slash ? slash + 1 : name;
 }
@@ -70,12 +86,21 @@ void GetEnv(void*, const char* name, char* out, int size) {
   // that a long value is cut rather than lost.
   static char value[32768];
   out[0] = '\0';
+  if (Utf8Script()) {
+    static wchar_t wide[32768];
+    DWORD n = GetEnvironmentVariableW(Wide(name, 0), wide, 32768);
+    if (n > 0 && n < 32768) ToUtf8(wide, out, size + 1);
+    return;
+  }
   DWORD n = GetEnvironmentVariableA(name, value, sizeof(value));
   if (n == 0 || n >= sizeof(value)) return;
   lstrcpynA(out, value, size + 1);
 }
 
-void SetEnv(void*, const char* name, const char* value) { SetEnvironmentVariableA(name, value); }
+void SetEnv(void*, const char* name, const char* value) {
+  if (Utf8Script()) SetEnvironmentVariableW(Wide(name, 0), Wide(value, 1));
+  else SetEnvironmentVariableA(name, value);
+}
 
 // Another program may hold the clipboard open for a moment; it is tried
 // again for a bounded while (kClipboardTries times kClipboardRetryMs) before a
@@ -91,15 +116,20 @@ bool OpenClipboardBounded() {
   return false;
 }
 
+// A UTF-8 script reads and writes the clipboard's Unicode text; the system
+// gives other programs the ANSI form of it.
 void ReadClipboard(void*, char* out, int size) {
   out[0] = '\0';
-  if (!IsClipboardFormatAvailable(CF_TEXT)) return;
+  bool utf8 = Utf8Script();
+  UINT format = utf8 ? CF_UNICODETEXT : CF_TEXT;
+  if (!IsClipboardFormatAvailable(format)) return;
   bool ok = false;
   if (OpenClipboardBounded()) {
-    HANDLE data = GetClipboardData(CF_TEXT);
-    const char* text = data ? static_cast<const char*>(GlobalLock(data)) : NULL;
+    HANDLE data = GetClipboardData(format);
+    const void* text = data ? GlobalLock(data) : NULL;
     if (text) {
-      lstrcpynA(out, text, size + 1);
+      if (utf8) ToUtf8(static_cast<const wchar_t*>(text), out, size + 1);
+      else lstrcpynA(out, static_cast<const char*>(text), size + 1);
       GlobalUnlock(data);
       ok = true;
     }
@@ -109,15 +139,23 @@ void ReadClipboard(void*, char* out, int size) {
 }
 
 void WriteClipboard(void*, const char* value) {
-  SIZE_T len = lstrlenA(value);
-  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, len + 1);
+  const void* data = value;
+  SIZE_T bytes = static_cast<SIZE_T>(lstrlenA(value)) + 1;
+  UINT format = CF_TEXT;
+  if (Utf8Script()) {
+    const wchar_t* wide = Wide(value, 0);
+    data = wide;
+    bytes = (static_cast<SIZE_T>(lstrlenW(wide)) + 1) * sizeof(wchar_t);
+    format = CF_UNICODETEXT;
+  }
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes);
   if (!block) return;
-  char* text = static_cast<char*>(GlobalLock(block));
+  void* text = GlobalLock(block);
   if (!text) {
     GlobalFree(block);
     return;
   }
-  memcpy(text, value, len + 1);
+  memcpy(text, data, bytes);
   GlobalUnlock(block);
   if (!OpenClipboardBounded()) {
     GlobalFree(block);
@@ -125,7 +163,7 @@ void WriteClipboard(void*, const char* value) {
   }
   EmptyClipboard();
   // The clipboard owns the block once it has taken it.
-  if (!SetClipboardData(CF_TEXT, block)) GlobalFree(block);
+  if (!SetClipboardData(format, block)) GlobalFree(block);
   CloseClipboard();
 }
 
@@ -154,7 +192,8 @@ void ShowScriptError(void*, int line_number, const char* title, const char* mess
     WriteLogLine(line);
     return;
   }
-  MessageBoxA(host::g_host.window, message, title, MB_OK | MB_ICONERROR | MB_SYSTEMMODAL);
+  windows::ShowBox(host::g_host.window, message, title, MB_OK | MB_ICONERROR | MB_SYSTEMMODAL,
+                   Utf8Script());
 }
 
 // Starting the timer again under the same id replaces a pending one.
@@ -165,7 +204,8 @@ void ArmWaitTimer(void*, unsigned int ms) {
 // The status edit shows the line being run, so no text test looks into it.
 script::WindowHandle FindWindowFor(void*, const script::WindowPattern& pattern,
                                    int title_match_mode, int detect_hidden_text) {
-  windows::MatchSettings settings = {title_match_mode, detect_hidden_text, host::g_host.status_edit};
+  windows::MatchSettings settings = {title_match_mode, detect_hidden_text, host::g_host.status_edit,
+                                     Utf8Script()};
   HWND found = NULL;
   windows::FindMatchingWindow(pattern, settings, &found);
   return found;
@@ -187,8 +227,14 @@ void CloseProcess(void*, script::ProcessHandle process) { CloseHandle(process); 
 
 // FindFirstFile hands back INVALID_HANDLE_VALUE, not NULL, when it finds nothing.
 script::SearchHandle OpenSearch(void*, const char* path) {
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA(path, &found);
+  HANDLE search;
+  if (Utf8Script()) {
+    WIN32_FIND_DATAW found;
+    search = FindFirstFileW(Wide(path, 0), &found);
+  } else {
+    WIN32_FIND_DATAA found;
+    search = FindFirstFileA(path, &found);
+  }
   return search == INVALID_HANDLE_VALUE ? NULL : search;
 }
 

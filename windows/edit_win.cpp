@@ -6,6 +6,7 @@
 #include "script/text.h"
 #include "script/variables.h"
 #include "windows/match.h"
+#include "windows/wide_text_win.h"
 #include "windows/window_commands.h"
 
 namespace windows {
@@ -19,6 +20,9 @@ const WPARAM kTrayMinimizeAll = 419;
 // The message stays with the program when the bound passes, so a busy
 // program still takes the title when it wakes.
 const UINT kSetTitleTimeoutMs = 500;
+
+// The system the commands run on: whether the script's text is UTF-8.
+const SystemInfo* g_system;
 
 // A width or height field: "default" (any case) keeps the current size.
 int Extent(const char* field, int current) {
@@ -48,8 +52,12 @@ bool CmdWinSetTitle(script::Interp& in, script::Fields& f) {
   HWND window = StorePatternAndFind(in, f);
   if (window == NULL) return true;
   DWORD_PTR result = 0;
-  SendMessageTimeoutA(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(f.at[2]), SMTO_NORMAL,
-                      kSetTitleTimeoutMs, &result);
+  // A Unicode title goes to the window as UTF-16 (the W form of the message).
+  bool utf8 = g_system->utf8_script;
+  LPARAM title = utf8 ? reinterpret_cast<LPARAM>(Wide(f.at[2], 0))
+                      : reinterpret_cast<LPARAM>(f.at[2]);
+  (utf8 ? SendMessageTimeoutW : SendMessageTimeoutA)(window, WM_SETTEXT, 0, title, SMTO_NORMAL,
+                                                     kSetTitleTimeoutMs, &result);
   script::AddWindowDelay(in);
   return true;
 }
@@ -70,14 +78,15 @@ bool CmdWinGetActiveTitle(script::Interp& in, script::Fields& f) {
   char title[script::kMaxValue];
   title[0] = '\0';
   HWND foreground = GetForegroundWindow();
-  if (foreground != NULL) GetWindowTextA(foreground, title, sizeof(title));
+  if (foreground != NULL) ReadTitle(foreground, title, sizeof(title), g_system->utf8_script);
   script::WriteVariable(*in.sys, f.at[0], title);
   return true;
 }
 
 }  // namespace
 
-void InstallEditCommands(script::Interp& in) {
+void InstallEditCommands(script::Interp& in, const SystemInfo& system) {
+  g_system = &system;
   script::SetHandler(in, script::CMD_WINMOVE, CmdWinMove);
   script::SetHandler(in, script::CMD_WINSETTITLE, CmdWinSetTitle);
   script::SetHandler(in, script::CMD_WINMINIMIZEALL, CmdWinMinimizeAll);

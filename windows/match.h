@@ -15,6 +15,7 @@ struct MatchSettings {
   int title_match_mode;    // 1 starts-with, 2 contains, anything else matches no title
   int detect_hidden_text;  // 1 lets hidden windows and controls match
   HWND own_status;         // the runner's status edit, which no text test looks into
+  bool utf8;               // titles and texts are read as UTF-8 (W functions), else as ANSI
 };
 
 // What the matcher made of one top-level window it examined (one that passed
@@ -47,8 +48,9 @@ struct MatchObserver {
 bool FindMatchingWindow(const script::WindowPattern& pattern, const MatchSettings& settings,
                         HWND* found, const MatchObserver* observer = NULL);
 
-// The title of a window as the title test reads it, cut to fit size bytes.
-void ReadTitle(HWND window, char* title, int size);
+// The title of a window as the title test reads it (UTF-8 or ANSI), cut to
+// fit size bytes; UTF-8 is cut at a character boundary.
+void ReadTitle(HWND window, char* title, int size, bool utf8 = false);
 
 // Every child window's text in the order the text test reads them, hidden
 // controls included (marked) and the runner's own status edit left out.

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "windows/match.h"
+#include "windows/wide_text_win.h"
 
 namespace windows {
 
@@ -14,6 +15,11 @@ namespace {
 // thread has stopped answering must not freeze the runner, which matches on
 // every tick of a pending wait.
 const UINT kChildTextTimeoutMs = 200;
+
+// Where a title or child text is read as UTF-16 before it becomes UTF-8 in
+// the byte buffer. Every UTF-16 unit is at least one UTF-8 byte, so as many
+// units as bytes lose nothing the byte buffer could hold. One thread matches.
+wchar_t g_wide[script::kTextBufSize];
 
 // One match in progress: what is looked for, the text buffer every title and
 // child text is read into, and the window found.
@@ -52,22 +58,30 @@ bool TitlePasses(const Search& s, const char* title) {
 // control of a window has kept silent, its siblings (the same thread, as a
 // rule) are not asked again in this match, so a hung window costs one bound.
 void ReadChildText(Search* s, HWND child) {
+  bool utf8 = s->settings.utf8;
   s->text[0] = '\0';
+  g_wide[0] = 0;
+  LPARAM buffer = utf8 ? reinterpret_cast<LPARAM>(g_wide) : reinterpret_cast<LPARAM>(s->text);
   DWORD_PTR copied = 0;
   SetLastError(ERROR_SUCCESS);
-  if (s->silent || !SendMessageTimeoutA(child, WM_GETTEXT, sizeof(s->text),
-                                        reinterpret_cast<LPARAM>(s->text), SMTO_ABORTIFHUNG,
-                                        kChildTextTimeoutMs, &copied)) {
+  if (s->silent || !(utf8 ? SendMessageTimeoutW : SendMessageTimeoutA)(
+                       child, WM_GETTEXT, script::kTextBufSize, buffer, SMTO_ABORTIFHUNG,
+                       kChildTextTimeoutMs, &copied)) {
     // Only a control that let the bound pass (or a thread the system knows
     // to be hung) silences its siblings; any other failure, such as a control
     // destroyed meanwhile, concerns this control alone.
     if (!s->silent && (GetLastError() == ERROR_TIMEOUT || IsHungAppWindow(child))) {
       s->silent = true;
     }
-    s->text[0] = '\0';
-    GetWindowTextA(child, s->text, sizeof(s->text));
+    ReadTitle(child, s->text, sizeof(s->text), utf8);
+    return;
   }
-  s->text[sizeof(s->text) - 1] = '\0';
+  if (!utf8) {
+    s->text[sizeof(s->text) - 1] = '\0';
+    return;
+  }
+  g_wide[script::kTextBufSize - 1] = 0;
+  ToUtf8(g_wide, s->text, sizeof(s->text));
 }
 
 // EnumChildWindows delivers children of children too. The runner's own
@@ -93,7 +107,7 @@ void Tell(const Search& s, HWND window, bool title_passes, bool text_tested, boo
 BOOL CALLBACK OnTopLevelWindow(HWND window, LPARAM data) {
   Search* s = reinterpret_cast<Search*>(data);
   if (!Visible(*s, window)) return TRUE;
-  ReadTitle(window, s->text, sizeof(s->text));
+  ReadTitle(window, s->text, sizeof(s->text), s->settings.utf8);
   if (s->title) memcpy(s->title, s->text, sizeof(s->text));
   if (!TitlePasses(*s, s->text)) {
     Tell(*s, window, false, false, false);
@@ -148,9 +162,15 @@ bool FindMatchingWindow(const script::WindowPattern& pattern, const MatchSetting
   return true;
 }
 
-void ReadTitle(HWND window, char* title, int size) {
+void ReadTitle(HWND window, char* title, int size, bool utf8) {
   title[0] = '\0';
-  GetWindowTextA(window, title, size);
+  if (!utf8) {
+    GetWindowTextA(window, title, size);
+    return;
+  }
+  g_wide[0] = 0;
+  GetWindowTextW(window, g_wide, script::kTextBufSize);  // ToUtf8 cuts it to size
+  ToUtf8(g_wide, title, size);
 }
 
 void ListTexts(HWND window, const MatchSettings& settings,

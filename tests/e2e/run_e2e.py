@@ -23,7 +23,10 @@ A case is a .kst script whose comment lines (which the runner drops) carry direc
                                              no, cancel, ..., a control id), or "none" when a
                                              spawned program answers the boxes itself
   ; press-delay: MS                          each box stays up MS milliseconds before the press
-TEXT, CAPTION and CONTENT understand the escapes \\n \\r \\t and \\\\. Every box that no
+TEXT, CAPTION and CONTENT understand the escapes \\n \\r \\t, \\\\ and \\xHH (the byte HH), and
+are compared byte for byte with what the run produced; khelper records boxes in UTF-8, so
+a box with text beyond ASCII is expected in those bytes (written as they are in a UTF-8
+case, or as \\xHH escapes). Every box that no
 directive expects fails the case; only boxes of the runner's own process count. The runner
 sees KESTRO_E2E_BIN, the Windows path of the folder that holds the test programs. Run inside tools/wine-session.sh, which provides the
 display, the prefix and $KESTRO_WINE.
@@ -58,7 +61,8 @@ class CaseError(Exception):
 
 
 def unescape(text):
-    """Turns \\n, \\r, \\t and \\\\ into the characters they stand for; other text stays."""
+    """Turns \\n, \\r, \\t, \\\\ and \\xHH into the characters they stand for (HH as the
+    Latin-1 character, that is the byte, it numbers); other text stays."""
     out = []
     i = 0
     while i < len(text):
@@ -68,6 +72,10 @@ def unescape(text):
             if nxt in "nrt\\":
                 out.append({"n": "\n", "r": "\r", "t": "\t", "\\": "\\"}[nxt])
                 i += 2
+                continue
+            if nxt == "x" and re.match(r"[0-9a-fA-F]{2}$", text[i + 2:i + 4]):
+                out.append(chr(int(text[i + 2:i + 4], 16)))
+                i += 4
                 continue
         out.append(ch)
         i += 1
@@ -201,6 +209,15 @@ def build_hostile(kind, arg, runner, script):
     return runner + b"\n" + MARKER
 
 
+def text_of(bytes_as_latin1):
+    """The characters a case file's bytes (read as Latin-1) stand for: UTF-8 where they are
+    valid UTF-8, else Latin-1 as read, so an argument reaches the program as the case wrote it."""
+    try:
+        return bytes_as_latin1.encode("latin-1").decode("utf-8")
+    except UnicodeDecodeError:
+        return bytes_as_latin1
+
+
 def windows_path(path):
     """Wine maps the Linux root to drive Z:; on Windows a path is already one."""
     if os.name == "nt":
@@ -238,7 +255,9 @@ def check_files(expected, workdir, absent=()):
     problems = ["file %s was written" % name for name in absent
                 if os.path.exists(os.path.join(workdir, name))]
     for name, content in expected:
-        path = os.path.join(workdir, name)
+        # The name is the case file's bytes (read as Latin-1); a UTF-8 name is the
+        # file Windows made of it, which Wine stores under that UTF-8 name.
+        path = os.path.join(workdir, os.fsdecode(name.encode("latin-1")))
         if not os.path.exists(path):
             problems.append("file %s was not written" % name)
             continue
@@ -401,7 +420,8 @@ class Driver:
                                              stdout=log, stderr=subprocess.STDOUT, env=env),
                             log))
         runner_log = open(os.path.join(workdir, "runner.log"), "wb")
-        runner = subprocess.Popen(self.launcher + [exe] + case.args, cwd=workdir, env=env,
+        runner = subprocess.Popen(self.launcher + [exe] + [text_of(arg) for arg in case.args],
+                                  cwd=workdir, env=env,
                                   stdout=runner_log, stderr=subprocess.STDOUT)
         try:
             code = runner.wait(timeout=case.timeout)

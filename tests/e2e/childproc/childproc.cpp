@@ -3,7 +3,7 @@
 // variables) to a report file and ends with the exit code it is asked for.
 //
 //   childproc [--out FILE] [--base DIR] [--env NAME]... [--sleep MS] [--exit CODE]
-//             [--text TEXT] [ARG]...
+//             [--text TEXT] [--wide NAME...] [ARG]...
 //
 // --out      report file, appended to in text mode (default child.txt in the
 //            working directory)
@@ -13,6 +13,9 @@
 // --sleep    waits MS milliseconds before it writes the report
 // --exit     exit code, decimal or 0x hexadecimal (default 0)
 // --text     writes only this line instead of the report (to show the order of events)
+// --wide     writes only "wide: TEXT" with the UTF-16 command line after "--wide " in
+//            UTF-8, and "NAME=VALUE" for the variables named there, read as UTF-16
+//            (the Unicode view of what a UTF-8 script handed over)
 // Every other argument is reported, in order, in brackets.
 #include <stdio.h>
 #include <stdlib.h>
@@ -33,6 +36,7 @@ struct Options {
   DWORD sleep_ms;
   UINT exit_code;
   char args[4096];  // the plain arguments, each in brackets
+  bool wide;        // --wide: the rest of the command line is for ReportWide
 };
 
 // Reads the options; false on a malformed command line.
@@ -53,6 +57,9 @@ bool ReadOptions(int argc, char** argv, Options* o) {
       o->env[o->env_count++] = argv[++i];
     } else if (strcmp(a, "--sleep") == 0 && has_value) {
       o->sleep_ms = (DWORD)strtoul(argv[++i], NULL, 10);
+    } else if (strcmp(a, "--wide") == 0) {
+      o->wide = true;
+      break;
     } else if (strcmp(a, "--exit") == 0 && has_value) {
       o->exit_code = (UINT)strtoul(argv[++i], NULL, 0);
     } else {
@@ -90,6 +97,31 @@ void ShowMode(char* out, size_t size) {
 
 }  // namespace
 
+// The --wide report: the command line's tail after "--wide " and the values of
+// the variables named in it, as UTF-16 read and written in UTF-8.
+static void ReportWide(FILE* f) {
+  static char utf8[3 * 32768];
+  const wchar_t* tail = wcsstr(GetCommandLineW(), L"--wide ");
+  if (!tail) return;
+  tail += 7;
+  WideCharToMultiByte(CP_UTF8, 0, tail, -1, utf8, sizeof(utf8), NULL, NULL);
+  fprintf(f, "wide: %s\n", utf8);
+  static wchar_t name[1024];
+  static wchar_t value[32768];
+  for (const wchar_t* p = tail; *p;) {
+    int n = 0;
+    while (p[n] && p[n] != L' ' && n < 1023) ++n;
+    lstrcpynW(name, p, n + 1);
+    p += n;
+    while (*p == L' ') ++p;
+    if (!GetEnvironmentVariableW(name, value, 32768)) continue;
+    WideCharToMultiByte(CP_UTF8, 0, name, -1, utf8, sizeof(utf8), NULL, NULL);
+    fprintf(f, "%s=", utf8);
+    WideCharToMultiByte(CP_UTF8, 0, value, -1, utf8, sizeof(utf8), NULL, NULL);
+    fprintf(f, "%s\n", utf8);
+  }
+}
+
 int main(int argc, char** argv) {
   static Options o;
   if (!ReadOptions(argc, argv, &o)) {
@@ -104,6 +136,11 @@ int main(int argc, char** argv) {
   }
   if (o.text) {
     fprintf(f, "%s\n", o.text);
+    fclose(f);
+    ExitProcess(o.exit_code);
+  }
+  if (o.wide) {
+    ReportWide(f);
     fclose(f);
     ExitProcess(o.exit_code);
   }

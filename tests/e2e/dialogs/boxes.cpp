@@ -6,7 +6,8 @@
 // edit control, "plain", or "masked C" with the password character C when the
 // edit control has ES_PASSWORD. An answer names a button by its text (any
 // case, "&" left out), e.g. "yes"; "OK=some text" first puts the text into
-// the edit control. When no dialog comes, "no dialog" is written and the
+// the edit control (\uXXXX escapes in it stand for those characters). Texts
+// are written in UTF-8. When no dialog comes, "no dialog" is written and the
 // program ends with 1.
 #include <stdio.h>
 #include <string.h>
@@ -106,9 +107,10 @@ bool RecordAndAnswer(HWND dialog, const char* answer) {
     return false;
   }
   if (entry_text && c.edit) {
+    static wchar_t wide[kTextSize];
+    Unescape(entry_text, wide, kTextSize);
     DWORD_PTR ignored;
-    SendMessageTimeoutA(c.edit, WM_SETTEXT, 0, (LPARAM)entry_text, SMTO_ABORTIFHUNG, 2000,
-                        &ignored);
+    SendMessageTimeoutW(c.edit, WM_SETTEXT, 0, (LPARAM)wide, SMTO_ABORTIFHUNG, 2000, &ignored);
   }
   // A click as the button itself reports it; posted, so that a box whose
   // owner is busy cannot hold this program.

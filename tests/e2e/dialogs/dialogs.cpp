@@ -1,6 +1,7 @@
 // dialogs: a test program that answers the runner's boxes and watches its
 // splash window, writing what it saw into files of its working directory.
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include "dialogs.h"
@@ -16,12 +17,28 @@ void AppendLine(const char* file, const char* text) {
 }
 
 void ReadText(HWND window, char* out, int size) {
+  static wchar_t wide[4096];
   out[0] = '\0';
   DWORD_PTR length = 0;
-  if (!SendMessageTimeoutA(window, WM_GETTEXT, size, (LPARAM)out, SMTO_ABORTIFHUNG, 2000,
+  if (!SendMessageTimeoutW(window, WM_GETTEXT, 4096, (LPARAM)wide, SMTO_ABORTIFHUNG, 2000,
                            &length))
-    out[0] = '\0';
-  out[size - 1] = '\0';
+    return;
+  wide[4095] = 0;
+  if (!WideCharToMultiByte(CP_UTF8, 0, wide, -1, out, size, NULL, NULL)) out[0] = '\0';
+}
+
+void Unescape(const char* text, wchar_t* out, int size) {
+  int n = 0;
+  while (*text && n < size - 1) {
+    if (text[0] == '\\' && text[1] == 'u' && strlen(text) >= 6) {
+      char hex[5] = {text[2], text[3], text[4], text[5], 0};
+      out[n++] = (wchar_t)strtoul(hex, NULL, 16);
+      text += 6;
+    } else {
+      out[n++] = (unsigned char)*text++;
+    }
+  }
+  out[n] = 0;
 }
 
 void Pump(DWORD ms) {

@@ -23,8 +23,12 @@ int WatchSplash();
 void AppendLine(const char* file, const char* text);
 
 // Reads a window's text with WM_GETTEXT, which also works for the controls of
-// another process; a hung window gives the empty text.
+// another process, in UTF-8 (ASCII stays as it is); a hung window gives the
+// empty text.
 void ReadText(HWND window, char* out, int size);
+
+// Turns \uXXXX escapes into UTF-16 units; every other character stands for itself.
+void Unescape(const char* text, wchar_t* out, int size);
 
 // Lets this thread's windows handle their messages for ms milliseconds.
 void Pump(DWORD ms);

@@ -70,16 +70,19 @@ BOOL CALLBACK CollectDialog(HWND hwnd, LPARAM param) {
   return TRUE;
 }
 
-// Reads a window's text with WM_GETTEXT, which works across processes for child controls.
+// Reads a window's text with WM_GETTEXT, which works across processes for child
+// controls, as UTF-16 and hands it back in UTF-8, so that boxes in any language
+// are recorded whole (and ASCII texts as they are).
 void ReadText(HWND hwnd, char* out, int size) {
+  static wchar_t wide[8192];
   out[0] = '\0';
   DWORD_PTR length = 0;
-  if (!SendMessageTimeoutA(hwnd, WM_GETTEXT, size, (LPARAM)out, SMTO_ABORTIFHUNG, kTextWaitMs,
+  if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, 8192, (LPARAM)wide, SMTO_ABORTIFHUNG, kTextWaitMs,
                            &length)) {
-    out[0] = '\0';
     return;
   }
-  out[size - 1] = '\0';
+  wide[8191] = 0;
+  if (!WideCharToMultiByte(CP_UTF8, 0, wide, -1, out, size, NULL, NULL)) out[0] = '\0';
 }
 
 // The message text is the first static control that shows text (the icon is a static too).
@@ -88,7 +91,7 @@ BOOL CALLBACK FindMessageText(HWND child, LPARAM param) {
   if (!GetClassNameA(child, cls, sizeof cls) || lstrcmpiA(cls, "Static") != 0) return TRUE;
   if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) return TRUE;
   char* text = (char*)param;
-  ReadText(child, text, 8192);
+  ReadText(child, text, 3 * 8192);
   return text[0] == '\0';  // stop at the first static with text
 }
 
@@ -106,11 +109,14 @@ int ButtonId(const char* name, HWND box) {
   return IDOK;
 }
 
-// Records one box as CAPTION<TAB>TEXT and presses its button.
+// Records one box as CAPTION<TAB>TEXT (in UTF-8) and presses its button.
 void RecordAndClose(HWND box, FILE* out, const char* press, long press_delay) {
-  static char caption[8192];
-  static char text[8192];
-  if (!GetWindowTextA(box, caption, sizeof caption)) caption[0] = '\0';
+  static char caption[3 * 8192];
+  static char text[3 * 8192];
+  static wchar_t wide_caption[8192];
+  if (!GetWindowTextW(box, wide_caption, 8192) ||
+      !WideCharToMultiByte(CP_UTF8, 0, wide_caption, -1, caption, sizeof caption, NULL, NULL))
+    caption[0] = '\0';
   text[0] = '\0';
   EnumChildWindows(box, FindMessageText, (LPARAM)text);
   WriteEscaped(out, caption);

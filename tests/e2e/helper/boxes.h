@@ -7,7 +7,7 @@
 namespace khelper {
 
 // khelper boxes --out FILE [--timeout MS] [--count N] [--press BUTTON] [--stop FILE]
-// Waits for top-level dialogs (class "#32770"), appends "CAPTION<TAB>TEXT" for each
+// Waits for top-level dialogs (class "#32770"), appends "CAPTION<TAB>TEXT" (UTF-8) for each
 // to FILE and presses BUTTON (default: the dialog's default button). Ends after N
 // boxes, at the timeout, or once the stop file exists. Returns the exit code.
 int RunBoxes(const Args& args);
