@@ -4,6 +4,7 @@
 
 #include "host/host.h"
 #include "host/run_loop.h"
+#include "windows/wide_text_win.h"
 
 namespace host {
 
@@ -109,7 +110,9 @@ void OnRunTimerTick() {
   unsigned int started = NowMs();
   RetryTrayIcon();
   script::TickResult result = script::RunTick(g_interp);
-  if (result.stepped) SetWindowTextA(g_host.status_edit, g_interp.status);
+  if (result.stepped) {
+    windows::SetText(g_host.status_edit, g_interp.status, g_host.system.utf8_script);
+  }
   // The tick after the end of the script is due at once: it runs now rather
   // than through the timer, which would make it wait the timer's minimum.
   if (!result.stop && result.delay == 0 && g_interp.wait_state == script::kStopping)

@@ -35,12 +35,15 @@ LRESULT OnCreate(HWND window) {
   g_host.system.host_window = window;
   SwitchCapsLockOff();
   StartRunTimer();
-  g_host.status_edit = CreateWindowExA(
-      0, "edit", "",
-      WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE |
-          ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_READONLY,
-      0, 0, 0, 0, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kStatusEditId)),
-      g_host.instance, NULL);
+  // A UTF-8 script's lines are shown by a Unicode edit control: an ANSI one
+  // would turn every character outside the code page into "?".
+  const DWORD style = WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_HSCROLL |
+                      ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_READONLY;
+  HMENU id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(kStatusEditId));
+  g_host.status_edit =
+      g_host.system.utf8_script
+          ? CreateWindowExW(0, L"edit", L"", style, 0, 0, 0, 0, window, id, g_host.instance, NULL)
+          : CreateWindowExA(0, "edit", "", style, 0, 0, 0, 0, window, id, g_host.instance, NULL);
   commands::CreateSplashWindow(window, g_host.instance);
   return 0;
 }
