@@ -26,29 +26,8 @@ Rect RectOf(HWND window) {
   return out;
 }
 
-// The matcher reads titles and texts in the system's ANSI code page, as an
-// ANSI script sees them; the spy keeps them as UTF-8 (FromMatcher), and hands
-// a UTF-8 pattern to the matcher in that code page (ToMatcher). Once the
-// matcher reads UTF-8 for a UTF-8 script, both become plain copies.
-std::string FromMatcher(const char* ansi) {
-  int n = static_cast<int>(strlen(ansi));
-  if (n == 0) return std::string();
-  std::vector<wchar_t> wide(static_cast<size_t>(n));
-  int wn = MultiByteToWideChar(CP_ACP, 0, ansi, n, &wide[0], n);
-  return wn > 0 ? FromWide(&wide[0], wn) : std::string(ansi);
-}
-
-std::string ToMatcher(const std::string& utf8) {
-  std::wstring wide = ToWide(utf8);
-  if (wide.empty()) return std::string();
-  int wn = static_cast<int>(wide.size());
-  int n = WideCharToMultiByte(CP_ACP, 0, wide.data(), wn, NULL, 0, NULL, NULL);
-  if (n <= 0) return std::string();
-  std::string out(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_ACP, 0, wide.data(), wn, &out[0], n, NULL, NULL);
-  return out;
-}
-
+// The spy reads titles and texts as a UTF-8 script's matcher does, through
+// the W functions, and keeps them as UTF-8.
 std::string ClassOf(HWND window) {
   wchar_t name[256];
   name[0] = L'\0';
@@ -58,8 +37,8 @@ std::string ClassOf(HWND window) {
 
 std::string TitleOf(HWND window) {
   static char title[script::kTextBufSize];
-  windows::ReadTitle(window, title, sizeof(title));
-  return FromMatcher(title);
+  windows::ReadTitle(window, title, sizeof(title), true);
+  return title;
 }
 
 // The file name of a window's program, from the process list (the toolhelp
@@ -115,7 +94,7 @@ struct TextList {
 
 void OnText(void* context, const windows::ExaminedText& seen) {
   TextList* list = static_cast<TextList*>(context);
-  std::string text = FromMatcher(seen.text);
+  std::string text = seen.text;
   if (seen.child == list->control) list->control_text = text;
   if (text.empty()) return;  // matches no text, and no text is no test
   TextSeen t = {text, seen.visible};
@@ -125,7 +104,7 @@ void OnText(void* context, const windows::ExaminedText& seen) {
 void OnExamined(void* context, const windows::ExaminedWindow& seen) {
   MatchFacts* facts = static_cast<MatchFacts*>(context);
   WindowVerdict v;
-  v.title = FromMatcher(seen.title);
+  v.title = seen.title;
   v.class_name = ClassOf(seen.window);
   v.rect = RectOf(seen.window);
   v.title_passes = seen.title_passes;
@@ -135,7 +114,7 @@ void OnExamined(void* context, const windows::ExaminedWindow& seen) {
 }
 
 windows::MatchSettings Settings(int mode, bool hidden) {
-  windows::MatchSettings settings = {mode, hidden ? 1 : 0, NULL, false};
+  windows::MatchSettings settings = {mode, hidden ? 1 : 0, NULL, true};
   return settings;
 }
 
@@ -214,8 +193,8 @@ void ProbePoint(int x, int y, int mode, bool hidden, HWND self, PointFacts* f) {
 
 HWND ProbeMatch(MatchFacts* f) {
   static script::WindowPattern pattern;
-  CopyField(pattern.title, ToMatcher(f->title));
-  CopyField(pattern.text, ToMatcher(f->text));
+  CopyField(pattern.title, f->title);
+  CopyField(pattern.text, f->text);
   f->windows.clear();
   windows::MatchObserver observer = {f, OnExamined};
   HWND found = NULL;

@@ -214,21 +214,21 @@ def live_checks(c):
 def unicode_checks(c):
     """A Unicode window's title in the reports and lines, and a title named in UTF-8."""
     c.start(c.opts.inputrec, "--unicode", "--seconds", "60")
-    # The end of the title (日本語) reads as the matcher reads it: as the ANSI code page
-    # has it for an ANSI script, as it is for a UTF-8 one. The start reads the same in both.
-    start = "Kestro Input Target \u2013 \u00dcbersicht"
-    report = c.wait_for(start)
+    # The spy reads titles as a UTF-8 script's matcher does: every character, the
+    # Japanese ones included.
+    title = "Kestro Input Target \u2013 \u00dcbersicht \u65e5\u672c\u8a9e"
+    report = c.wait_for(title)
     c.check("--match takes a title in any language and reports it in UTF-8",
-            report is not None and report["title"] == start and
-            report["match"].startswith(start), repr(report))
+            report is not None and report["title"] == title and
+            report["match"] == title, repr(report))
     point = c.spy_json("--at", "300,200")
     window = point and point["window"]
     c.check("--at reports the Unicode window's title in UTF-8",
-            window is not None and window["title"].startswith(start) and
+            window is not None and window["title"] == title and
             window["class"] == "KestroInputTarget", repr(point))
     code, lines = c.spy("--lines-at", "300,200")
     c.check("--lines-at writes the lines in UTF-8",
-            code == 0 and lines is not None and lines.startswith("WinWait, " + start),
+            code == 0 and lines is not None and lines.startswith("WinWait, " + title),
             repr(lines))
 
 
