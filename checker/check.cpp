@@ -349,6 +349,15 @@ class Checker {
                  std::string(rule->message) + " (" + rule->what + " is empty)");
       return;
     }
+    // Run and RunWait pass a working directory that ends the line exactly as
+    // written, and no program starts in an empty one; with a show mode after
+    // it, an empty directory means the runner's own.
+    bool runs = index == script::CMD_RUN || index == script::CMD_RUNWAIT;
+    if (runs && fields.size() > 1 && !fields[0].at_end && fields[1].at_end &&
+        fields[1].text.empty()) {
+      AddOnField(kError, "empty-parameter", keyword,
+                 "Failed to run program! (the working directory is empty; leave out its comma)");
+    }
   }
 
   void NotANumber(const Field& f) {

@@ -54,6 +54,12 @@ void SetPoller(Interp& in, int wait_state, WaitPoller poller) {
 
 void SetWaitState(Interp& in, int state) {
   if (in.halted) return;
+  // A RunWait given up for another state (set by an Adlib line) lets go of
+  // its program at once rather than at exit.
+  if (in.wait_state == kWaitRun && state != kWaitRun && in.run_wait_process != 0) {
+    in.sys->close_process(in.sys->context, in.run_wait_process);
+    in.run_wait_process = 0;
+  }
   in.wait_state = state;
 }
 

@@ -191,7 +191,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   in.pc = in.sections.main.head;
   RunAndCheck(in, platform);
   script::FreeInterp(in);
-  // Every program RunWait waited for has been let go of.
+  // Every path search was closed, and every program RunWait waited for let go of.
+  if (platform.OpenSearches() != 0) abort();
   for (size_t i = 0; i < g_programs.size(); ++i) {
     if (platform.ProcessHeld(g_programs[i].process)) abort();
   }

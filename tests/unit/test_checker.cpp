@@ -133,6 +133,7 @@ std::vector<RuntimeError> RuntimeErrors() {
       {"IniDelete: You must specify a section and value parameter!",
        "IniDelete, f.ini, \\t, Key\n"},
       {"Failed to run program!", "RunWait, , C:\\\\Temp\n"},
+      {"Failed to run program!", "Run, tool.exe,  \n"},
       {"Return: Return with no matching Gosub!", "Sleep, 1\nReturn\n"},
       {"EndRepeat: EndRepeat with no matching Repeat!", "Sleep, 1\nEndRepeat\n"},
   };

@@ -134,6 +134,19 @@ TEST_F(WaitTest, ARunWaitOfTheAdlibSectionReplacesTheOneWaitingAndNothingIsHeldA
   script::FreeInterp(in);
   EXPECT_FALSE(platform.ProcessHeld(second));
   script::InitInterp(in, &platform.services());
+  script::InstallCoreCommands(in);
+  // An Adlib line that enters another wait gives the program up at once.
+  script::SetHandler(in, script::CMD_RUNWAIT, StartFakeProgram);
+  LoadAdlib({"Dialog, , WinWait, Other"});
+  Load({"RunWait, long.exe"});
+  platform.CloseWindows();
+  script::RunTick(in);
+  script::ProcessHandle given_up = in.run_wait_process;
+  platform.AddWindow("Dialog");
+  script::RunTick(in);
+  EXPECT_EQ(script::kWaitWin, in.wait_state);
+  EXPECT_FALSE(platform.ProcessHeld(given_up));
+  EXPECT_EQ(static_cast<script::ProcessHandle>(0), in.run_wait_process);
 }
 
 TEST_F(WaitTest, IfMsgBoxRunsItsTailForTheButtonThatClosedTheLastBox) {
