@@ -28,15 +28,17 @@ using windows::Wide;
 // since other programs may read it. A name without a folder is one the
 // profile functions look for in the Windows directory, which a program
 // should not create files in: such a file is left to them (ANSI).
-void CreateUnicodeProfile(const wchar_t* file) {
-  if (wcspbrk(file, L"\\/:") == NULL) return;  // no folder in the name
+// True when it created the file.
+bool CreateUnicodeProfile(const wchar_t* file) {
+  if (wcspbrk(file, L"\\/:") == NULL) return false;  // no folder in the name
   HANDLE created = CreateFileW(file, GENERIC_WRITE, 0, NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
                                NULL);
-  if (created == INVALID_HANDLE_VALUE) return;  // it exists (or cannot be made)
+  if (created == INVALID_HANDLE_VALUE) return false;  // it exists (or cannot be made)
   static const unsigned char kUtf16Bom[2] = {0xFF, 0xFE};
   DWORD written;
   WriteFile(created, kUtf16Bom, sizeof(kUtf16Bom), &written, NULL);
   CloseHandle(created);
+  return true;
 }
 
 // Writes (or, with a null value, removes) a key in the script's encoding.
@@ -46,8 +48,12 @@ void WriteProfile(const char* section, const char* key, const char* value, const
     return;
   }
   wchar_t* wide_file = Wide(file, 0);
-  if (value != NULL) CreateUnicodeProfile(wide_file);
-  WritePrivateProfileStringW(Wide(section, 1), Wide(key, 2), Wide(value, 3), wide_file);
+  bool created = value != NULL && CreateUnicodeProfile(wide_file);
+  // A write that fails leaves no file of just the byte order mark behind.
+  if (!WritePrivateProfileStringW(Wide(section, 1), Wide(key, 2), Wide(value, 3), wide_file) &&
+      created) {
+    DeleteFileW(wide_file);
+  }
 }
 
 // An empty section or key would make the profile service act on a whole

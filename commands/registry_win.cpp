@@ -57,7 +57,7 @@ LONG SetValue(HKEY key, const char* name, DWORD type, const void* data, DWORD si
 // Reads a string value into text (kRegValueSize + 1 bytes), which always
 // ends inside the buffer even when the stored data hold no zero. An ANSI
 // script reads up to 1024 bytes; a UTF-8 script up to 1024 UTF-16 units,
-// kept as UTF-8 cut to the same 1024 bytes with the zero.
+// kept as UTF-8 cut to the same 1024 bytes (and the zero).
 LONG QueryString(HKEY key, const char* name, char* text) {
   static wchar_t wide[kRegValueSize + 1];
   bool utf8 = Utf8Script();

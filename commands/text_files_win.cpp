@@ -2,6 +2,7 @@
 // streams in text mode (CR LF on disk is LF in the script). The text is
 // written and read as bytes, so a UTF-8 script writes and reads UTF-8.
 #include <stdio.h>
+#include <string.h>
 
 #include "commands/handlers.h"
 #include "script/params.h"
@@ -42,6 +43,44 @@ bool CmdFileAppend(script::Interp& in, script::Fields& f) {
 // physical line counts as several lines.
 const int kLineReadSize = 1023;
 
+// Reads the next piece of a line as fgets(text, kLineReadSize, file) does: at
+// most 1022 bytes, up to and including a line feed. In a UTF-8 script a full
+// piece that would end inside a character ends before it instead, and the
+// character's first bytes begin the next piece, so no piece holds half a
+// character. `carry` keeps those bytes between calls.
+struct PieceReader {
+  FILE* file;
+  bool utf8;
+  char carry[4];
+  int carried;
+};
+
+bool ReadPiece(PieceReader* r, char* text) {
+  int n = r->carried;
+  memcpy(text, r->carry, static_cast<size_t>(n));
+  r->carried = 0;
+  while (n < kLineReadSize - 1) {
+    int c = getc(r->file);
+    if (c == EOF) break;
+    text[n++] = static_cast<char>(c);
+    if (c == '\n') break;
+  }
+  text[n] = '\0';
+  if (n == 0) return false;
+  if (!r->utf8 || n < kLineReadSize - 1 || text[n - 1] == '\n') return true;
+  int next = getc(r->file);
+  if (next == EOF) return true;
+  ungetc(next, r->file);
+  if ((next & 0xC0) != 0x80) return true;  // the next byte starts a character of its own
+  int start = n - 1;
+  while (start > n - 4 && (static_cast<unsigned char>(text[start]) & 0xC0) == 0x80) --start;
+  if ((static_cast<unsigned char>(text[start]) & 0xC0) != 0xC0) return true;  // not UTF-8 here
+  r->carried = n - start;
+  memcpy(r->carry, text + start, static_cast<size_t>(r->carried));
+  text[start] = '\0';
+  return true;
+}
+
 // FileReadLine, variable, file, line number   e.g.  FileReadLine, Name, names.txt, 3
 // Reads the file from its start every time and stores line N (from 1) without
 // its line end; ERRORLEVEL 0, or 1 when the file cannot be opened, N is 0 or
@@ -55,7 +94,8 @@ bool CmdFileReadLine(script::Interp& in, script::Fields& f) {
   int wanted = script::IntegerValue(f.at[2]);
   char text[kLineReadSize + 1];
   bool found = wanted > 0;
-  for (int i = 0; found && i < wanted; ++i) found = fgets(text, kLineReadSize, file) != NULL;
+  PieceReader reader = {file, Utf8Script(), {0, 0, 0, 0}, 0};
+  for (int i = 0; found && i < wanted; ++i) found = ReadPiece(&reader, text);
   fclose(file);
   if (!found) {
     script::SetErrorLevel(in, 1);

@@ -12,11 +12,29 @@ namespace host {
 
 namespace {
 
-// Reads a whole file into memory allocated with HeapAlloc; false on any
-// failure (cannot open, read error, no memory), with nothing left allocated.
-bool ReadWholeFile(const char* path, unsigned char** data, DWORD* size) {
-  HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+// Opens the program's own file by its UTF-16 name, so that it loads from a
+// folder whose name the ANSI code page cannot write; a system without the W
+// functions (the 95 family) opens it by its ANSI name.
+HANDLE OpenOwnFile() {
+  const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE;
+  wchar_t wide[MAX_PATH + 1];
+  DWORD n = GetModuleFileNameW(NULL, wide, MAX_PATH);
+  if (n > 0 && n < MAX_PATH) {
+    wide[n] = L'\0';
+    return CreateFileW(wide, GENERIC_READ, share, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                       NULL);
+  }
+  char path[MAX_PATH + 1];
+  n = GetModuleFileNameA(NULL, path, MAX_PATH);
+  if (n == 0) return INVALID_HANDLE_VALUE;
+  path[n < MAX_PATH ? n : MAX_PATH] = '\0';
+  return CreateFileA(path, GENERIC_READ, share, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+}
+
+// Reads the program's own file into memory allocated with HeapAlloc; false on
+// any failure (cannot open, read error, no memory), with nothing left allocated.
+bool ReadOwnFile(unsigned char** data, DWORD* size) {
+  HANDLE file = OpenOwnFile();
   if (file == INVALID_HANDLE_VALUE) return false;
   DWORD high = 0;
   DWORD low = GetFileSize(file, &high);
@@ -41,12 +59,9 @@ bool ReadWholeFile(const char* path, unsigned char** data, DWORD* size) {
 }  // namespace
 
 bool LoadOwnScript() {
-  char path[MAX_PATH + 1];
-  DWORD n = GetModuleFileNameA(NULL, path, MAX_PATH);
-  path[n < MAX_PATH ? n : MAX_PATH] = '\0';
   unsigned char* data = NULL;
   DWORD size = 0;
-  if (n == 0 || !ReadWholeFile(path, &data, &size)) {
+  if (!ReadOwnFile(&data, &size)) {
     ReportLoadFailure();
     return false;
   }

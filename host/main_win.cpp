@@ -41,6 +41,10 @@ static void PublishArgs(const char* ansi_args) {
   static char args[3 * 32768];
   windows::ToUtf8(SkipProgramName(GetCommandLineW()), args, sizeof(args));
   script::PublishScriptArgs(host::g_services, args, true);
+  // The log path, too, may hold characters the ANSI command line lost.
+  script::LaunchOptions options;
+  script::ParseLaunchOptions(args, &options);
+  if (options.unattended) host::SetUnattended(options.log_path);
 }
 
 // Exit code: 0 on every path, unless unattended mode asks to tell a script

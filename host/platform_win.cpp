@@ -25,7 +25,9 @@ char g_log_path[MAX_PATH];       // empty: standard error
 // Appends one line to the unattended log (or standard error).
 void WriteLogLine(const char* text) {
   if (g_log_path[0]) {
-    FILE* f = fopen(g_log_path, "ab");
+    // A UTF-8 script's log path came from the UTF-16 command line.
+    FILE* f = host::g_host.system.utf8_script ? _wfopen(windows::Wide(g_log_path, 0), L"ab")
+                                              : fopen(g_log_path, "ab");
     if (!f) return;
     fputs(text, f);
     fputs("\r\n", f);
@@ -186,7 +188,7 @@ void LocalTime(void*, script::TimeParts* out) {
 
 void ShowScriptError(void*, int line_number, const char* title, const char* message) {
   if (g_unattended) {
-    char line[1200];
+    char line[2048];  // the script's name (up to 780 bytes in UTF-8) and a message
     _snprintf(line, sizeof(line) - 1, "%s: Line %d: %s", ScriptName(), line_number, message);
     line[sizeof(line) - 1] = '\0';
     WriteLogLine(line);

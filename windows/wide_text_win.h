@@ -16,13 +16,15 @@ const int kWideSlots = 4;
 
 // UTF-8 text as UTF-16 in slot `slot` (0 to kWideSlots - 1), valid until the
 // slot is used again; writable, as CreateProcessW wants its command line. A
-// null text gives null (for the optional arguments). The runner has one
-// thread, so the slots need no lock.
+// null text gives null (for the optional arguments). A byte that is not valid
+// UTF-8 becomes the lone surrogate U+DC00 + byte, which ToUtf8 turns back into
+// that byte. The runner has one thread, so the slots need no lock.
 wchar_t* Wide(const char* utf8, int slot);
 
 // Writes UTF-16 text into out as UTF-8: at most size - 1 bytes and the zero,
 // cut before the first character that does not fit whole, so a long text is
-// never cut inside a character. A lone surrogate half becomes U+FFFD.
+// never cut inside a character. A lone U+DC80 to U+DCFF becomes the byte it
+// stands for (see Wide); any other lone surrogate half becomes U+FFFD.
 // Returns the number of bytes written.
 int ToUtf8(const wchar_t* wide, char* out, int size);
 
