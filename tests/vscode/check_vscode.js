@@ -195,16 +195,20 @@ async function main() {
 
     // Colours: the command and the comment each get a colour of their own, not the text's.
     const colours = await until(() => page.evaluate(() => {
-      const spans = [...document.querySelectorAll('.monaco-editor .view-line span[class^="mtk"]')];
+      const spans = [...document.querySelectorAll('.monaco-editor .view-line span span')]
+        .filter((s) => /\bmtk\d+\b/.test(s.className));
       const colourOf = (re) => {
-        const span = spans.find((s) => re.test(s.textContent));
+        // The editor writes spaces as no-break spaces.
+        const span = spans.find((s) => re.test(s.textContent.replace(/\u00a0/g, ' ')));
         return span ? getComputedStyle(span).color : null;
       };
       const result = { command: colourOf(/^MsgBox$/), comment: colourOf(/^; Greets/),
                        variable: colourOf(/%A_USERNAME%/), text: colourOf(/Greeting/) };
       return result.command && result.comment && result.text ? result : null;
     }), STEP_MS);
-    let problem = colours ? null : 'the editor shows no coloured line';
+    let problem = colours ? null : `the editor's words: ${JSON.stringify(await page.evaluate(() =>
+      [...document.querySelectorAll('.monaco-editor .view-line span span')].slice(0, 12)
+        .map((s) => `${s.className}:${s.textContent}`)))}`;
     if (colours) {
       const distinct = new Set([colours.command, colours.comment, colours.text]);
       if (distinct.size !== 3) problem = `colours ${JSON.stringify(colours)}`;
@@ -217,8 +221,7 @@ async function main() {
 
     // A misspelt command, typed and saved: the checker's finding at line 3, column 1.
     await page.click('.monaco-editor .view-lines');
-    await page.keyboard.press('Control+End');
-    await page.keyboard.press('Enter');
+    await page.keyboard.press('Control+End');   // the empty line 3 after the file's last line feed
     await page.keyboard.type('WinWiat, Notepad');
     await page.keyboard.press('Escape');
     await page.keyboard.press('Control+S');
