@@ -89,6 +89,7 @@ boot() {
     -virtfs "local,path=$ctl,mount_tag=ctl,security_model=none,id=ctl" "${virtfs[@]}" \
     -serial "file:$ctl/console.log" "$@" </dev/null >"$ctl/qemu.log" 2>&1 &
   qemu_pid=$!
+  guest_pid=$qemu_pid
   tail -n +1 -f --pid="$qemu_pid" "$ctl/output" &
   tail_pid=$!
   wait "$qemu_pid"
@@ -105,6 +106,9 @@ boot() {
 }
 
 declare -A shares_host=()
+guest_pid=
+# Stopped from outside, the guest goes too (QEMU runs under timeout, which passes the signal on).
+trap '[ -n "$guest_pid" ] && kill "$guest_pid" 2>/dev/null; exit 130' INT TERM
 
 # Writes the job into CTL: start folder, environment, and COMMAND inside a Wine session.
 write_job() {
