@@ -273,15 +273,15 @@ release() {
 # listed in tests/vm32/cases (or the ones named, or every one with --all), then the spy's and
 # the recorder's checks.
 vm32_stage() {
-  local cases=() case_file=$repo/tests/vm32/cases name status
-  if [ "${1:-}" = --all ]; then shift; case_file=; fi
+  local cases=() case_file=$repo/tests/vm32/cases name status bound=2400
+  if [ "${1:-}" = --all ]; then shift; case_file=; bound=5400; fi
   if [ $# -gt 0 ]; then cases=("$@")
   elif [ -n "$case_file" ]; then mapfile -t cases < <(grep -vE '^[[:space:]]*(#|$)' "$case_file"); fi
   build native || return
   build windows || return
   echo "---- vm32: the i686 programs ($(tools/vm32.sh mode))"
   rm -f "$logs"/vm32-{e2e,spy,rec}.log
-  KESTRO_BUILD_ROOT=$root KESTRO_VM32_TIMEOUT=${KESTRO_VM32_TIMEOUT:-4800} tools/vm32.sh run -- \
+  KESTRO_BUILD_ROOT=$root KESTRO_VM32_TIMEOUT=${KESTRO_VM32_TIMEOUT:-$bound} tools/vm32.sh run -- \
     bash tests/vm32/run_stage.sh "$logs" "$root/windows" "$root/native/packer/kestro-pack" \
     "${cases[@]}" 2>&1 | tee "$logs/vm32.log"
   status=${PIPESTATUS[0]}
