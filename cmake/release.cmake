@@ -6,6 +6,7 @@
 #   share/kestro/kestro.exe        the runner the packer copies
 #   share/kestro/docs, examples    the documentation and sample scripts
 #   share/kestro/editors           editor support, when the source tree has it
+#   share/kestro/editors/kestro-VERSION.vsix   the VS Code extension, packed (KESTRO_VSIX)
 #
 # `cpack` in a Windows build makes kestro-VERSION-win32.zip (win64 for the
 # 64-bit build); in a native build, kestro-VERSION-linux.tar.gz, whose runner
@@ -36,6 +37,22 @@ install(DIRECTORY docs/ DESTINATION ${KESTRO_SHARE_DIR}/docs FILES_MATCHING PATT
 install(DIRECTORY examples/ DESTINATION ${KESTRO_SHARE_DIR}/examples)
 if(EXISTS ${CMAKE_SOURCE_DIR}/editors)
   install(DIRECTORY editors/ DESTINATION ${KESTRO_SHARE_DIR}/editors)
+endif()
+
+# The VS Code extension as one installable file, at the project's version. Packing it needs
+# Node.js and npm (vsce comes from npm on first use), so it is an option; the release
+# archives are made with it on.
+option(KESTRO_VSIX "Pack the VS Code extension as kestro-VERSION.vsix into the install and archives" OFF)
+if(KESTRO_VSIX)
+  set(kestro_vsix ${CMAKE_BINARY_DIR}/kestro-${PROJECT_VERSION}.vsix)
+  file(GLOB kestro_vsix_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/editors/vscode/*.js
+    ${CMAKE_SOURCE_DIR}/editors/vscode/*.json ${CMAKE_SOURCE_DIR}/editors/vscode/syntaxes/*.json)
+  add_custom_command(OUTPUT ${kestro_vsix}
+    COMMAND bash ${CMAKE_SOURCE_DIR}/tools/vsix.sh ${PROJECT_VERSION} ${kestro_vsix}
+    DEPENDS ${kestro_vsix_sources} ${CMAKE_SOURCE_DIR}/tools/vsix.sh
+    COMMENT "Packing the VS Code extension as kestro-${PROJECT_VERSION}.vsix" VERBATIM)
+  add_custom_target(kestro-vsix ALL DEPENDS ${kestro_vsix})
+  install(FILES ${kestro_vsix} DESTINATION ${KESTRO_SHARE_DIR}/editors)
 endif()
 
 if(WIN32)

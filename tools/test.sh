@@ -2,11 +2,13 @@
 # Builds everything and runs every test: the unit tests (plain and under the sanitizers),
 # the fuzz targets' corpus replay, the checks on kestro.exe, the release archives and signed
 # programs, the editor extension's tests, the authoring tools under Wine, the end-to-end
-# cases under Wine, and the benchmark in quick mode (its table is printed; only a crash fails
-# it). Ends with "N passed, N failed".
+# cases under Wine, the shipped 32-bit programs where 32-bit code runs (vm32), the packed
+# extension in code-server (vscode), and the benchmark in quick mode (its table is printed;
+# only a crash fails it). Ends with "N passed, N failed".
 #
-#   tools/test.sh [all|unit|fuzz|checks|release|editor|tools|e2e|bench] [CASE.kst|FOLDER...]
+#   tools/test.sh [all|unit|fuzz|checks|release|editor|tools|e2e|vm32|vscode|bench] [CASE.kst|FOLDER...]
 #   (a case or folder as a path, or as a path below tests/e2e/cases/, e.g. adlib/gosub.kst)
+#   tools/test.sh vm32 --all  (every case instead of the chosen ones in tests/vm32/cases)
 #   tools/test.sh runnable    (builds and prints where runner, helper and packer are)
 #
 # KESTRO_BUILD_ROOT=DIR puts the build trees in DIR/<preset> instead of build/<preset>.
@@ -229,9 +231,10 @@ e2e() {
 # programs signed with a throw-away certificate verify and run as the unsigned ones.
 release() {
   local log=$logs/release.log runner32 version tree runner helper packer
-  build windows || return
+  # Both archives carry the VS Code extension packed as kestro-VERSION.vsix.
+  build windows --preset windows -DKESTRO_VSIX=ON || return
   runner32=$(find_built "$root/windows" kestro.exe) || { fail "release: no kestro.exe"; return; }
-  build native --preset native -DKESTRO_RUNNER_EXE="$runner32" || return
+  build native --preset native -DKESTRO_RUNNER_EXE="$runner32" -DKESTRO_VSIX=ON || return
   version=$(sed -nE 's/^#define KESTRO_VERSION "(.*)"$/\1/p' "$root/native/generated/kestro_version.h")
   echo "---- release $version: archives"
   : >"$log"
@@ -262,6 +265,49 @@ release() {
   add_counts "$log.signing" "signed programs"
 }
 
+# The programs users download are i686 builds: kestro.exe, kestro-spy.exe and kestro-rec.exe
+# run where 32-bit code runs (tools/vm32.sh: here, or in a QEMU guest): the end-to-end cases
+# listed in tests/vm32/cases (or the ones named, or every one with --all), then the spy's and
+# the recorder's checks.
+vm32_stage() {
+  local cases=() case_file=$repo/tests/vm32/cases name status bound=2400
+  if [ "${1:-}" = --all ]; then shift; case_file=; bound=5400; fi
+  if [ $# -gt 0 ]; then cases=("$@")
+  elif [ -n "$case_file" ]; then mapfile -t cases < <(grep -vE '^[[:space:]]*(#|$)' "$case_file"); fi
+  build native || return
+  build windows || return
+  echo "---- vm32: the i686 programs ($(tools/vm32.sh mode))"
+  rm -f "$logs"/vm32-{e2e,spy,rec}.log
+  KESTRO_BUILD_ROOT=$root KESTRO_VM32_TIMEOUT=${KESTRO_VM32_TIMEOUT:-$bound} tools/vm32.sh run -- \
+    bash tests/vm32/run_stage.sh "$logs" "$root/windows" "$root/native/packer/kestro-pack" \
+    "${cases[@]}" 2>&1 | tee "$logs/vm32.log"
+  status=${PIPESTATUS[0]}
+  [ "$status" -eq 124 ] && fail "vm32: the run was stopped at its time limit (see $logs/vm32.log)"
+  for name in e2e spy rec; do
+    if [ -f "$logs/vm32-$name.log" ]; then add_counts "$logs/vm32-$name.log" "vm32 ($name)"
+    else fail "vm32 ($name): did not run (see $logs/vm32.log)"; fi
+  done
+}
+
+# The extension as users install it: kestro-VERSION.vsix packed with vsce, installed into a
+# fresh code-server profile, and checked through Debian's Chromium (tests/vscode/).
+vscode_stage() {
+  local log=$logs/vscode.log version vsix code_server playwright_dir
+  build native || return
+  version=$(sed -nE 's/^#define KESTRO_VERSION "(.*)"$/\1/p' "$root/native/generated/kestro_version.h")
+  vsix=$root/vscode/kestro-$version.vsix
+  echo "---- vscode: kestro-$version.vsix in code-server"
+  if ! tools/vsix.sh "$version" "$vsix" >"$logs/vscode-vsix.log" 2>&1; then
+    tail -n 20 "$logs/vscode-vsix.log"; fail "vscode: packing the .vsix (see $logs/vscode-vsix.log)"; return
+  fi
+  if ! eval "$(tests/vscode/setup.sh 2>"$logs/vscode-setup.log")"; then
+    tail -n 20 "$logs/vscode-setup.log"; fail "vscode: installing code-server (see $logs/vscode-setup.log)"; return
+  fi
+  timeout 600 node tests/vscode/check_vscode.js --code-server "$code_server" --vsix "$vsix" \
+    --packer "$root/native/packer/kestro-pack" --playwright "$playwright_dir" 2>&1 | tee "$log"
+  add_counts "$log" "vscode"
+}
+
 # The benchmark in quick mode: its table goes to the output for the record. Figures never fail
 # the suite (speed goals are no tests); a program that crashed or a figure that could not be
 # taken does.
@@ -282,7 +328,8 @@ if ! bash tools/setup.sh; then
 fi
 
 case $what in
-  all) unit_tests; fuzz_replay; checks; release; editor_tests; authoring_tools; e2e "$@"; bench_quick ;;
+  all) unit_tests; fuzz_replay; checks; release; editor_tests; authoring_tools; e2e "$@"
+       vm32_stage; vscode_stage; bench_quick ;;
   unit) unit_tests ;;
   fuzz) fuzz_replay ;;
   checks) checks ;;
@@ -290,13 +337,15 @@ case $what in
   editor) editor_tests ;;
   tools) authoring_tools ;;
   e2e) e2e "$@" ;;
+  vm32) vm32_stage "$@" ;;
+  vscode) vscode_stage ;;
   bench) bench_quick ;;
   runnable)
     # For tools/run.sh: build quietly, then print the three paths as shell assignments.
     build_runnable >&2 || exit 1
     printf 'runner=%q\nhelper=%q\npacker=%q\n' "$runner" "$helper" "$packer"
     exit 0 ;;
-  *) echo "usage: tools/test.sh [all|unit|fuzz|checks|release|editor|tools|e2e|bench] [CASE.kst|FOLDER...]" >&2; exit 2 ;;
+  *) echo "usage: tools/test.sh [all|unit|fuzz|checks|release|editor|tools|e2e|vm32|vscode|bench] [CASE.kst|FOLDER...]" >&2; exit 2 ;;
 esac
 
 echo

@@ -23,9 +23,9 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from checks import CheckList, read, windows_path  # noqa: E402
+from checks import TIME_SCALE, CheckList, read, windows_path  # noqa: E402
 
-WAIT = 20  # seconds any one wait may take
+WAIT = 20 * TIME_SCALE  # seconds any one wait may take
 TARGET = "Kestro Input Target"
 
 # US layout: the virtual key of each character, and whether Shift types it.

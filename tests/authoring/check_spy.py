@@ -20,9 +20,9 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from checks import CheckList, read, windows_path  # noqa: E402
+from checks import TIME_SCALE, CheckList, read, windows_path  # noqa: E402
 
-WAIT = 15  # seconds any one wait may take
+WAIT = 15 * TIME_SCALE  # seconds any one wait may take
 
 
 class Checks(CheckList):

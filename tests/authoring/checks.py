@@ -5,6 +5,9 @@ import os
 import subprocess
 import sys
 
+# KESTRO_TIME_SCALE multiplies the checks' waits, for slow machines such as an emulated guest.
+TIME_SCALE = float(os.environ.get("KESTRO_TIME_SCALE") or 1)
+
 
 def windows_path(path):
     """Wine maps the Linux root to drive Z:."""

@@ -29,7 +29,8 @@ a box with text beyond ASCII is expected in those bytes (written as they are in 
 case, or as \\xHH escapes). Every box that no
 directive expects fails the case; only boxes of the runner's own process count. The runner
 sees KESTRO_E2E_BIN, the Windows path of the folder that holds the test programs. Run inside tools/wine-session.sh, which provides the
-display, the prefix and $KESTRO_WINE.
+display, the prefix and $KESTRO_WINE. --time-scale F (or KESTRO_TIME_SCALE) multiplies every
+time limit, grace period and press delay by F, for slow machines such as an emulated guest.
 """
 
 import argparse
@@ -287,9 +288,11 @@ class Driver:
         # The test programs sit beside khelper's folder: <build>/tests/e2e/PROGRAM/PROGRAM.exe.
         self.bin_dir = os.path.dirname(os.path.dirname(os.path.abspath(opts.helper)))
         self.env = dict(os.environ, KESTRO_E2E_BIN=windows_path(self.bin_dir))
+        self.scale = opts.time_scale
 
     def helper_works(self):
-        code, output = self._quiet_run(self.launcher + [self.opts.helper, "version"], self.env, 120)
+        code, output = self._quiet_run(self.launcher + [self.opts.helper, "version"], self.env,
+                                       120 * self.scale)
         return code == 0 and b"khelper" in output
 
     def run_case(self, case):
@@ -356,19 +359,20 @@ class Driver:
             return code, out.read()
 
     def _make_prefix(self, env):
-        if self._quiet_run(self.launcher + ["wineboot", "-i"], env, 300)[0] != 0:
+        if self._quiet_run(self.launcher + ["wineboot", "-i"], env, 300 * self.scale)[0] != 0:
             return ["could not initialise a Wine prefix of the case's own"]
         # The same virtual desktop as the main session, so the tray answers at once.
         for key, value, data in (("Explorer", "Desktop", "Default"),
                                  ("Explorer\\Desktops", "Default", "1024x768")):
             self._quiet_run(self.launcher + ["reg", "add", "HKCU\\Software\\Wine\\" + key, "/v", value,
-                             "/d", data, "/f"], env, 60)
+                             "/d", data, "/f"], env, 60 * self.scale)
         return []
 
     def _sees_sentinel(self, env):
         """Whether khelper, started with env, finds the sentinel window (None: no answer)."""
         code, _ = self._quiet_run(self.launcher + [self.opts.helper, "window", "--class", "KestroTarget",
-                                   "--title", SENTINEL, "--timeout", "3000"], env, 60)
+                                   "--title", SENTINEL, "--timeout",
+                                   str(int(3000 * self.scale))], env, 60 * self.scale)
         return None if code is None else code == 0
 
     def _program(self, name):
@@ -399,13 +403,14 @@ class Driver:
         boxes_file = os.path.join(workdir, "boxes.txt")
         stop_file = os.path.join(workdir, "boxes.stop")
         helper_log = open(os.path.join(workdir, "khelper.log"), "wb")
+        timeout = case.timeout * self.scale
         command = self.launcher + [self.opts.helper, "boxes", "--out", windows_path(boxes_file),
                    "--stop", windows_path(stop_file), "--exe", os.path.basename(exe),
-                   "--timeout", str(int(case.timeout * 1000) + 5000)]
+                   "--timeout", str(int(timeout * 1000) + 5000)]
         if case.press:
             command += ["--press", case.press]
         if case.press_delay:
-            command += ["--press-delay", str(case.press_delay)]
+            command += ["--press-delay", str(int(case.press_delay * self.scale))]
         helper = subprocess.Popen(command, cwd=workdir, stdout=helper_log,
                                   stderr=subprocess.STDOUT, env=env)
         problems = []
@@ -424,18 +429,18 @@ class Driver:
                                   cwd=workdir, env=env,
                                   stdout=runner_log, stderr=subprocess.STDOUT)
         try:
-            code = runner.wait(timeout=case.timeout)
+            code = runner.wait(timeout=timeout)
             if code != case.exit_code:
                 problems.append("exit code %d, expected %d" % (code, case.exit_code))
         except subprocess.TimeoutExpired:
             runner.kill()
             runner.wait()
-            problems.append("runner still running after %gs; killed" % case.timeout)
+            problems.append("runner still running after %gs; killed" % timeout)
         for proc, log in spawned:
-            stop(proc, SPAWN_GRACE)
+            stop(proc, SPAWN_GRACE * self.scale)
             log.close()
         open(stop_file, "w").close()
-        stop(helper, HELPER_GRACE)
+        stop(helper, HELPER_GRACE * self.scale)
         helper_log.close()
         runner_log.close()
         problems += check_boxes(case.boxes, read_boxes(boxes_file))
@@ -508,6 +513,9 @@ def main():
                         help="the Wine loader; empty on Windows, where programs start directly")
     parser.add_argument("--keep-failed", action="store_true",
                         help="keep the working directory of a failed case")
+    parser.add_argument("--time-scale", type=float,
+                        default=float(os.environ.get("KESTRO_TIME_SCALE") or 1),
+                        help="multiply every time limit by this (a slow guest: 4 to 6)")
     parser.add_argument("--keep", action="store_true",
                         help="keep every case's working directory and print where it is")
     opts = parser.parse_args()

@@ -10,6 +10,8 @@ left unpacked in DIR for the signing stage.
 """
 
 import argparse
+import io
+import json
 import os
 import re
 import shutil
@@ -60,10 +62,34 @@ def version_resource(exe):
     return data[at:end].decode("utf-16-le", "replace")
 
 
+def vsix_path(version):
+    return "share/kestro/editors/kestro-%s.vsix" % version
+
+
 def expect_entries(names, top, wanted):
     """Problems: wanted entries that are missing below top/, and entries outside it."""
     problems = ["no %s" % w for w in wanted if "%s/%s" % (top, w) not in names]
     problems += ["%s lies outside %s/" % (n, top) for n in names if not n.startswith(top + "/")]
+    return "; ".join(problems)
+
+
+def vsix_problem(data, version):
+    """What is wrong with a packed extension's bytes: its manifest's name and version (the
+    release with three numbers), and the grammar and code it must carry."""
+    semver = ".".join((version.split(".") + ["0", "0"])[:3])
+    try:
+        with zipfile.ZipFile(io.BytesIO(data)) as z:
+            names = z.namelist()
+            manifest = json.loads(z.read("extension/package.json").decode("utf-8"))
+    except (zipfile.BadZipFile, KeyError, ValueError) as e:
+        return "not a packed extension: %s" % e
+    problems = ["no %s" % n for n in ("extension.vsixmanifest", "extension/extension.js",
+                                       "extension/syntaxes/kestro.tmLanguage.json")
+                if n not in names]
+    problems += ["it holds its tests: %s" % n for n in names if n.startswith("extension/test/")]
+    if manifest.get("name") != "kestro" or manifest.get("version") != semver:
+        problems.append("manifest says %s %s, expected kestro %s"
+                        % (manifest.get("name"), manifest.get("version"), semver))
     return "; ".join(problems)
 
 
@@ -79,7 +105,8 @@ def check_zip(checks, opts):
         names = [n.rstrip("/") for n in z.namelist()]
         top = name[:-len(".zip")]
         checks.check("the Windows archive holds the programs, docs and examples",
-                     expect_entries(names, top, SHARED + ["bin/kestro-pack.exe",
+                     expect_entries(names, top, SHARED + [vsix_path(opts.version),
+                                                          "bin/kestro-pack.exe",
                                                           "bin/kestro-spy.exe",
                                                           "bin/kestro-rec.exe"]))
         extra = [n for n in names if n.endswith(".exe") and not
@@ -87,6 +114,9 @@ def check_zip(checks, opts):
                              "/bin/kestro-rec.exe", "/share/kestro/kestro.exe"))]
         checks.check("the Windows archive holds no test programs", ", ".join(extra))
         runner = z.read(top + "/share/kestro/kestro.exe")
+        vsix = "%s/%s" % (top, vsix_path(opts.version))
+        checks.check("the Windows archive's VS Code extension is version " + opts.version,
+                     vsix_problem(z.read(vsix) if vsix in names else b"", opts.version))
     checks.check("the Windows archive's runner is the built kestro.exe",
                  None if runner == open(opts.runner, "rb").read() else "it differs")
 
@@ -99,8 +129,13 @@ def check_tar(checks, opts):
     with tarfile.open(opts.tar) as t:
         names = [n.rstrip("/") for n in t.getnames()]
         checks.check("the Linux archive holds the packer, the runner, docs and examples",
-                     expect_entries(names, top, SHARED + ["bin/kestro-pack"]))
+                     expect_entries(names, top, SHARED + ["bin/kestro-pack",
+                                                          vsix_path(opts.version)]))
         runner = t.extractfile(top + "/share/kestro/kestro.exe").read()
+        vsix = "%s/%s" % (top, vsix_path(opts.version))
+        checks.check("the Linux archive's VS Code extension is version " + opts.version,
+                     vsix_problem(t.extractfile(vsix).read() if vsix in names else b"",
+                                  opts.version))
         checks.check("the Linux archive's runner is the built kestro.exe",
                      None if runner == open(opts.runner, "rb").read() else "it differs")
         shutil.rmtree(opts.unpack, ignore_errors=True)
