@@ -257,6 +257,27 @@ async function main() {
     }, STEP_MS);
     check('fixing the mistake and saving clears it from Problems', cleared ? null :
           `file ${JSON.stringify(fs.readFileSync(script, 'utf8'))}, Problems ${JSON.stringify(await problems())}`);
+
+    // A mistake after Japanese text and an emoji: the checker counts characters,
+    // the editor UTF-16 units (the emoji is two), so the "%" is at column 14.
+    const unicodeLine = 'Send, \u65e5\u672c\u{1F600} 50%';
+    await page.click('.monaco-editor .view-lines');
+    await page.keyboard.press('Control+End');
+    await page.keyboard.press('End');
+    await page.keyboard.press('Enter');
+    await page.keyboard.type(unicodeLine);
+    await page.keyboard.press('Delete');  // the "%" the editor closed by itself, if it did
+    await page.keyboard.press('Escape');
+    await page.keyboard.press('Control+S');
+    await until(() => fs.readFileSync(script, 'utf8').includes(unicodeLine), STEP_MS);
+    const unicodeProblem = await until(async () => {
+      const text = await problems();
+      return text && /Incorrectly formatted ENV string!/.test(text) && /\[Ln 4, Col 14\]/.test(text)
+        ? text : null;
+    }, STEP_MS);
+    check('a mistake after Japanese text and an emoji is listed at its character',
+          unicodeProblem ? null : `file ${JSON.stringify(fs.readFileSync(script, 'utf8'))}, ` +
+          `Problems ${JSON.stringify(await problems())}`);
   } catch (e) {
     check('the browser session', e && e.stack ? e.stack.split('\n').slice(0, 3).join(' ') : String(e));
   } finally {
