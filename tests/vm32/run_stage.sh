@@ -35,11 +35,12 @@ fresh_server
 echo "---- vm32: kestro-spy"
 timeout "$(bound 900)" python3 tests/authoring/check_spy.py --spy "$tree/authoring/kestro-spy.exe" \
   --wintarget "$tree/tests/e2e/wintarget/wintarget.exe" --runner "$(find_exe kestro.exe)" \
-  --packer "$packer" 2>&1 | tee "$logs/vm32-spy.log"
+  --packer "$packer" --inputrec "$tree/tests/e2e/inputrec/inputrec.exe" 2>&1 |
+  tee "$logs/vm32-spy.log"
 
 fresh_server
 echo "---- vm32: kestro-rec"
 timeout "$(bound 600)" python3 tests/authoring/check_rec.py --rec "$tree/authoring/kestro-rec.exe" \
   --inject "$tree/tests/e2e/inject/inject.exe" --inputrec "$tree/tests/e2e/inputrec/inputrec.exe" \
   --spy "$tree/authoring/kestro-spy.exe" --runner "$(find_exe kestro.exe)" --packer "$packer" \
-  2>&1 | tee "$logs/vm32-rec.log"
+  --hostprobe "$tree/tests/e2e/hostprobe/hostprobe.exe" 2>&1 | tee "$logs/vm32-rec.log"
