@@ -96,8 +96,13 @@ bool SetClipboardText(const wchar_t* text) {
   return ok;
 }
 
-LRESULT CALLBACK WideProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_SETTEXT && g_armed) LogWide("title", reinterpret_cast<const wchar_t*>(lparam));
+// The one window procedure of both kinds of window: only the title's form and
+// the default handling differ.
+LRESULT TargetProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam, bool ansi) {
+  if (message == WM_SETTEXT && g_armed) {
+    if (ansi) Log("title", reinterpret_cast<const char*>(lparam));
+    else LogWide("title", reinterpret_cast<const wchar_t*>(lparam));
+  }
   if (message == WM_CLOSE) {
     if (g_report_clipboard) LogClipboard();
     Log("close", "");
@@ -105,19 +110,16 @@ LRESULT CALLBACK WideProc(HWND window, UINT message, WPARAM wparam, LPARAM lpara
     return 0;
   }
   if (message == WM_DESTROY) PostQuitMessage(0);
-  return DefWindowProcW(window, message, wparam, lparam);
+  return ansi ? DefWindowProcA(window, message, wparam, lparam)
+              : DefWindowProcW(window, message, wparam, lparam);
+}
+
+LRESULT CALLBACK WideProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  return TargetProc(window, message, wparam, lparam, false);
 }
 
 LRESULT CALLBACK AnsiProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_SETTEXT && g_armed) Log("title", reinterpret_cast<const char*>(lparam));
-  if (message == WM_CLOSE) {
-    if (g_report_clipboard) LogClipboard();
-    Log("close", "");
-    DestroyWindow(window);
-    return 0;
-  }
-  if (message == WM_DESTROY) PostQuitMessage(0);
-  return DefWindowProcA(window, message, wparam, lparam);
+  return TargetProc(window, message, wparam, lparam, true);
 }
 
 HWND CreateTarget(bool ansi, const wchar_t* title) {
