@@ -10,7 +10,10 @@
 
 namespace script {
 
-const char kBanner[] = "Kestro v" KESTRO_VERSION " - (c) the Kestro developers";
+// Scripts find the runner's own window by the start of this title
+// (IfWinExist, Kestro v2.50), so it stays "Kestro v2.50" from release to
+// release; the release number follows in the credit text.
+const char kBanner[] = "Kestro v2.50 - (c) the Kestro developers, release " KESTRO_VERSION;
 
 void InitInterp(Interp& in, const Services* sys) {
   memset(&in, 0, sizeof in);

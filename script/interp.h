@@ -166,6 +166,7 @@ struct TickResult {
   bool stop;     // the script has ended: stop the message loop
   bool stepped;  // a line ran: show the status text
   unsigned int delay;  // re-arm the run timer with this many ms
+  bool acted;    // an Adlib line acted: its delay counts from the end of its work
 };
 
 // One run-timer tick: the Adlib walk, then one line or the current wait's poller.
@@ -198,8 +199,10 @@ void StopSchedule(RunSchedule& s);
 // the line's end when the line took longer (a box, a long Send); whatever the
 // line added to the step delay (Sleep, the window delay) is counted from the
 // end of its work. After any other tick (a poll, a pause, an Adlib action) the
-// whole delay counts from the end of the tick, and the timer keeps running
-// when its period is the delay.
+// whole delay counts from the end of the tick. Only a tick that did no work of
+// its own (a poll, a pause) leaves the timer running when its period is the
+// delay: a running timer fires one period after it last fired, which would
+// take an Adlib action's working time off its own delay.
 TimerPlan PlanNextTick(RunSchedule& s, unsigned int started, unsigned int now,
                        const TickResult& tick);
 

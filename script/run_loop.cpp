@@ -16,10 +16,11 @@ const int kTickMs = 20;
 // running runs one line, stopping ends the script, a wait calls its poller.
 // A negative step delay (a Sleep with a negative amount) means at once.
 TickResult RunTick(Interp& in) {
-  TickResult result = {false, false, static_cast<unsigned int>(kTickMs)};
+  TickResult result = {false, false, static_cast<unsigned int>(kTickMs), false};
   in.step_delay = kTickMs;
   if (in.paused) return result;
   bool acted = in.adlib_enabled && AdlibWalk(in);
+  result.acted = acted;
   if (acted) in.errorlevel_known = false;  // the Adlib line may have set it
   if (!acted) {
     int state = in.wait_state;
@@ -68,9 +69,11 @@ TimerPlan PlanNextTick(RunSchedule& s, unsigned int started, unsigned int now,
   TimerPlan plan = {false, 0u};
   if (!tick.stepped) {
     // A waiting or paused tick: a timer that already ticks at this pace is
-    // left alone, so a long wait costs no timer calls.
+    // left alone, so a long wait costs no timer calls. An Adlib action is
+    // armed afresh, so its delay counts from the end of its work even when
+    // the action before it had the same delay.
     s.on_deadline = false;
-    if (s.armed && s.period == tick.delay) return plan;
+    if (!tick.acted && s.armed && s.period == tick.delay) return plan;
     plan.arm = true;
     plan.ms = tick.delay;
   } else {

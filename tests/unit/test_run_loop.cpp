@@ -201,12 +201,13 @@ struct TimerSim {
     script::StartSchedule(schedule);
   }
   // One tick: returns the plan made at its end.
-  script::TimerPlan Tick(bool stepped, unsigned int delay, unsigned int late, unsigned int work) {
+  script::TimerPlan Tick(bool stepped, unsigned int delay, unsigned int late, unsigned int work,
+                         bool acted = false) {
     clock = fires + late;
     unsigned int started = clock;
     starts.push_back(started);
     clock += work;
-    script::TickResult result = {false, stepped, delay};
+    script::TickResult result = {false, stepped, delay, acted};
     script::TimerPlan plan = script::PlanNextTick(schedule, started, clock, result);
     if (plan.arm) {
       ++arms;
@@ -256,7 +257,7 @@ TEST(RunSchedule, ALineThatOverranItsDelayWaitsTheWholeDelayFromItsEnd) {
 TEST(RunSchedule, TheWindowDelayCountsFromTheEndOfASlowWindowCommand) {
   script::RunSchedule s;
   script::StartSchedule(s);
-  script::TickResult activate = {false, true, 520};  // 20 ms step + 500 ms window delay
+  script::TickResult activate = {false, true, 520, false};  // 20 ms step + 500 ms window delay
   // A WinActivate that waited 400 ms for the foreground still leaves the whole
   // window delay (and the step) before the next line.
   EXPECT_EQ(520u, script::PlanNextTick(s, 1000, 1400, activate).ms);
@@ -269,7 +270,7 @@ TEST(RunSchedule, TheWindowDelayCountsFromTheEndOfASlowWindowCommand) {
 TEST(RunSchedule, ATickThatComesEarlyByTheClockWaitsNoMoreThanItsDelay) {
   script::RunSchedule s;
   script::StartSchedule(s);
-  script::TickResult line = {false, true, 20};
+  script::TickResult line = {false, true, 20, false};
   script::PlanNextTick(s, 100, 100, line);  // due at 120
   script::TimerPlan plan = script::PlanNextTick(s, 119, 119, line);
   EXPECT_EQ(20u, plan.ms);
@@ -294,10 +295,26 @@ TEST(RunSchedule, AWaitLeavesATimerOfItsPaceRunning) {
   EXPECT_EQ(20u, plan.ms);
 }
 
+TEST(RunSchedule, BackToBackAdlibActionsEachWaitTheirWholeDelayAfterTheirWork) {
+  // Two slow Adlib actions in a row, each 400 ms of work with the window delay
+  // 500: 20 + 500 + 2000 ms after each one's end, though the timer already
+  // runs at that period when the second one ends.
+  TimerSim sim(1000);
+  script::TimerPlan plan = sim.Tick(false, 2520, 0, 400, true);
+  EXPECT_EQ(2520u, plan.ms);
+  plan = sim.Tick(false, 2520, 0, 400, true);
+  EXPECT_TRUE(plan.arm);
+  EXPECT_EQ(3920u, sim.starts.back());
+  EXPECT_EQ(4320u + 2520u, sim.fires);
+  // The polls that follow keep the 20 ms pace without a timer call each.
+  sim.Tick(false, 20, 0, 1);
+  EXPECT_FALSE(sim.Tick(false, 20, 0, 1).arm);
+}
+
 TEST(RunSchedule, AStoppedTimerIsArmedAgainByTheNextTick) {
   script::RunSchedule s;
   script::StartSchedule(s);
-  script::TickResult poll = {false, false, 20};
+  script::TickResult poll = {false, false, 20, false};
   EXPECT_TRUE(script::PlanNextTick(s, 0, 1, poll).arm);
   EXPECT_FALSE(script::PlanNextTick(s, 20, 21, poll).arm);
   script::StopSchedule(s);  // a box's message loop delivered a tick

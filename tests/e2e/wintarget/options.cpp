@@ -85,6 +85,8 @@ bool ParseOptions(int argc, char** argv, Options* options) {
       req->slow_minimize_ms = atoi(value);
     } else if (IsFlag(arg, "--settle") && value) {
       req->settle_ms = atoi(value);
+    } else if (IsFlag(arg, "--forward-title") && value) {
+      req->forward_title = value;
     } else {
       takes_value = false;
       if (IsFlag(arg, "--hidden")) req->hidden = true;

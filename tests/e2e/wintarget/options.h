@@ -34,6 +34,7 @@ struct WindowRequest {
   const char* deflect;      // title of a window it hands the activation to
   int slow_minimize_ms;     // its thread is busy this long when it is first minimised
   int settle_ms;            // a title set sooner than this after its next activation is logged as such
+  const char* forward_title;  // the title it takes, unlogged, when it comes forward after a slow minimise
 };
 
 struct Options {

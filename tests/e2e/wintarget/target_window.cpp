@@ -141,6 +141,8 @@ LRESULT CALLBACK TargetProc(HWND window, UINT message, WPARAM wparam, LPARAM lpa
       if (target->slowed && target->forward_at == 0) {
         target->forward_at = GetTickCount();
         Log(req, "forward");
+        // Past this window procedure's own WM_SETTEXT, which would log it.
+        if (req->forward_title) DefWindowProcA(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(req->forward_title));
       }
       // Destroying is posted: a window must not be destroyed inside its own activation.
       if (req->vanish_on_activate) PostMessageA(window, kVanishMessage, 0, 0);

@@ -26,6 +26,8 @@
 //                         an activation that minimises it first waits that long
 //   --settle MS           a title set sooner than MS after the window's next
 //                         activation is logged "(too soon: N ms)", a later one "(settled)"
+//   --forward-title TITLE when it comes forward after the slow minimise it takes this
+//                         title without a log line, so a script can tell that moment
 //
 // Log lines (default file wintarget.log) read "NAME: EVENT", EVENT being one of
 // close, close refused, close STATE..., queryendsession [refused],
