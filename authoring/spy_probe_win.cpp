@@ -9,7 +9,9 @@
 #include <tlhelp32.h>
 
 #include "script/limits.h"
+#include "script/wide_text.h"
 #include "windows/match.h"
+#include "windows/wide_text_win.h"
 
 namespace authoring {
 
@@ -203,23 +205,19 @@ HWND ProbeMatch(MatchFacts* f) {
   return f->matched ? found : NULL;
 }
 
+// The runner's own conversion, so that the spy shows a title as a script
+// reads it: a byte that is not UTF-8 travels as its escape and comes back.
 std::wstring ToWide(const std::string& utf8) {
-  if (utf8.empty()) return std::wstring();
-  int n = static_cast<int>(utf8.size());
-  int wn = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), n, NULL, 0);
-  if (wn <= 0) return std::wstring();
-  std::wstring wide(static_cast<size_t>(wn), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), n, &wide[0], wn);
+  std::wstring wide(utf8.size() + 1, L'\0');  // at most one unit for each byte
+  size_t n = script::Utf8ToUtf16(utf8.data(), utf8.size(), windows::Units(&wide[0]), wide.size());
+  wide.resize(n);
   return wide;
 }
 
 std::string FromWide(const wchar_t* wide, int length) {
-  if (length < 0) length = static_cast<int>(wcslen(wide));
-  if (length == 0) return std::string();
-  int n = WideCharToMultiByte(CP_UTF8, 0, wide, length, NULL, 0, NULL, NULL);
-  if (n <= 0) return std::string();
-  std::string out(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide, length, &out[0], n, NULL, NULL);
+  size_t units = length < 0 ? wcslen(wide) : static_cast<size_t>(length);
+  std::string out(3 * units + 1, '\0');  // at most three bytes for each unit
+  out.resize(script::Utf16ToUtf8(windows::Units(wide), units, &out[0], out.size()));
   return out;
 }
 

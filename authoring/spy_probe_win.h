@@ -26,7 +26,8 @@ void ProbePoint(int x, int y, int mode, bool hidden, HWND self, PointFacts* fact
 HWND ProbeMatch(MatchFacts* facts);
 
 // UTF-8 text as UTF-16 for the W functions, and UTF-16 text (length units, or
-// up to its zero when length is negative) as UTF-8.
+// up to its zero when length is negative) as UTF-8, converted as the runner
+// converts a UTF-8 script's text: a lone U+DC80 to U+DCFF gives back its byte.
 std::wstring ToWide(const std::string& utf8);
 std::string FromWide(const wchar_t* wide, int length = -1);
 

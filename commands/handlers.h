@@ -21,7 +21,7 @@ void InstallDialogCommands(script::Interp& in, const windows::SystemInfo& system
 void InstallSplashCommands(script::Interp& in);     // splash_win.cpp: SplashTextOn, SplashTextOff
 
 // Whether the script's text is UTF-8 (then it crosses to Windows through the
-// W functions) or ANSI, for the system given to InstallCommands.
+// W functions) or ANSI: the flag of the interpreter given to InstallCommands.
 bool Utf8Script();
 
 // The services' message box (script::Services::message_box), owned by the

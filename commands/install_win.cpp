@@ -5,16 +5,16 @@ namespace commands {
 
 namespace {
 
-const windows::SystemInfo* g_system;  // the host's, read when a command runs
+const script::Interp* g_interp;  // the host's, whose loader decides the script's encoding
 
 }  // namespace
 
-// The host learns the script's encoding after the commands are plugged in,
-// so it is read when asked.
-bool Utf8Script() { return g_system->utf8_script; }
+// The script is loaded after the commands are plugged in, so its encoding is
+// read when asked.
+bool Utf8Script() { return g_interp->sections.utf8; }
 
 void InstallCommands(script::Interp& in, const windows::SystemInfo& system) {
-  g_system = &system;
+  g_interp = &in;
   InstallDialogCommands(in, system);
   InstallSplashCommands(in);
   InstallTextFileCommands(in);

@@ -77,7 +77,9 @@ void PublishBuiltins();
 // Unattended mode: errors are written to a log instead of shown in a box.
 void SetUnattended(const char* log_path);
 bool Unattended();
-void ReportLoadFailure();  // the loader's box, or its log line in unattended mode
+// The loader's box "Unable to open script file!" (or another message that
+// stops the script at load), or its log line in unattended mode.
+void ReportLoadFailure(const char* message = "Unable to open script file!");
 
 }  // namespace host
 

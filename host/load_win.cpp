@@ -6,6 +6,7 @@
 #include "host/host.h"
 #include "script/loader.h"
 #include "script/pe_file.h"
+#include "script/text_encoding.h"
 #include "windows/wide_text_win.h"
 
 namespace host {
@@ -72,6 +73,17 @@ bool LoadOwnScript() {
     ReportLoadFailure();
     return false;
   }
+  // A script this Windows cannot run stops here, with a box that says why,
+  // rather than running with every text empty. The report is made in ANSI,
+  // the only text the 95 family's functions take.
+  const char* refusal = script::ScriptKindRefusal(g_host.system.platform, g_interp.sections.utf8);
+  if (refusal != NULL) {
+    script::FreeSection(&g_interp.sections.main);
+    script::FreeSection(&g_interp.sections.adlib);
+    g_interp.sections.utf8 = false;
+    ReportLoadFailure(refusal);
+    return false;
+  }
   g_interp.pc = g_interp.sections.main.head;
   return true;
 }
@@ -84,7 +96,7 @@ const int kPathBytes = 3 * MAX_PATH + 1;
 static void ReadPaths(char* full, char* dir) {
   full[0] = '\0';
   dir[0] = '\0';
-  if (g_host.system.utf8_script) {
+  if (g_interp.sections.utf8) {
     // The module's file name is a full path already.
     wchar_t wide[MAX_PATH];
     DWORD len = GetModuleFileNameW(NULL, wide, MAX_PATH);

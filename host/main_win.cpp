@@ -33,7 +33,7 @@ static const wchar_t* SkipProgramName(const wchar_t* line) {
 // takes them from the UTF-16 command line, so that every character arrives;
 // an ANSI script from the ANSI command line, as it always has.
 static void PublishArgs(const char* ansi_args) {
-  if (!g_host.system.utf8_script) {
+  if (!host::g_interp.sections.utf8) {
     script::PublishScriptArgs(host::g_services, ansi_args);
     return;
   }
@@ -43,7 +43,7 @@ static void PublishArgs(const char* ansi_args) {
   script::PublishScriptArgs(host::g_services, args, true);
   // The log path, too, may hold characters the ANSI command line lost.
   script::LaunchOptions options;
-  script::ParseLaunchOptions(args, &options);
+  script::ParseLaunchOptions(args, &options, true);
   if (options.unattended) host::SetUnattended(options.log_path);
 }
 
@@ -78,7 +78,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int) {
   // The script's encoding decides how the arguments are read, so they are
   // published once it is loaded.
   if (!host::LoadOwnScript()) return ExitCode(0, false);
-  g_host.system.utf8_script = host::g_interp.sections.utf8;
   PublishArgs(args);
   host::RegisterWindowClasses();  // the splash window's class follows the script's encoding
   host::PublishBuiltins();

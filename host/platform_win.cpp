@@ -10,14 +10,13 @@
 #include "windows/match.h"
 #include "windows/wide_text_win.h"
 
+// A UTF-8 script's text (host::g_interp.sections.utf8, which the loader
+// decides) goes to Windows through the W functions; an ANSI script's through
+// the A functions, as its bytes are.
 namespace {
 
 using windows::ToUtf8;
 using windows::Wide;
-
-// A UTF-8 script's text goes to Windows through the W functions; an ANSI
-// script's through the A functions, as its bytes are.
-bool Utf8Script() { return host::g_host.system.utf8_script; }
 
 bool g_unattended;               // errors go to the log instead of a box
 char g_log_path[MAX_PATH];       // empty: standard error
@@ -26,8 +25,8 @@ char g_log_path[MAX_PATH];       // empty: standard error
 void WriteLogLine(const char* text) {
   if (g_log_path[0]) {
     // A UTF-8 script's log path came from the UTF-16 command line.
-    FILE* f = host::g_host.system.utf8_script ? _wfopen(windows::Wide(g_log_path, 0), L"ab")
-                                              : fopen(g_log_path, "ab");
+    FILE* f = host::g_interp.sections.utf8 ? _wfopen(windows::Wide(g_log_path, 0), L"ab")
+                                           : fopen(g_log_path, "ab");
     if (!f) return;
     fputs(text, f);
     fputs("\r\n", f);
@@ -45,7 +44,7 @@ void WriteLogLine(const char* text) {
 // UTF-8 for a UTF-8 script, so that the whole log line is.
 const char* ScriptName() {
   static char name[3 * MAX_PATH + 1];
-  if (Utf8Script()) {
+  if (host::g_interp.sections.utf8) {
     static wchar_t wide[MAX_PATH + 1];
     DWORD n = GetModuleFileNameW(NULL, wide, MAX_PATH);
     wide[n < MAX_PATH ? n : MAX_PATH] = 0;
@@ -69,14 +68,14 @@ void SetUnattended(const char* log_path) {
 
 bool Unattended() { return g_unattended; }
 
-void ReportLoadFailure() {
+void ReportLoadFailure(const char* message) {
   if (g_unattended) {
-    char line[MAX_PATH + 64];
-    wsprintfA(line, "%s: Unable to open script file!", ScriptName());
+    char line[1024];  // wsprintfA writes at most 1024 characters
+    wsprintfA(line, "%s: %s", ScriptName(), message);
     WriteLogLine(line);
     return;
   }
-  MessageBoxA(NULL, "Unable to open script file!", "Kestro Error", MB_SYSTEMMODAL | MB_ICONERROR);
+  MessageBoxA(NULL, message, "Kestro Error", MB_SYSTEMMODAL | MB_ICONERROR);
 }
 
 }  // namespace host
@@ -88,7 +87,7 @@ void GetEnv(void*, const char* name, char* out, int size) {
   // that a long value is cut rather than lost.
   static char value[32768];
   out[0] = '\0';
-  if (Utf8Script()) {
+  if (host::g_interp.sections.utf8) {
     static wchar_t wide[32768];
     DWORD n = GetEnvironmentVariableW(Wide(name, 0), wide, 32768);
     if (n > 0 && n < 32768) ToUtf8(wide, out, size + 1);
@@ -100,7 +99,7 @@ void GetEnv(void*, const char* name, char* out, int size) {
 }
 
 void SetEnv(void*, const char* name, const char* value) {
-  if (Utf8Script()) SetEnvironmentVariableW(Wide(name, 0), Wide(value, 1));
+  if (host::g_interp.sections.utf8) SetEnvironmentVariableW(Wide(name, 0), Wide(value, 1));
   else SetEnvironmentVariableA(name, value);
 }
 
@@ -122,7 +121,7 @@ bool OpenClipboardBounded() {
 // gives other programs the ANSI form of it.
 void ReadClipboard(void*, char* out, int size) {
   out[0] = '\0';
-  bool utf8 = Utf8Script();
+  bool utf8 = host::g_interp.sections.utf8;
   UINT format = utf8 ? CF_UNICODETEXT : CF_TEXT;
   if (!IsClipboardFormatAvailable(format)) return;
   bool ok = false;
@@ -144,7 +143,7 @@ void WriteClipboard(void*, const char* value) {
   const void* data = value;
   SIZE_T bytes = static_cast<SIZE_T>(lstrlenA(value)) + 1;
   UINT format = CF_TEXT;
-  if (Utf8Script()) {
+  if (host::g_interp.sections.utf8) {
     const wchar_t* wide = Wide(value, 0);
     data = wide;
     bytes = (static_cast<SIZE_T>(lstrlenW(wide)) + 1) * sizeof(wchar_t);
@@ -195,7 +194,7 @@ void ShowScriptError(void*, int line_number, const char* title, const char* mess
     return;
   }
   windows::ShowBox(host::g_host.window, message, title, MB_OK | MB_ICONERROR | MB_SYSTEMMODAL,
-                   Utf8Script());
+                   host::g_interp.sections.utf8);
 }
 
 // Starting the timer again under the same id replaces a pending one.
@@ -207,7 +206,7 @@ void ArmWaitTimer(void*, unsigned int ms) {
 script::WindowHandle FindWindowFor(void*, const script::WindowPattern& pattern,
                                    int title_match_mode, int detect_hidden_text) {
   windows::MatchSettings settings = {title_match_mode, detect_hidden_text, host::g_host.status_edit,
-                                     Utf8Script()};
+                                     host::g_interp.sections.utf8};
   HWND found = NULL;
   windows::FindMatchingWindow(pattern, settings, &found);
   return found;
@@ -230,7 +229,7 @@ void CloseProcess(void*, script::ProcessHandle process) { CloseHandle(process); 
 // FindFirstFile hands back INVALID_HANDLE_VALUE, not NULL, when it finds nothing.
 script::SearchHandle OpenSearch(void*, const char* path) {
   HANDLE search;
-  if (Utf8Script()) {
+  if (host::g_interp.sections.utf8) {
     WIN32_FIND_DATAW found;
     search = FindFirstFileW(Wide(path, 0), &found);
   } else {

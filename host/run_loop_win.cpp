@@ -111,7 +111,7 @@ void OnRunTimerTick() {
   RetryTrayIcon();
   script::TickResult result = script::RunTick(g_interp);
   if (result.stepped) {
-    windows::SetText(g_host.status_edit, g_interp.status, g_host.system.utf8_script);
+    windows::SetText(g_host.status_edit, g_interp.status, g_interp.sections.utf8);
   }
   // The tick after the end of the script is due at once: it runs now rather
   // than through the timer, which would make it wait the timer's minimum.

@@ -41,7 +41,7 @@ LRESULT OnCreate(HWND window) {
                       ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_READONLY;
   HMENU id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(kStatusEditId));
   g_host.status_edit =
-      g_host.system.utf8_script
+      g_interp.sections.utf8
           ? CreateWindowExW(0, L"edit", L"", style, 0, 0, 0, 0, window, id, g_host.instance, NULL)
           : CreateWindowExA(0, "edit", "", style, 0, 0, 0, 0, window, id, g_host.instance, NULL);
   commands::CreateSplashWindow(window, g_host.instance);

@@ -23,6 +23,7 @@
 #include "script/params.h"
 #include "script/text.h"
 #include "script/text_encoding.h"
+#include "script/wide_text.h"
 
 namespace script {
 
@@ -184,14 +185,8 @@ void SendChar(Scan* s, unsigned char c, int count) {
 // count times. Pending modifiers play no part: the event carries the
 // character itself, not a key they could change.
 void SendUnits(Scan* s, unsigned cp, int count) {
-  unsigned units[2];
-  int n = 0;
-  if (cp >= 0x10000) {
-    units[n++] = 0xD800 + ((cp - 0x10000) >> 10);
-    units[n++] = 0xDC00 + ((cp - 0x10000) & 0x3FF);
-  } else {
-    units[n++] = cp;
-  }
+  char16_t units[2];
+  int n = SplitIntoUnits(cp, units);
   for (int i = 0; i < count; ++i) {
     for (int u = 0; u < n; ++u) {
       s->kb->emit_unit(s->kb->context, units[u], 0);

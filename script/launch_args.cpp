@@ -20,6 +20,17 @@ const char* FindArgsMark(const char* command_line) {
   return mark;
 }
 
+// Copies at most kArgBufSize - 1 bytes of text into out (kArgBufSize bytes),
+// cut as the script's text is cut: UTF-8 before a character that would be
+// split, ANSI byte for byte.
+void CopyCut(char* out, const char* text, bool utf8) {
+  size_t length = strlen(text);
+  size_t max = kArgBufSize - 1;
+  size_t kept = utf8 ? Utf8CutLength(text, length, max) : (length < max ? length : max);
+  memcpy(out, text, kept);
+  out[kept] = '\0';
+}
+
 // Holds one script argument of at most kArgBufSize - 1 characters.
 struct Argument {
   char text[kArgBufSize];
@@ -44,8 +55,10 @@ void Store(const Services& sys, Argument* arg, int* number) {
 
 const char kUnattended[] = "/unattended";
 
-// Longest option word kept: "/unattended:" followed by a full log path.
-const int kWordSize = (int)sizeof(kUnattended) + kArgBufSize;
+// Longest option word kept: "/unattended:" followed by a full log path and
+// the rest of a character that would be split by the path's cut, so the cut
+// can see the whole character and fall before it.
+const int kWordSize = (int)sizeof(kUnattended) + kArgBufSize + 3;
 
 // True when word starts with prefix, compared without regard to ASCII case.
 bool StartsWithNoCase(const char* word, const char* prefix) {
@@ -59,7 +72,7 @@ bool StartsWithNoCase(const char* word, const char* prefix) {
 }
 
 // Applies one option word; words that are not options are ignored.
-void ApplyOption(const char* word, LaunchOptions* out) {
+void ApplyOption(const char* word, LaunchOptions* out, bool utf8) {
   if (EqualsNoCase(word, kUnattended)) {
     out->unattended = true;
     out->log_path[0] = '\0';
@@ -68,7 +81,7 @@ void ApplyOption(const char* word, LaunchOptions* out) {
   size_t n = sizeof(kUnattended) - 1;
   if (StartsWithNoCase(word, kUnattended) && word[n] == ':') {
     out->unattended = true;
-    CopyText(out->log_path, word + n + 1, kArgBufSize);
+    CopyCut(out->log_path, word + n + 1, utf8);
   }
 }
 
@@ -83,11 +96,7 @@ void PublishScriptArgs(const Services& sys, const char* command_line, bool utf8)
   const char* mark = FindArgsMark(command_line);
   if (mark == 0) return;
   char text[kArgBufSize];
-  size_t len = strlen(mark + 2);
-  size_t max = kArgBufSize - 1;
-  size_t kept = utf8 ? Utf8CutLength(mark + 2, len, max) : (len < max ? len : max);
-  memcpy(text, mark + 2, kept);
-  text[kept] = '\0';
+  CopyCut(text, mark + 2, utf8);
   Trim(text);
   if (text[0] == '\0') return;
 
@@ -121,7 +130,7 @@ void PublishScriptArgs(const Services& sys, const char* command_line, bool utf8)
 // The options are words separated by spaces or tabs; double quotes group a
 // word and are removed. Unknown words are ignored and an over-long word is
 // cut, so no text can upset the parser. A later option overrides an earlier one.
-void ParseLaunchOptions(const char* command_line, LaunchOptions* out) {
+void ParseLaunchOptions(const char* command_line, LaunchOptions* out, bool utf8) {
   out->unattended = false;
   out->log_path[0] = '\0';
   const char* mark = FindArgsMark(command_line);
@@ -137,7 +146,7 @@ void ParseLaunchOptions(const char* command_line, LaunchOptions* out) {
     if (at_end || ((c == ' ' || c == '\t') && !in_quotes)) {
       if (in_word) {
         word[len] = '\0';
-        ApplyOption(word, out);
+        ApplyOption(word, out, utf8);
       }
       len = 0;
       in_word = false;

@@ -21,7 +21,9 @@ struct LaunchOptions {
 void PublishScriptArgs(const Services& sys, const char* command_line, bool utf8 = false);
 
 // Reads the options that stand before the "/p" (the whole text when none).
-void ParseLaunchOptions(const char* command_line, LaunchOptions* out);
+// A log path longer than kArgBufSize - 1 bytes is cut; in UTF-8 (utf8) before
+// the character that would be split.
+void ParseLaunchOptions(const char* command_line, LaunchOptions* out, bool utf8 = false);
 
 }  // namespace script
 

@@ -104,6 +104,13 @@ void CutText(char* text, size_t max, bool utf8) {
   text[utf8 ? Utf8CutLength(text, length, max) : max] = '\0';
 }
 
+const char* ScriptKindRefusal(unsigned long platform_id, bool utf8) {
+  if (!utf8 || platform_id != kPlatformWin95Family) return 0;
+  return "This script is saved as UTF-8, which Windows 95, 98 and Me cannot run. Save it as "
+         "ANSI and build it again: in Notepad, choose File > Save As, set Encoding to ANSI "
+         "and save.";
+}
+
 size_t CountCodePoints(const char* text, size_t length) {
   size_t count = 0;
   size_t pos = 0;

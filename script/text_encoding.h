@@ -52,6 +52,16 @@ void CutText(char* text, size_t max, bool utf8);
 // invalid byte counts as one character.
 size_t CountCodePoints(const char* text, size_t length);
 
+// The platform id of the Windows 95 family (95, 98 and Me) in the system's
+// version record; the NT family's is 2.
+const unsigned long kPlatformWin95Family = 1;
+
+// Why a script of this kind cannot run on the platform given by its version
+// record's platform id, as the text that stops it at load; null when it can
+// run. A UTF-8 script's text goes through the W functions, which do nothing
+// on the 95 family: there it would run with empty titles and variables.
+const char* ScriptKindRefusal(unsigned long platform_id, bool utf8);
+
 }  // namespace script
 
 #endif

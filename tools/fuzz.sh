@@ -35,7 +35,7 @@ while [ $# -gt 0 ]; do
     *) targets+=("$1"); shift ;;
   esac
 done
-[ ${#targets[@]} -gt 0 ] || targets=(fuzz_loader fuzz_params fuzz_engine fuzz_key_scan fuzz_launch_args fuzz_checker)
+[ ${#targets[@]} -gt 0 ] || targets=(fuzz_loader fuzz_params fuzz_engine fuzz_key_scan fuzz_launch_args fuzz_checker fuzz_wide_text)
 
 bash "$repo/tools/setup.sh"
 cmake -S "$repo" -B "$root/fuzz" -G "Unix Makefiles" -DCMAKE_BUILD_TYPE=RelWithDebInfo \

@@ -21,9 +21,6 @@ const WPARAM kTrayMinimizeAll = 419;
 // program still takes the title when it wakes.
 const UINT kSetTitleTimeoutMs = 500;
 
-// The system the commands run on: whether the script's text is UTF-8.
-const SystemInfo* g_system;
-
 // A width or height field: "default" (any case) keeps the current size.
 int Extent(const char* field, int current) {
   return script::EqualsNoCase(field, "default") ? current : script::IntegerValue(field);
@@ -53,7 +50,7 @@ bool CmdWinSetTitle(script::Interp& in, script::Fields& f) {
   if (window == NULL) return true;
   DWORD_PTR result = 0;
   // A Unicode title goes to the window as UTF-16 (the W form of the message).
-  bool utf8 = g_system->utf8_script;
+  bool utf8 = in.sections.utf8;
   LPARAM title = utf8 ? reinterpret_cast<LPARAM>(Wide(f.at[2], 0))
                       : reinterpret_cast<LPARAM>(f.at[2]);
   (utf8 ? SendMessageTimeoutW : SendMessageTimeoutA)(window, WM_SETTEXT, 0, title, SMTO_NORMAL,
@@ -78,15 +75,14 @@ bool CmdWinGetActiveTitle(script::Interp& in, script::Fields& f) {
   char title[script::kMaxValue];
   title[0] = '\0';
   HWND foreground = GetForegroundWindow();
-  if (foreground != NULL) ReadTitle(foreground, title, sizeof(title), g_system->utf8_script);
+  if (foreground != NULL) ReadTitle(foreground, title, sizeof(title), in.sections.utf8);
   script::WriteVariable(*in.sys, f.at[0], title);
   return true;
 }
 
 }  // namespace
 
-void InstallEditCommands(script::Interp& in, const SystemInfo& system) {
-  g_system = &system;
+void InstallEditCommands(script::Interp& in) {
   script::SetHandler(in, script::CMD_WINMOVE, CmdWinMove);
   script::SetHandler(in, script::CMD_WINSETTITLE, CmdWinSetTitle);
   script::SetHandler(in, script::CMD_WINMINIMIZEALL, CmdWinMinimizeAll);

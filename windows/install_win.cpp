@@ -11,7 +11,7 @@ HWND StorePatternAndFind(script::Interp& in, script::Fields& f) {
 
 void InstallCommands(script::Interp& in, const SystemInfo& system) {
   InstallActionCommands(in, system);
-  InstallEditCommands(in, system);
+  InstallEditCommands(in);
 }
 
 }  // namespace windows

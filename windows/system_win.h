@@ -11,8 +11,6 @@ struct SystemInfo {
   DWORD platform;    // VER_PLATFORM_WIN32_NT (2) or VER_PLATFORM_WIN32_WINDOWS (1)
   DWORD major;       // major version number
   HWND host_window;  // the runner's window, owner of its boxes, once it exists
-  bool utf8_script;  // the script is UTF-8: its text crosses to Windows through the
-                     // W functions; an ANSI script keeps the A functions
 };
 
 }  // namespace windows

@@ -1,11 +1,19 @@
-// The one place where a UTF-8 script's text crosses to Windows: UTF-8 to
-// UTF-16 for the W functions, and UTF-16 back to UTF-8 within a byte limit.
+// The buffers and W calls through which a UTF-8 script's text crosses to
+// Windows; the conversion itself is the core's (script/wide_text.h).
 #ifndef KESTRO_WINDOWS_WIDE_TEXT_WIN_H
 #define KESTRO_WINDOWS_WIDE_TEXT_WIN_H
 
 #include <windows.h>
 
 namespace windows {
+
+// On Windows a wchar_t is one UTF-16 unit, so the W functions' text goes to
+// and from the core's converter through a cast.
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "wchar_t is one UTF-16 unit");
+inline char16_t* Units(wchar_t* text) { return reinterpret_cast<char16_t*>(text); }
+inline const char16_t* Units(const wchar_t* text) {
+  return reinterpret_cast<const char16_t*>(text);
+}
 
 // UTF-16 units a converted text may hold with its zero: more than the bytes
 // of any field, value or message, so nothing a command hands over is cut.

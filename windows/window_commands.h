@@ -23,7 +23,7 @@ bool WaitForForeground(HWND window);
 
 // Installers of the command files.
 void InstallActionCommands(script::Interp& in, const SystemInfo& system);  // actions_win.cpp: WinActivate, show, close, kill
-void InstallEditCommands(script::Interp& in, const SystemInfo& system);  // edit_win.cpp: WinMove, WinSetTitle, WinMinimizeAll, WinGetActiveTitle
+void InstallEditCommands(script::Interp& in);  // edit_win.cpp: WinMove, WinSetTitle, WinMinimizeAll, WinGetActiveTitle
 
 }  // namespace windows
 

@@ -23,6 +23,7 @@ A case is a .kst script whose comment lines (which the runner drops) carry direc
                                              no, cancel, ..., a control id), or "none" when a
                                              spawned program answers the boxes itself
   ; press-delay: MS                          each box stays up MS milliseconds before the press
+  ; windows: 98                              Wine poses as Windows 98 (the 95 family) to the runner
 TEXT, CAPTION and CONTENT understand the escapes \\n \\r \\t, \\\\ and \\xHH (the byte HH), and
 are compared byte for byte with what the run produced; khelper records boxes in UTF-8, so
 a box with text beyond ASCII is expected in those bytes (written as they are in a UTF-8
@@ -52,7 +53,7 @@ DEFAULT_TIMEOUT = 20
 HELPER_GRACE = 10          # seconds khelper gets to notice the stop file
 DIRECTIVE = re.compile(r"^\s*;\s*([a-z-]+)\s*:\s?(.*?)\s*$")
 KNOWN = {"expect-exit", "expect-error", "expect-box", "expect-file", "expect-no-file", "args", "runner", "timeout",
-         "spawn", "press", "press-delay", "wineprefix", "hostile"}
+         "spawn", "press", "press-delay", "wineprefix", "hostile", "windows"}
 SENTINEL = "Kestro Sentinel"  # a window of the main session that an own prefix must not see
 SPAWN_GRACE = 2            # seconds a spawned program gets to end by itself after the run
 
@@ -102,6 +103,7 @@ class Case:
         self.press = None
         self.press_delay = 0
         self.own_prefix = False
+        self.win98 = False
         # Latin-1 maps every byte to one character, so scripts and files compare byte for byte.
         try:
             with open(path, encoding="latin-1") as f:
@@ -167,6 +169,10 @@ class Case:
                 if not words or words[0] not in HOSTILE_KINDS:
                     raise ValueError("expected one of " + ", ".join(sorted(HOSTILE_KINDS)))
                 self.hostile = words
+            elif name == "windows":
+                if value != "98":
+                    raise ValueError("the only value is '98'")
+                self.win98 = True
             elif name == "runner":
                 if value != "bare":
                     raise ValueError("the only runner is 'bare'")
@@ -379,7 +385,15 @@ class Driver:
         return os.path.join(self.bin_dir, name, name + ".exe")
 
     def _run_with(self, case, workdir, env):
-        exe = os.path.join(workdir, "case.exe")
+        exe = os.path.join(workdir, "case98.exe" if case.win98 else "case.exe")
+        if case.win98:
+            # Wine tells a program the Windows version its AppDefaults key names.
+            if not self.wine:
+                return ["only Wine can pose as Windows 98"]
+            subprocess.run(self.launcher + ["reg", "add",
+                                            r"HKCU\Software\Wine\AppDefaults\case98.exe",
+                                            "/v", "Version", "/d", "win98", "/f"],
+                           env=env, capture_output=True, timeout=60)
         if case.bare:
             shutil.copyfile(self.opts.runner, exe)
         elif case.hostile:

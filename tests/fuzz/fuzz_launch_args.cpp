@@ -8,6 +8,7 @@
 #include <string>
 
 #include "script/launch_args.h"
+#include "script/text_encoding.h"
 #include "tests/unit/fake_platform.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -35,5 +36,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   script::ParseLaunchOptions(command_line.c_str(), &options);
   if (memchr(options.log_path, '\0', sizeof options.log_path) == 0) abort();
   if (!options.unattended && options.log_path[0] != '\0') abort();
+
+  // A UTF-8 command line gives a log path of whole characters.
+  script::ParseLaunchOptions(command_line.c_str(), &options, true);
+  if (script::IsValidUtf8(command_line.data(), command_line.size()) &&
+      !script::IsValidUtf8(options.log_path, strlen(options.log_path))) {
+    abort();
+  }
   return 0;
 }

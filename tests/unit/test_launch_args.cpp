@@ -136,6 +136,15 @@ TEST(LaunchOptionsTest, LongLogPathIsCut) {
   script::ParseLaunchOptions(text.c_str(), &o);
   EXPECT_TRUE(o.unattended);
   EXPECT_EQ(std::string(script::kArgBufSize - 1, 'f'), o.log_path);
+
+  // A UTF-8 path is cut before the character that would be split: 86
+  // characters of three bytes (258 bytes) and not the lead byte of the 87th.
+  std::string jp;
+  for (int i = 0; i < 100; ++i) jp += "\xE6\x97\xA5";
+  script::ParseLaunchOptions(("/unattended:" + jp).c_str(), &o, true);
+  EXPECT_EQ(jp.substr(0, 258), o.log_path);
+  script::ParseLaunchOptions(("/unattended:" + jp).c_str(), &o);  // ANSI: byte for byte
+  EXPECT_EQ(jp.substr(0, 259), o.log_path);
 }
 
 }  // namespace

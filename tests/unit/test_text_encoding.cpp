@@ -1,5 +1,5 @@
-// Tests of the script's text encoding: the UTF-8 rule, the decoder and the cut
-// at a character boundary.
+// Tests of the script's text encoding: the UTF-8 rule, the decoder, the cut
+// at a character boundary, and the conversion to and from UTF-16.
 #include <gtest/gtest.h>
 
 #include <string.h>
@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "script/text_encoding.h"
+#include "script/wide_text.h"
 
 namespace {
 
@@ -105,6 +106,82 @@ TEST(TextEncoding, CutsUtf8TextAtACharacterBoundary) {
     EXPECT_EQ(std::min(c.max, c.text.size()), strlen(buf.c_str()));
   }
   EXPECT_EQ(4u, script::CountCodePoints("\xE6\x97\xA5" "a\xF0\x9F\x98\x80\xDC", 9));
+}
+
+std::u16string ToUtf16(const std::string& utf8, size_t capacity = 64) {
+  std::vector<char16_t> out(capacity, u'?');
+  size_t n = script::Utf8ToUtf16(utf8.data(), utf8.size(), out.data(), capacity);
+  EXPECT_EQ(0, out[n]) << utf8;
+  return std::u16string(out.data(), n);
+}
+
+std::string ToUtf8(const std::u16string& units, size_t size = 64) {
+  std::vector<char> out(size, '?');
+  size_t n = script::Utf16ToUtf8(units.data(), units.size(), out.data(), size);
+  EXPECT_EQ('\0', out[n]);
+  return std::string(out.data(), n);
+}
+
+// Rows with both directions: the bytes become the units and come back
+// unchanged, valid UTF-8 or not. Rows with `back` start from units: lone
+// surrogates outside the escape range become U+FFFD.
+TEST(TextEncoding, ConvertsBetweenUtf8AndUtf16) {
+  struct Case {
+    const char* name;
+    std::string utf8;
+    std::u16string units;
+    bool from_units;  // only units -> UTF-8 holds
+  };
+  const std::string fffd = "\xEF\xBF\xBD";
+  const Case cases[] = {
+      {"ASCII", "a\tb", u"a\tb", false},
+      {"two and three bytes", "Gr\xC3\xBC\xC3\x9F" "e \xE6\x97\xA5", u"Gr\u00FC\u00DFe \u65E5",
+       false},
+      {"pair", "\xF0\x9F\x98\x80!", {0xD83D, 0xDE00, '!'}, false},
+      {"highest character", "\xF4\x8F\xBF\xBF", {0xDBFF, 0xDFFF}, false},
+      {"length boundaries", "\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF\xF0\x90\x80\x80",
+       {0x7F, 0x80, 0x7FF, 0x800, 0xFFFF, 0xD800, 0xDC00}, false},
+      {"NUL inside", std::string("a\0b", 3), std::u16string(u"a\0b", 3), false},
+      {"ANSI byte escaped", "\xDC" "x", {0xDCDC, 'x'}, false},
+      {"truncated sequence", "\xE6\x97", {0xDCE6, 0xDC97}, false},
+      {"encoded surrogate", "\xED\xA0\x80", {0xDCED, 0xDCA0, 0xDC80}, false},
+      {"overlong", "\xC0\xAF", {0xDCC0, 0xDCAF}, false},
+      {"lone high", fffd + "a", {0xD83D, 'a'}, true},
+      {"lone low", fffd, {0xDE00}, true},
+      {"low then high", fffd + fffd, {0xDE00, 0xD83D}, true},
+      {"just below the escapes", fffd, {0xDC7F}, true},
+      {"just above the escapes", fffd, {0xDD00}, true},
+      {"escapes that spell a character", "\xC3\xA9", {0xDCC3, 0xDCA9}, true},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(c.utf8, ToUtf8(c.units)) << c.name;
+    if (c.from_units) continue;
+    EXPECT_EQ(c.units, ToUtf16(c.utf8)) << c.name;
+  }
+}
+
+// A text that does not fit is cut before the first character that does not
+// fit whole with the terminator: never inside a pair or a UTF-8 sequence.
+TEST(TextEncoding, ConversionsCutBeforeACharacter) {
+  const std::string emoji = "a\xF0\x9F\x98\x80";
+  EXPECT_EQ(u"a", ToUtf16(emoji, 3));
+  EXPECT_EQ(u"a\xD83D\xDE00", ToUtf16(emoji, 4));
+  EXPECT_EQ(u"", ToUtf16("x", 1));
+  const std::u16string units = {'a', 0x65E5, 0xD83D, 0xDE00, 0xDCDC};
+  const size_t sizes[] = {1, 2, 4, 5, 8, 9, 10};
+  const size_t kept[] = {0, 1, 1, 4, 4, 8, 9};
+  for (size_t i = 0; i < sizeof(sizes) / sizeof(sizes[0]); ++i) {
+    EXPECT_EQ(kept[i], ToUtf8(units, sizes[i]).size()) << "size " << sizes[i];
+  }
+}
+
+TEST(TextEncoding, OnlyTheNinetyFiveFamilyRefusesUtf8Scripts) {
+  const char* refusal = script::ScriptKindRefusal(script::kPlatformWin95Family, true);
+  ASSERT_TRUE(refusal != NULL);
+  EXPECT_TRUE(strstr(refusal, "saved as UTF-8") && strstr(refusal, "Encoding to ANSI")) << refusal;
+  EXPECT_TRUE(script::ScriptKindRefusal(script::kPlatformWin95Family, false) == NULL);
+  EXPECT_TRUE(script::ScriptKindRefusal(2, true) == NULL);  // the NT family
+  EXPECT_TRUE(script::ScriptKindRefusal(2, false) == NULL);
 }
 
 }  // namespace
