@@ -13,6 +13,7 @@
 
 #include <map>
 
+#include "checker/dangers.h"
 #include "checker/empty_fields.h"
 #include "checker/fields.h"
 #include "checker/lines.h"
@@ -88,6 +89,7 @@ class Checker {
     FinishRepeats();
     FinishPops();
     if (utf8_) CountColumnsInCharacters();
+    for (size_t i = 0; i < out_.size(); ++i) out_[i].message = PrintableMessage(out_[i].message);
     std::stable_sort(out_.begin(), out_.end(), Earlier);
     return out_;
   }
@@ -128,6 +130,31 @@ class Checker {
     size_t within = std::min(bytes, raw.size());
     size_t chars = script::CountCodePoints(raw.data(), within) + (bytes - within);
     return static_cast<int>(chars) + 1;
+  }
+
+  // A message quotes the script's own bytes, and every message the tools
+  // print is UTF-8: in a UTF-8 script a byte that is not part of a valid
+  // character, and in an ANSI script every byte above 127 (its code page is
+  // the running machine's, unknown here), is shown as \xHH.
+  std::string PrintableMessage(const std::string& message) const {
+    std::string out;
+    for (size_t i = 0; i < message.size();) {
+      unsigned char c = static_cast<unsigned char>(message[i]);
+      unsigned cp = 0;
+      size_t length = c < 0x80 ? 1
+                      : utf8_  ? script::DecodeUtf8(message.data(), message.size(), i, &cp)
+                               : 0;
+      if (length != 0) {
+        out.append(message, i, length);
+        i += length;
+        continue;
+      }
+      char hex[8];
+      snprintf(hex, sizeof hex, "\\x%02X", c);
+      out += hex;
+      ++i;
+    }
+    return out;
   }
 
   // Length and NUL bytes: the packer refuses both, the runner would cut the line.
@@ -268,6 +295,12 @@ class Checker {
     }
     for (int i = 0; i < count; ++i) CheckField(index, info.kinds[i], fields[static_cast<size_t>(i)]);
     CheckEmptyFields(index, keyword, fields);
+    Danger danger;
+    if (FindDanger(index, fields, utf8_, &danger)) {
+      AddOnField(kWarning, danger.code,
+                 danger.field < 0 ? keyword : fields[static_cast<size_t>(danger.field)],
+                 danger.message);
+    }
     if (info.form == script::kTailFields) {
       if (reader->RestIsBlank()) {
         Add(kError, "empty-condition", keyword.start, reader->Offset(),
@@ -319,6 +352,8 @@ class Checker {
     if (f.dynamic()) return;
     switch (kind) {
       case script::kFieldNumber:
+        // Shutdown flags that read as 0 get the log-off warning instead.
+        if (index == script::CMD_SHUTDOWN && LogsOffUnasked(f)) break;
         if (!f.text.empty() && !IsPlainInteger(f.text)) NotANumber(f);
         break;
       case script::kFieldExtent:
@@ -379,6 +414,7 @@ class Checker {
   // name Send knows (else it types the name's first character only).
   void CheckKeys(const Field& f) {
     const std::string& t = f.text;
+    size_t search_from = 0;
     for (size_t pos = 0; pos < t.size(); ++pos) {
       if (t[pos] != '{') continue;
       if (script::FindClosingBrace(t.c_str(), static_cast<int>(pos + 1)) < 0) {
@@ -394,17 +430,35 @@ class Checker {
       script::SplitField(' ', braced, &inner, name);
       std::string n = name;
       pos = static_cast<size_t>(cursor) - 1;
-      // One character in braces is how a prefix character is typed as itself: {!}.
-      if (n.size() <= 1 || n.find(kUnknown) != std::string::npos || script::IsKeyName(name)) continue;
-      Add(kWarning, "unknown-key", KeyOffset(f, n), KeyOffset(f, n) + static_cast<int>(n.size()) + 1,
-          "Send knows no key {" + Shown(n) + "}: it types " + Quoted(n.substr(0, 1)));
+      // One character in braces is how a prefix character is typed as itself:
+      // {!}; in a UTF-8 script that character may take two to four bytes.
+      size_t first = FirstCharacterLength(n);
+      if (first >= n.size() || n.find(kUnknown) != std::string::npos || script::IsKeyName(name))
+        continue;
+      int at = KeyOffset(f, n, &search_from);
+      Add(kWarning, "unknown-key", at, at + static_cast<int>(n.size()) + 1,
+          "Send knows no key {" + Shown(n) + "}: it types " + Quoted(n.substr(0, first)));
     }
   }
 
-  // Where "{name" stands in the line, for the column of a key finding.
-  int KeyOffset(const Field& f, const std::string& name) {
-    size_t at = line_->text.find("{" + name, static_cast<size_t>(f.start));
-    return at == std::string::npos ? f.start : static_cast<int>(at);
+  // The length in bytes of the character Send types for an unknown key name:
+  // the first byte in an ANSI script, the first UTF-8 character (when valid)
+  // in a UTF-8 one.
+  size_t FirstCharacterLength(const std::string& name) const {
+    if (name.empty()) return 0;
+    unsigned cp = 0;
+    size_t length = utf8_ ? script::DecodeUtf8(name.data(), name.size(), 0, &cp) : 0;
+    return length != 0 ? length : 1;
+  }
+
+  // Where "{name" stands in the line, searching on from the last key found,
+  // so that each finding of a line gets its own column.
+  int KeyOffset(const Field& f, const std::string& name, size_t* search_from) {
+    size_t from = std::max(*search_from, static_cast<size_t>(f.start));
+    size_t at = line_->text.find("{" + name, from);
+    if (at == std::string::npos) return static_cast<int>(from);
+    *search_from = at + 1;
+    return static_cast<int>(at);
   }
 
   // A backslash before anything but n, r, t, a comma, a percent sign or a

@@ -1,5 +1,5 @@
 // kestro-pack check: reads each script as the runner will and prints what the
-// checker finds, for people or (with --format json) for editors and CI.
+// checker finds, for people or (with --format json, or --json) for editors and CI.
 #include "packer/check_command.h"
 
 #include <errno.h>
@@ -11,6 +11,7 @@
 #include "checker/check.h"
 #include "checker/report.h"
 #include "packer/pack.h"
+#include "script/tool_options.h"
 
 namespace packer {
 
@@ -20,32 +21,49 @@ struct CheckArgs {
   std::vector<std::string> files;
   bool werror;
   bool json;
+  bool help;            // --help or -h: the usage, nothing checked
   std::string problem;  // first usage error, if any
 };
+
+enum CheckOptionId { kCheckHelp = 1, kCheckWerror, kCheckFormat, kCheckJson };
+
+const script::OptionSpec kCheckOptions[] = {
+    {"--help", false, kCheckHelp},     {"-h", false, kCheckHelp},
+    {"--werror", false, kCheckWerror}, {"--format", true, kCheckFormat},
+    {"--json", false, kCheckJson},
+};
+const size_t kCheckOptionCount = sizeof kCheckOptions / sizeof kCheckOptions[0];
 
 CheckArgs ParseCheckArgs(int argc, char** argv) {
   CheckArgs args;
   args.werror = false;
   args.json = false;
-  for (int i = 2; i < argc && args.problem.empty(); ++i) {
-    std::string word = argv[i];
-    if (word == "--werror") {
+  args.help = false;
+  int next = 2;
+  bool options_ended = false;
+  script::OptionWord word;
+  while (args.problem.empty() && script::ReadOption(argc, argv, &next, kCheckOptions,
+                                                    kCheckOptionCount, &options_ended, &word)) {
+    if (word.kind == script::kOptionPlain) {
+      args.files.push_back(word.value);
+    } else if (word.kind == script::kOptionMissingValue && word.id == kCheckFormat) {
+      args.problem = "--format needs text or json";
+    } else if (word.kind != script::kOptionKnown) {
+      args.problem = script::OptionProblem(word, kCheckOptions, kCheckOptionCount);
+    } else if (word.id == kCheckHelp) {
+      args.help = true;
+    } else if (word.id == kCheckWerror) {
       args.werror = true;
-    } else if (word == "--format") {
-      if (i + 1 >= argc) {
-        args.problem = "--format needs text or json";
-        break;
-      }
-      std::string format = argv[++i];
-      if (format == "json") args.json = true;
-      else if (format != "text") args.problem = "--format takes text or json, not " + format;
-    } else if (word.size() > 1 && word[0] == '-') {
-      args.problem = "unknown option " + word;
+    } else if (word.id == kCheckJson) {
+      args.json = true;
+    } else if (word.value == "json" || word.value == "text") {
+      args.json = word.value == "json";
     } else {
-      args.files.push_back(word);
+      args.problem = "--format takes text or json, not " + word.value;
     }
   }
-  if (args.problem.empty() && args.files.empty()) args.problem = "a script name is missing";
+  if (args.help) args.problem.clear();
+  else if (args.problem.empty() && args.files.empty()) args.problem = "a script name is missing";
   return args;
 }
 
@@ -74,6 +92,8 @@ void PromoteWarnings(std::vector<checker::Diagnostic>* diagnostics) {
 }
 
 }  // namespace
+
+bool CheckWantsHelp(int argc, char** argv) { return ParseCheckArgs(argc, argv).help; }
 
 int CheckCommand(int argc, char** argv) {
   CheckArgs args = ParseCheckArgs(argc, argv);

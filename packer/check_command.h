@@ -6,7 +6,10 @@
 
 namespace packer {
 
-// kestro-pack check SCRIPT... [--werror] [--format text|json]: prints the
+// True when kestro-pack check's options ask for its usage (--help or -h).
+bool CheckWantsHelp(int argc, char** argv);
+
+// kestro-pack check SCRIPT... [--werror] [--format text|json | --json]: prints the
 // findings and a summary; returns the exit code (0 clean or warnings only,
 // 1 errors or an unreadable script, 2 a wrong command line).
 int CheckCommand(int argc, char** argv);

@@ -9,6 +9,7 @@
 #include "packer/check_command.h"
 #include "kestro_version.h"
 #include "packer/pack.h"
+#include "script/tool_options.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -21,25 +22,40 @@ const int kExitOk = 0;
 const int kExitError = 1;  // a file could not be read, checked or written
 const int kExitUsage = 2;  // the command line itself is wrong
 
-const char kUsage[] =
-    "Usage:\n"
-    "  kestro-pack build SCRIPT [-o OUT.exe] [--runner RUNNER.exe] [--force] [--no-check]\n"
-    "      Checks SCRIPT, then packs it into a copy of the runner. OUT defaults to\n"
-    "      SCRIPT with the extension .exe; RUNNER defaults to kestro.exe beside\n"
-    "      kestro-pack, or else in ../share/kestro/ from kestro-pack's folder. A\n"
-    "      signed runner's signature is removed from the copy. --force replaces\n"
-    "      a script the runner already carries; --no-check packs without\n"
-    "      checking (errors would then stop the run).\n"
-    "  kestro-pack check SCRIPT... [--werror] [--format text|json]\n"
-    "      Names each script's encoding (UTF-8 or ANSI) and reports its mistakes\n"
-    "      as FILE:LINE:COL: error|warning: ... (COL counts characters).\n"
-    "      Exit code 1 when there is an error (--werror: a warning too).\n"
-    "  kestro-pack extract EXE [-o SCRIPT]\n"
-    "      Writes the script EXE carries to SCRIPT, or to standard output.\n"
-    "  kestro-pack info EXE\n"
-    "      Tells whether EXE carries a script, its size and encoding, where it\n"
-    "      ends and whether EXE is signed.\n"
-    "  kestro-pack --help | --version\n";
+// Each command's part of the usage text; "kestro-pack COMMAND --help" prints
+// its own, "kestro-pack --help" all of them.
+struct CommandUsage {
+  const char* command;
+  const char* text;
+};
+
+const CommandUsage kUsages[] = {
+    {"build",
+     "  kestro-pack build SCRIPT [-o OUT.exe] [--runner RUNNER.exe] [--force] [--no-check]\n"
+     "      Checks SCRIPT, then packs it into a copy of the runner. OUT defaults to\n"
+     "      SCRIPT with the extension .exe; RUNNER defaults to kestro.exe beside\n"
+     "      kestro-pack, or else in ../share/kestro/ from kestro-pack's folder. A\n"
+     "      signed runner's signature is removed from the copy. --force replaces\n"
+     "      a script the runner already carries; --no-check packs without\n"
+     "      checking (errors would then stop the run).\n"},
+    {"check",
+     "  kestro-pack check SCRIPT... [--werror] [--format text|json | --json]\n"
+     "      Names each script's encoding (UTF-8 or ANSI) and reports its mistakes\n"
+     "      as FILE:LINE:COL: error|warning: ... (COL counts characters).\n"
+     "      Exit code 1 when there is an error (--werror: a warning too).\n"},
+    {"extract",
+     "  kestro-pack extract EXE [-o SCRIPT]\n"
+     "      Writes the script EXE carries to SCRIPT, or to standard output.\n"},
+    {"info",
+     "  kestro-pack info EXE\n"
+     "      Tells whether EXE carries a script, its size and encoding, where it\n"
+     "      ends and whether EXE is signed.\n"},
+};
+
+const char kUsageEnd[] =
+    "  kestro-pack --help | --version\n"
+    "  Every command takes --help (or -h). An option's value may follow it or\n"
+    "  be joined with \"=\": -o out.exe, --output=out.exe, --format=json.\n";
 
 int UsageError(const std::string& message) {
   fprintf(stderr, "kestro-pack: %s\nTry 'kestro-pack --help'.\n", message.c_str());
@@ -51,6 +67,29 @@ int Fail(const std::string& message) {
   return kExitError;
 }
 
+// Prints the usage of one command, or of all when command is NULL.
+int PrintUsage(const char* command) {
+  fputs("Usage:\n", stdout);
+  for (size_t i = 0; i < sizeof kUsages / sizeof kUsages[0]; ++i) {
+    if (command == NULL || strcmp(command, kUsages[i].command) == 0) fputs(kUsages[i].text, stdout);
+  }
+  if (command == NULL) fputs(kUsageEnd, stdout);
+  return kExitOk;
+}
+
+enum OptionId { kOptHelp = 1, kOptOutput, kOptRunner, kOptForce, kOptNoCheck };
+
+// The options of build; extract and info take the first rows only.
+const script::OptionSpec kBuildOptions[] = {
+    {"--help", false, kOptHelp},     {"-h", false, kOptHelp},
+    {"-o", true, kOptOutput},        {"--output", true, kOptOutput},
+    {"--runner", true, kOptRunner},  {"--force", false, kOptForce},
+    {"--no-check", false, kOptNoCheck},
+};
+const size_t kInfoOptionCount = 2;     // --help, -h
+const size_t kExtractOptionCount = 4;  // and -o, --output
+const size_t kBuildOptionCount = sizeof kBuildOptions / sizeof kBuildOptions[0];
+
 // The words after the command: one positional file and the options.
 struct Args {
   std::vector<std::string> files;
@@ -58,35 +97,44 @@ struct Args {
   std::string runner;
   bool force;
   bool no_check;
+  bool help;            // --help: print the command's usage and do nothing else
   std::string problem;  // first usage error, if any
 };
 
-Args ParseArgs(int argc, char** argv, bool build) {
+Args ParseArgs(int argc, char** argv, size_t option_count) {
   Args args;
   args.force = false;
   args.no_check = false;
-  for (int i = 2; i < argc && args.problem.empty(); ++i) {
-    std::string word = argv[i];
-    bool takes_value = word == "-o" || (build && word == "--runner");
-    if (takes_value && i + 1 >= argc) {
-      args.problem = word + " needs a file name";
-    } else if (word == "-o") {
-      if (!args.output.empty()) args.problem = "-o given twice";
-      args.output = argv[++i];
-    } else if (build && word == "--runner") {
-      if (!args.runner.empty()) args.problem = "--runner given twice";
-      args.runner = argv[++i];
-    } else if (build && word == "--force") {
-      args.force = true;
-    } else if (build && word == "--no-check") {
-      args.no_check = true;
-    } else if (word.size() > 1 && word[0] == '-') {
-      args.problem = "unknown option " + word;
-    } else {
-      args.files.push_back(word);
+  args.help = false;
+  int next = 2;
+  bool options_ended = false;
+  script::OptionWord word;
+  while (args.problem.empty() && script::ReadOption(argc, argv, &next, kBuildOptions, option_count,
+                                                    &options_ended, &word)) {
+    if (word.kind == script::kOptionPlain) {
+      args.files.push_back(word.value);
+      continue;
+    }
+    if (word.kind != script::kOptionKnown) {
+      args.problem = script::OptionProblem(word, kBuildOptions, option_count);
+      continue;
+    }
+    switch (word.id) {
+      case kOptHelp: args.help = true; break;
+      case kOptOutput:
+        if (!args.output.empty()) args.problem = "-o given twice";
+        args.output = word.value;
+        break;
+      case kOptRunner:
+        if (!args.runner.empty()) args.problem = "--runner given twice";
+        args.runner = word.value;
+        break;
+      case kOptForce: args.force = true; break;
+      case kOptNoCheck: args.no_check = true; break;
     }
   }
-  if (args.problem.empty() && args.files.size() != 1)
+  if (args.help) args.problem.clear();
+  else if (args.problem.empty() && args.files.size() != 1)
     args.problem = args.files.empty() ? "a file name is missing" : "too many file names";
   return args;
 }
@@ -106,7 +154,8 @@ bool FindDefaultRunner(const char* argv0, std::string* runner) {
 // kestro-pack build SCRIPT [-o OUT.exe] [--runner RUNNER.exe] [--force]
 //   e.g.  kestro-pack build setup.kst --runner dist/kestro.exe
 int Build(int argc, char** argv) {
-  Args args = ParseArgs(argc, argv, true);
+  Args args = ParseArgs(argc, argv, kBuildOptionCount);
+  if (args.help) return PrintUsage("build");
   if (!args.problem.empty()) return UsageError(args.problem);
   packer::BuildOptions options;
   options.script = args.files[0];
@@ -129,7 +178,8 @@ int Build(int argc, char** argv) {
 // kestro-pack extract EXE [-o SCRIPT]
 //   e.g.  kestro-pack extract setup.exe -o recovered.kst
 int Extract(int argc, char** argv) {
-  Args args = ParseArgs(argc, argv, false);
+  Args args = ParseArgs(argc, argv, kExtractOptionCount);
+  if (args.help) return PrintUsage("extract");
   if (!args.problem.empty()) return UsageError(args.problem);
   const std::string& exe = args.files[0];
   packer::Bytes bytes, script;
@@ -178,9 +228,9 @@ void PrintSignature(const packer::Bytes& bytes) {
 // kestro-pack info EXE
 //   e.g.  kestro-pack info setup.exe
 int Info(int argc, char** argv) {
-  Args args = ParseArgs(argc, argv, false);
+  Args args = ParseArgs(argc, argv, kInfoOptionCount);
+  if (args.help) return PrintUsage("info");
   if (!args.problem.empty()) return UsageError(args.problem);
-  if (!args.output.empty()) return UsageError("info takes no -o");
   const std::string& exe = args.files[0];
   packer::Bytes bytes;
   if (!packer::ReadFile(exe, &bytes)) return Fail(exe + ": cannot read: " + strerror(errno));
@@ -209,10 +259,7 @@ int Info(int argc, char** argv) {
 int main(int argc, char** argv) {
   if (argc < 2) return UsageError("no command given");
   std::string command = argv[1];
-  if (command == "--help" || command == "-h") {
-    fputs(kUsage, stdout);
-    return kExitOk;
-  }
+  if (command == "--help" || command == "-h") return PrintUsage(NULL);
   if (command == "--version") {
     puts("kestro-pack " KESTRO_VERSION);
     return kExitOk;
@@ -220,6 +267,18 @@ int main(int argc, char** argv) {
   if (command == "build") return Build(argc, argv);
   if (command == "extract") return Extract(argc, argv);
   if (command == "info") return Info(argc, argv);
-  if (command == "check") return packer::CheckCommand(argc, argv);
-  return UsageError("unknown command " + command);
+  if (command == "check") {
+    if (packer::CheckWantsHelp(argc, argv)) return PrintUsage("check");
+    return packer::CheckCommand(argc, argv);
+  }
+  // A typo of a command or of a top-level option gets the nearest name.
+  static const script::OptionSpec kTopLevel[] = {
+      {"build", false, 0},  {"check", false, 0},  {"extract", false, 0},
+      {"info", false, 0},   {"--help", false, 0}, {"--version", false, 0},
+  };
+  const char* nearest =
+      script::NearestOption(command, kTopLevel, sizeof kTopLevel / sizeof kTopLevel[0]);
+  bool option = command.size() > 1 && command[0] == '-';
+  std::string hint = nearest ? std::string("; did you mean ") + nearest + "?" : std::string();
+  return UsageError((option ? "unknown option " : "unknown command ") + command + hint);
 }

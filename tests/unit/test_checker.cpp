@@ -15,12 +15,14 @@
 #include <vector>
 
 #include "checker/check.h"
+#include "checker/dangers.h"
 #include "checker/lines.h"
 #include "checker/report.h"
 #include "checker/suggest.h"
 #include "script/commands.h"
 #include "script/container.h"
 #include "script/loader.h"
+#include "script/text_encoding.h"
 
 namespace {
 
@@ -105,6 +107,26 @@ const Expected kFindings[] = {
     {"DoesNothing", "LeftClick, 10\n", "does-nothing", 1, 1, W, "does nothing"},
     {"LongLine", "Send, " + std::string(1100, 'x') + "\n", "long-line", 1, 1024, W,
      "keeps only the first 1023"},
+    // A UTF-8 key name types its first character; an ANSI script's bytes are escaped.
+    {"UnknownKeyUtf8", "Send, \xC3\xBC{\xC3\xBCx}\n", "unknown-key", 1, 8, W,
+     "Send knows no key {\xC3\xBCx}: it types \"\xC3\xBC\""},
+    {"UnknownKeyAnsi", "Send, {\xFCx}\n", "unknown-key", 1, 7, W,
+     "Send knows no key {\\xFCx}: it types \"\\xFC\""},
+    // Lines that run as written but may do harm.
+    {"ShutdownWithoutFlags", "Shutdown\n", "logs-off", 1, 1, W,
+     "Shutdown with no flags logs the user off (flag 0): write 1 to shut down"},
+    {"ShutdownWordFlags", "Shutdown, reboot\n", "logs-off", 1, 11, W,
+     "Shutdown reads \"reboot\" as 0, which logs the user off"},
+    {"LongSend", "Send, +{TAB 4999}{ENTER}\n", "long-send", 1, 7, W,
+     "this Send sends 10002 key events and holds the runner until the last: at the default key "
+     "delay of 20 ms that is 200 s"},
+    {"LongKeyDelay", "SetKeyDelay, 60001\n", "long-key-delay", 1, 14, W,
+     "a key delay of 60001 ms holds the runner"},
+    {"WinCloseAnyWindow", "WinClose, ,\n", "any-window", 1, 1, W,
+     "WinClose with an empty title and text acts on the first visible top-level window in Z "
+     "order, which may be the taskbar; name the window"},
+    {"WinKillInTail", "IfWinExist, Setup, , WinKill\n", "any-window", 1, 22, W,
+     "WinKill with an empty title and text"},
 };
 
 std::string FindingName(const ::testing::TestParamInfo<Expected>& param) {
@@ -218,6 +240,11 @@ INSTANTIATE_TEST_SUITE_P(
         "IniRead, v, f.ini, %section%, %key%\nIniDelete, f.ini, Main, %key%\nRun, %program%\n",
         // Optional fields, extents and a silent SetEnv with its comma.
         "WinMove, T, , 0, 0, default, 400\nSetEnv, empty,\nInputBox, v, t, p\n",
+        // One character in braces, in a UTF-8 script any one character.
+        "Send, {\xC3\xBC}{\xC3\xBC 3}{\xE6\x97\xA5}{\xF0\x9F\x98\x80 2}\n",
+        // Dangerous only past their limits, or as the run decides.
+        "Send, +{TAB 4990}{DOWN %n%}{ASC 065}{ENTER 4}\nSetKeyDelay, 60000\nShutdown, 0\n"
+        "Shutdown, %how%\nWinClose, %title%\nWinKill, , some text\n",
         // Comments, blanks, a BOM, CR LF ends and an Adlib section.
         "\xEF\xBB\xBF; comment\r\n\r\n  Sleep, 1  \r\n[ADLIB] extra\r\nNag, , Send, {ENTER}\r\n"));
 
@@ -372,6 +399,47 @@ TEST(CheckerColumns, CountCharactersInUtf8Scripts) {
   EXPECT_EQ(342, found[0].column);      // after ";" and 340 characters
   EXPECT_EQ(402, found[0].end_column);  // after all 401
   EXPECT_NE(std::string::npos, found[0].message.find("1201 bytes long")) << found[0].message;
+  // The same mistake twice on a line: each finding at its own column, and
+  // every message valid UTF-8 (an ANSI script's bytes escaped).
+  const struct {
+    std::string script;
+    int first, second;
+  } twice[] = {
+      {"Send, {ENTR}{ENTR 3}\n", 7, 13},
+      {"Send, \xE6\x97\xA5{\xC3\xBCx}{\xC3\xBCx 3}\n", 8, 12},
+      {"Send, {\xFCx}{\xFCx 3}\n", 7, 11},
+  };
+  for (const auto& c : twice) {
+    found = Check(c.script);
+    ASSERT_EQ(2u, found.size()) << checker::FormatText("t.kst", found);
+    EXPECT_EQ(c.first, found[0].column) << c.script;
+    EXPECT_EQ(c.second, found[1].column) << c.script;
+    std::string json = checker::FormatJsonItem("t.kst", found[1]) + checker::FormatText("t", found);
+    EXPECT_TRUE(script::IsValidUtf8(json.data(), json.size())) << json;
+  }
+}
+
+// The key events a Send line sends, as the long-send warning counts them:
+// two a press, two more for each prefix, one for a held modifier, none for
+// a negative count; a count from a reference is one press.
+TEST(CheckerDangers, CountsKeyEventsAsSendSendsThem) {
+  const struct {
+    const char* keys;
+    bool utf8;
+    long long events;
+  } rows[] = {
+      {"Hello", false, 10},
+      {"^+{TAB 3}x", false, 12},
+      {"{SHIFTDOWN}ab{shiftup}#", false, 6},
+      {"{ASC 0233}{DOWN -5}{DOWN 0}{DOWN x}", false, 14},
+      {"{ENTER", false, 12},                       // no "}": typed as characters
+      {"{DOWN \x01}", false, 2},                  // the count from a reference
+      {"\xC3\xBC\xE6\x97\xA5{\xC3\xBC 3}", true, 10},  // characters, not bytes
+      {"\xC3\xBC", false, 4},                     // ANSI: two characters
+      {"{DOWN 2147483647}", false, 4294967294LL},
+  };
+  for (const auto& row : rows)
+    EXPECT_EQ(row.events, checker::CountKeyEvents(row.keys, row.utf8)) << row.keys;
 }
 
 TEST(CheckerReport, TextAndJsonForms) {

@@ -1,5 +1,6 @@
 // Tests of the packer: script normalisation, the runner check, the round trip
-// through a packed executable, and the build command's refusals.
+// through a packed executable, the build command's refusals, and the tools'
+// option reader.
 #include <gtest/gtest.h>
 
 #include <dirent.h>
@@ -17,6 +18,7 @@
 #include "script/container.h"
 #include "script/loader.h"
 #include "script/pe_file.h"
+#include "script/tool_options.h"
 #include "tests/unit/fake_pe.h"
 
 namespace {
@@ -404,6 +406,45 @@ TEST_F(PackBuild, RefusesBadInputsAndWritesNothing) {
 
   options_.output = dir_ + "/no-such-dir/job.exe";
   ExpectRefused(options_.output, "cannot create a temporary file");
+}
+
+// Each word of a command line as a tool sees it: a plain word, id=value for a
+// known option, [the message] for one it refuses.
+TEST(ToolOptions, ReadsEverySpellingAndNamesTheNearest) {
+  enum { kHelp = 1, kOut, kFormat, kJson };
+  const script::OptionSpec specs[] = {
+      {"--help", false, kHelp},    {"-h", false, kHelp},      {"-o", true, kOut},
+      {"--output", true, kOut},    {"--format", true, kFormat}, {"--json", false, kJson},
+  };
+  const size_t count = sizeof specs / sizeof specs[0];
+  const struct {
+    std::vector<const char*> argv;
+    const char* read;
+  } rows[] = {
+      {{"a.kst", "--format", "json", "--format=text", "-o=x=y", "--output", "-h"},
+       "a.kst|3=json|3=text|2=x=y|2=-h|"},
+      {{"--json", "-h", "-", "--", "--json", "-o"}, "4=|1=|-|--json|-o|"},
+      {{"--formt=json", "--JSON", "--jsno", "--out=a", "-x", "--zzzzzz"},
+       "[unknown option --formt; did you mean --format?]|[unknown option --JSON; did you mean "
+       "--json?]|[unknown option --jsno; did you mean --json?]|[unknown option --out; did you "
+       "mean --output?]|[unknown option -x]|[unknown option --zzzzzz]|"},
+      {{"--json=yes", "--format"}, "[--json takes no value]|[--format needs a value]|"},
+  };
+  for (const auto& row : rows) {
+    int next = 0;
+    bool ended = false;
+    script::OptionWord word;
+    std::string read;
+    while (script::ReadOption(static_cast<int>(row.argv.size()), row.argv.data(), &next, specs,
+                              count, &ended, &word)) {
+      if (word.kind == script::kOptionPlain) read += word.value;
+      else if (word.kind == script::kOptionKnown)
+        read += std::to_string(word.id) + "=" + word.value;
+      else read += "[" + script::OptionProblem(word, specs, count) + "]";
+      read += "|";
+    }
+    EXPECT_EQ(row.read, read);
+  }
 }
 
 }  // namespace

@@ -12,17 +12,19 @@ const { parseReport, byteColumnToIndex, characterColumnToIndex, toRanges, readCh
 const { resolveTool, findOnPath, runPlan } = require('../launch');
 
 // A script and what `kestro-pack check --format json` printed for it.
-const SCRIPT = ['Sleep 100', 'Send, é{ENTR}', 'Goto, Nowhere'];
+const SCRIPT = ['Sleep 100', 'Send, é{ENTR}', 'WinClose', 'Goto, Nowhere'];
 const REPORT = `[
   {"file": "/tmp/bad.kst", "line": 1, "column": 1, "endColumn": 10, "severity": "error", "code": "missing-comma", "message": "Error: Invalid command! (a comma is missing after \\"Sleep\\")"},
   {"file": "/tmp/bad.kst", "line": 2, "column": 8, "endColumn": 13, "severity": "warning", "code": "unknown-key", "message": "Send knows no key {ENTR}: it types \\"E\\"", "encoding": "UTF-8"},
-  {"file": "/tmp/bad.kst", "line": 3, "column": 7, "endColumn": 14, "severity": "error", "code": "unknown-label", "message": "Error: Cannot find requested label! (no main-section line reads \\"Nowhere:\\")"}
+  {"file": "/tmp/bad.kst", "line": 3, "column": 1, "endColumn": 9, "severity": "warning", "code": "any-window", "message": "WinClose with an empty title and text acts on the first visible top-level window in Z order, which may be the taskbar; name the window"},
+  {"file": "/tmp/bad.kst", "line": 4, "column": 7, "endColumn": 14, "severity": "error", "code": "unknown-label", "message": "Error: Cannot find requested label! (no main-section line reads \\"Nowhere:\\")"}
 ]
 `;
 const EXPECTED = [
   { line: 0, start: 0, end: 9, severity: 'error', code: 'missing-comma' },
   { line: 1, start: 7, end: 12, severity: 'warning', code: 'unknown-key' },  // é: one character
-  { line: 2, start: 6, end: 13, severity: 'error', code: 'unknown-label' },
+  { line: 2, start: 0, end: 8, severity: 'warning', code: 'any-window' },  // a dangerous line: a warning
+  { line: 3, start: 6, end: 13, severity: 'error', code: 'unknown-label' },
 ];
 
 const lineOf = (lines) => (line) => lines[line];
@@ -129,18 +131,26 @@ test('the real checker\'s output reads the same', { skip: !process.env.KESTRO_PA
   const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'kestro-check-'));
   const file = path.join(dir, 'bad.kst');
   fs.writeFileSync(file, SCRIPT.join('\n') + '\n');
-  const run = childProcess.spawnSync(process.env.KESTRO_PACK, ['check', '--format', 'json', file],
-                                     { encoding: 'utf8', timeout: 10000 });
+  // Every spelling of the JSON option people type gives the same report.
+  for (const options of [['--format', 'json'], ['--format=json'], ['--json']]) {
+    const run = childProcess.spawnSync(process.env.KESTRO_PACK, ['check', ...options, file],
+                                       { encoding: 'utf8', timeout: 10000 });
+    assert.strictEqual(run.status, 1, run.stderr);
+    const result = readCheckRun({ code: run.status }, run.stdout, run.stderr, lineOf(SCRIPT), 'kp');
+    assert.deepStrictEqual(shape(result.ranges), EXPECTED, options.join(' '));
+  }
+  const typo = childProcess.spawnSync(process.env.KESTRO_PACK, ['check', '--formt=json', file],
+                                      { encoding: 'utf8', timeout: 10000 });
   fs.rmSync(dir, { recursive: true });
-  assert.strictEqual(run.status, 1, run.stderr);
-  const result = readCheckRun({ code: run.status }, run.stdout, run.stderr, lineOf(SCRIPT), 'kp');
-  assert.deepStrictEqual(shape(result.ranges), EXPECTED);
+  assert.strictEqual(typo.status, 2);
+  assert.match(typo.stderr, /unknown option --formt; did you mean --format\?/);
 });
 
 // The real checker on UTF-8 lines with Japanese text and an emoji before the
 // mistake, with and without a byte order mark.
 test('the real checker\'s columns land on the mistake after Japanese text', { skip: !process.env.KESTRO_PACK && 'KESTRO_PACK not set' }, () => {
-  const lines = ['WinWait, 日本語 – Übersicht', 'Send, 日本語{ENTR}', 'Send, 😀😀 {ENTR}'];
+  // A one-character key name is any one character: {ü 3} and {日} are no finding.
+  const lines = ['WinWait, 日本語 – Übersicht', 'Send, 日本語{ENTR}', 'Send, 😀😀 {ENTR}', 'Send, {ü}{ü 3}{日}'];
   for (const bom of ['', '\ufeff']) {
     const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'kestro-check-'));
     const file = path.join(dir, 'jp.kst');
