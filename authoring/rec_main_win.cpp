@@ -3,7 +3,7 @@
 // tray icon or the button in its small window starts and stops it; stopping
 // writes the script and ends the program.
 //
-//   kestro-rec [--out FILE] [--seconds N] [--pause MS] [--skip-injected] [--pos X,Y]
+//   kestro-rec [--out FILE] [--seconds N] [--pause MS] [--wait S] [--skip-injected] [--pos X,Y]
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -12,13 +12,14 @@
 #include <string>
 #include <vector>
 
+#include "authoring/rec_args.h"
 #include "authoring/recording.h"
 #include "host/tray_icon_win.h"
+#include "script/wide_text.h"
+#include "windows/wide_text_win.h"
 
 namespace {
 
-const char kUsage[] =
-    "usage: kestro-rec [--out FILE] [--seconds N] [--pause MS] [--skip-injected] [--pos X,Y]\n";
 const char kClassName[] = "KestroRecorder";
 const char kTitle[] = "Kestro Recorder";
 const UINT kTrayMessage = WM_APP + 1;
@@ -31,16 +32,7 @@ const int kMenuToggle = 200;
 const int kMenuDiscard = 201;
 const int kHotkeyVk = 'R';
 
-struct Options {
-  std::string out;
-  int seconds;  // 0: until stopped
-  int pause_ms;
-  bool skip_injected;
-  int x, y;  // where the window stands; x < 0: the bottom-right corner
-  Options() : out("recording.kst"), seconds(0), pause_ms(1000), skip_injected(false), x(-1), y(-1) {}
-};
-
-Options g_options;
+authoring::RecArgs g_options;
 HWND g_window;
 HWND g_status;
 HWND g_button;
@@ -59,53 +51,31 @@ void WriteStd(DWORD which, const std::string& text) {
   WriteFile(handle, text.data(), static_cast<DWORD>(text.size()), &written, NULL);
 }
 
-bool ParseArgs(int argc, char** argv, Options* o, std::string* error) {
-  for (int i = 0; i < argc; ++i) {
-    std::string arg = argv[i];
-    bool has_value = i + 1 < argc;
-    if (arg == "--skip-injected") {
-      o->skip_injected = true;
-    } else if ((arg == "--out" || arg == "--seconds" || arg == "--pause" || arg == "--pos") &&
-               !has_value) {
-      *error = arg + " needs a value";
-      return false;
-    } else if (arg == "--out") {
-      o->out = argv[++i];
-    } else if (arg == "--seconds" || arg == "--pause") {
-      char* end = 0;
-      long n = strtol(argv[++i], &end, 10);
-      if (*end != '\0' || n < 0 || n > 86400000L) {
-        *error = arg + " takes a number of " + (arg == "--pause" ? "milliseconds" : "seconds");
-        return false;
-      }
-      (arg == "--seconds" ? o->seconds : o->pause_ms) = static_cast<int>(n);
-    } else if (arg == "--pos") {
-      if (sscanf(argv[++i], "%d,%d", &o->x, &o->y) != 2) {
-        *error = "--pos takes X,Y";
-        return false;
-      }
-    } else {
-      *error = "unknown argument " + arg;
-      return false;
-    }
+// --help: the usage on standard output; in a box when there is none (a GUI
+// program started from a console window gets no handles of its own).
+void ShowUsage(const char* usage) {
+  HANDLE handle = GetStdHandle(STD_OUTPUT_HANDLE);
+  if (handle != NULL && handle != INVALID_HANDLE_VALUE) {
+    WriteStd(STD_OUTPUT_HANDLE, usage);
+  } else {
+    MessageBoxA(NULL, usage, "kestro-rec", MB_OK | MB_ICONINFORMATION);
   }
-  return true;
 }
 
 bool IsOwnWindow(HWND window) {
   return window != NULL && (window == g_window || GetAncestor(window, GA_ROOT) == g_window);
 }
 
-// A window's title in UTF-8, as the recorded script is written.
+// A window's title in UTF-8, as the recorded script is written, converted
+// as the runner converts it (a lone surrogate comes back as the runner reads it).
 std::string TitleOf(HWND window) {
-  WCHAR wide[1024];
+  wchar_t wide[1024];
   int n = GetWindowTextW(window, wide, sizeof(wide) / sizeof(wide[0]));
   if (n <= 0) return std::string();
-  int size = WideCharToMultiByte(CP_UTF8, 0, wide, n, NULL, 0, NULL, NULL);
-  if (size <= 0) return std::string();
-  std::string title(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide, n, &title[0], size, NULL, NULL);
-  return title;
+  char title[3 * 1024 + 1];  // at most three bytes for each unit
+  size_t size = script::Utf16ToUtf8(windows::Units(wide), static_cast<size_t>(n), title,
+                                    sizeof(title));
+  return std::string(title, size);
 }
 
 // Before a key or click: a new foreground window (not this one) is recorded
@@ -118,16 +88,27 @@ void NoteForeground(DWORD time) {
   g_events.push_back(authoring::RecordedEvent::Activate(time, title));
 }
 
-// The character (UTF-16 unit) a key types with the given Shift and Caps Lock
-// state, or 0: dead keys and keys that type two units give none.
+// ToUnicode's flag that leaves the keyboard's state alone (Windows 10 1607
+// and later; older systems ignore it): without it, asking about a dead key
+// here uses the accent up, and the window gets the bare letter after it.
+const UINT kKeepKeyboardState = 4;
+
+// The character (code point) a key types with the given Shift and Caps Lock
+// state, or 0: dead keys and keys that type two characters give none. A
+// character beyond U+FFFF comes as a surrogate pair.
 unsigned CharOf(int vk, int scan, bool shift, bool caps) {
   BYTE state[256];
   ZeroMemory(state, sizeof(state));
   if (shift) state[VK_SHIFT] = 0x80;
   if (caps) state[VK_CAPITAL] = 0x01;
   WCHAR out[4] = {0, 0, 0, 0};
-  return ToUnicode(static_cast<UINT>(vk), static_cast<UINT>(scan), state, out, 4, 0) == 1 ? out[0]
-                                                                                      : 0;
+  int n = ToUnicode(static_cast<UINT>(vk), static_cast<UINT>(scan), state, out, 4,
+                    kKeepKeyboardState);
+  if (n == 1) return out[0];
+  if (n == 2 && script::IsHighSurrogate(out[0]) && script::IsLowSurrogate(out[1])) {
+    return script::JoinSurrogates(out[0], out[1]);
+  }
+  return 0;
 }
 
 void SetModifier(int vk, bool down) {
@@ -209,9 +190,11 @@ void StopAndWrite() {
   g_recording = false;
   authoring::RecordingOptions options;
   options.pause_ms = g_options.pause_ms;
-  // UTF-8 with the byte order mark, so that every editor and the runner read
-  // it as UTF-8, whatever characters it holds.
-  std::string script = "\xEF\xBB\xBF" + authoring::ScriptFromEvents(g_events, options);
+  options.wait_timeout_s = g_options.wait_s;
+  // The byte order mark only when a character is not ASCII: an ASCII
+  // recording runs on every Windows.
+  std::string script =
+      authoring::ScriptFileBytes(authoring::ScriptFromEvents(g_events, options));
   FILE* f = fopen(g_options.out.c_str(), "w");  // text mode: lines end in CR LF
   bool ok = f != NULL && fwrite(script.data(), 1, script.size(), f) == script.size();
   if (f != NULL) ok = fclose(f) == 0 && ok;
@@ -292,9 +275,13 @@ LRESULT CALLBACK WindowProc(HWND window, UINT msg, WPARAM wparam, LPARAM lparam)
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   std::string error;
-  if (!ParseArgs(__argc - 1, __argv + 1, &g_options, &error)) {
-    WriteStd(STD_ERROR_HANDLE, "kestro-rec: " + error + "\n" + kUsage);
+  if (!authoring::ParseRecArgs(__argc - 1, __argv + 1, &g_options, &error)) {
+    WriteStd(STD_ERROR_HANDLE, "kestro-rec: " + error + "\n" + authoring::kRecUsage);
     return 2;
+  }
+  if (g_options.help) {
+    ShowUsage(authoring::kRecUsage);
+    return 0;
   }
   WNDCLASSA wc;
   ZeroMemory(&wc, sizeof(wc));

@@ -7,6 +7,8 @@
 #include "authoring/script_line.h"
 #include "script/coords.h"
 #include "script/key_scan.h"
+#include "script/text_encoding.h"
+#include "script/wide_text.h"
 
 namespace authoring {
 
@@ -54,17 +56,20 @@ class Writer {
  public:
   explicit Writer(const RecordingOptions& options)
       : options_(options), shift_(false), ctrl_(false), alt_(false), mods_changed_(true),
-        high_surrogate_(0), have_time_(false), last_time_(0), have_title_(false) {
+        high_surrogate_(0), have_time_(false), last_time_(0), acted_(false), have_title_(false) {
     out_ = "; Recorded by kestro-rec\n";
   }
 
   void Add(const RecordedEvent& e) {
-    if (have_time_ && options_.pause_ms > 0 &&
+    // The wait before the first key or click is the user's own start, not
+    // part of what is replayed.
+    if (have_time_ && acted_ && options_.pause_ms > 0 &&
         e.time - last_time_ > static_cast<unsigned long>(options_.pause_ms)) {
       FlushSend();
       char line[48];
       sprintf(line, "Sleep, %lu\n", (e.time - last_time_ + 50) / 100 * 100);
       out_ += line;
+      note_.clear();
     }
     have_time_ = true;
     last_time_ = e.time;
@@ -78,6 +83,7 @@ class Writer {
   }
 
   std::string Finish() {
+    if (high_surrogate_ != 0) Unrecordable("a lone high surrogate");
     FlushSend();
     return out_;
   }
@@ -86,6 +92,9 @@ class Writer {
   void KeyDown(const RecordedEvent& e) {
     unsigned high = high_surrogate_;
     high_surrogate_ = 0;  // a low surrogate must follow its high one at once
+    if (high != 0 && !(e.vk == kVkPacket && script::IsLowSurrogate(e.ch))) {
+      Unrecordable("a lone high surrogate");
+    }
     if (e.vk == kVkPacket) {
       UnicodeChar(e.ch, high);
       return;
@@ -106,16 +115,19 @@ class Writer {
       } else if (e.base != 0) {
         t.text = SendCharText(e.base);
       } else {
-        return;
+        return Unrecordable(KeyWhat(e.vk));
       }
     } else if (e.vk == kVkSpace || (name == 0 && e.ch != 0)) {
-      if (e.ch < 32 || e.ch == 127) return;  // a control character without a name
+      // a control character without a name
+      if (e.ch < 32 || e.ch == 127) return Unrecordable(KeyWhat(e.vk));
       t.text = SendCharText(e.ch);
     } else if (name != 0) {
       if (shift_) t.prefix = "+";
       t.name = name;
     } else {
-      return;  // a key that neither has a name nor types anything
+      // Neither a name nor a character: a dead key, an input method's key,
+      // a key whose character came too late for the hook...
+      return Unrecordable(KeyWhat(e.vk));
     }
     Append(t);
     if (e.vk == kVkEnter) FlushSend();
@@ -124,16 +136,16 @@ class Writer {
   // A character sent as a Unicode key event is written as it stands, without
   // the modifiers of the moment: Send sends it the same way, without them.
   void UnicodeChar(unsigned unit, unsigned high) {
-    if (unit >= 0xD800 && unit <= 0xDBFF) {
+    if (script::IsHighSurrogate(unit)) {
       high_surrogate_ = unit;
       return;
     }
     unsigned cp = unit;
-    if (unit >= 0xDC00 && unit <= 0xDFFF) {
-      if (high == 0) return;  // a low surrogate alone is no character
-      cp = 0x10000 + ((high - 0xD800) << 10) + (unit - 0xDC00);
+    if (script::IsLowSurrogate(unit)) {
+      if (high == 0) return Unrecordable("a lone low surrogate");
+      cp = script::JoinSurrogates(high, unit);
     }
-    if (cp < 32 || cp == 127) return;  // a control character without a key name
+    if (cp < 32 || cp == 127) return Unrecordable("a control character");
     Token t;
     t.name = 0;
     t.count = 1;
@@ -142,6 +154,23 @@ class Writer {
   }
 
   void KeyUp(int vk) { SetModifier(vk, false); }
+
+  static std::string KeyWhat(int vk) {
+    char what[32];
+    sprintf(what, "virtual key %d", vk);
+    return what;
+  }
+
+  // A key reached the window but cannot be written as Send text: a comment
+  // says so where it happened, once for a run of the same key.
+  void Unrecordable(const std::string& what) {
+    std::string note = "; kestro-rec: a key here could not be recorded as text (" + what + ")\n";
+    acted_ = true;
+    if (note == note_) return;
+    FlushSend();
+    out_ += note;
+    note_ = note;
+  }
 
   // Follows the modifiers; true when vk is one.
   bool SetModifier(int vk, bool down) {
@@ -163,6 +192,8 @@ class Writer {
       }
     }
     mods_changed_ = false;
+    acted_ = true;
+    note_.clear();
     size_t length = 0;
     for (size_t i = 0; i < line_.size(); ++i) length += line_[i].Render().size();
     if (length + t.Render().size() > kSendLineLimit) FlushSend();
@@ -183,6 +214,8 @@ class Writer {
 
   void Click(const RecordedEvent& e) {
     FlushSend();
+    acted_ = true;
+    note_.clear();
     script::Point cursor = {e.x, e.y};
     script::Point origin = {e.origin_x, e.origin_y};
     script::Point at = script::ScreenToScript(cursor, origin);
@@ -196,12 +229,17 @@ class Writer {
     title_ = title;
     if (title.empty()) return;  // nothing to wait for by name
     FlushSend();
-    size_t end = title.size();
-    if (end > kTitleLimit) {
-      end = kTitleLimit;
-      while (end > 0 && (static_cast<unsigned char>(title[end]) & 0xC0) == 0x80) --end;
+    size_t end = script::Utf8CutLength(title.data(), title.size(), kTitleLimit);
+    std::string line = "WinWaitActive, " + EscapeField(title.substr(0, end));
+    if (options_.wait_timeout_s > 0) {
+      // A wait that times out goes on to the next line, as a script run
+      // unattended should.
+      char timeout[32];
+      sprintf(timeout, ", , %d", options_.wait_timeout_s);
+      line += timeout;
     }
-    out_ += "WinWaitActive, " + EscapeField(title.substr(0, end)) + "\n";
+    out_ += line + "\n";
+    note_.clear();
   }
 
   RecordingOptions options_;
@@ -212,6 +250,8 @@ class Writer {
   unsigned high_surrogate_;  // the high surrogate of a Unicode event just before, or 0
   bool have_time_;
   unsigned long last_time_;
+  bool acted_;        // a key or click has been recorded: later pauses are Sleeps
+  std::string note_;  // the comment just written, until something else is
   bool have_title_;
   std::string title_;
 };
@@ -250,24 +290,15 @@ RecordedEvent RecordedEvent::Activate(unsigned long time, const std::string& tit
 }
 
 std::string Utf8Of(unsigned cp) {
-  std::string out;
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    if (cp >= 0xD800 && cp <= 0xDFFF) return out;
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp <= 0x10FFFF) {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
+  char bytes[4];
+  return std::string(bytes, script::EncodeUtf8(cp, bytes));
+}
+
+std::string ScriptFileBytes(const std::string& script) {
+  for (size_t i = 0; i < script.size(); ++i) {
+    if (static_cast<unsigned char>(script[i]) >= 0x80) return script::kUtf8Bom + script;
   }
-  return out;
+  return script;
 }
 
 std::string SendCharText(unsigned cp) {

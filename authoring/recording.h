@@ -39,9 +39,12 @@ struct RecordedEvent {
 
 struct RecordingOptions {
   // A gap between two events longer than this becomes a Sleep of the gap
-  // (rounded to 100 ms); 0 or less writes no Sleep at all.
+  // (rounded to 100 ms); 0 or less writes no Sleep at all. The time before
+  // the first key or click is never one.
   int pause_ms;
-  RecordingOptions() : pause_ms(1000) {}
+  // The timeout in seconds of each WinWaitActive line; 0 or less writes none.
+  int wait_timeout_s;
+  RecordingOptions() : pause_ms(1000), wait_timeout_s(10) {}
 };
 
 // The script in UTF-8 (titles are given in UTF-8 too), one line per "\n",
@@ -49,12 +52,11 @@ struct RecordingOptions {
 // Enter and before a line grows long), clicks LeftClick/RightClick lines
 // relative to the foreground window, and a new foreground window a
 // WinWaitActive line with its title (at most its first 200 bytes, cut
-// before a character). Unicode key events become their
-// characters. Lone modifier presses, key ups, Caps Lock, keys that neither
-// have a name nor type a character, and a surrogate without its partner
-// write nothing. The script is meant for a file that starts with the UTF-8
-// byte order mark, so that the runner reads it as UTF-8 even when every
-// character happens to be ASCII.
+// before a character) and the timeout. Unicode key events become their
+// characters. Lone modifier presses, key ups and Caps Lock write nothing;
+// a key that neither has a name nor types a character, a control character
+// and a surrogate without its partner write a comment line saying that a key
+// could not be recorded there. ScriptFileBytes gives the bytes of its file.
 std::string ScriptFromEvents(const std::vector<RecordedEvent>& events,
                              const RecordingOptions& options);
 
@@ -65,6 +67,12 @@ std::string SendCharText(unsigned cp);
 
 // A code point in UTF-8; nothing for a surrogate or a value beyond U+10FFFF.
 std::string Utf8Of(unsigned cp);
+
+// The bytes of the recorded script's file: a script of ASCII characters only
+// as it stands, so that it runs on every Windows (the runner reads it as an
+// ANSI script, as the 95 family must); any other behind the UTF-8 byte order
+// mark, so that the runner and every editor read it as UTF-8.
+std::string ScriptFileBytes(const std::string& script);
 
 // The shortest Send name of a virtual key ("BS" rather than "BACKSPACE"),
 // or null when the key has none.

@@ -1,11 +1,21 @@
 // Reading the spy's command line.
 #include "authoring/spy_args.h"
 
-#include <string.h>
+#include "script/tool_options.h"
 
 namespace authoring {
 
 namespace {
+
+enum { kAt, kLinesAt, kMatch, kMode, kHidden, kOut, kPos, kPointer, kHelp };
+
+const script::OptionSpec kSpecs[] = {
+    {"--at", true, kAt},     {"--lines-at", true, kLinesAt}, {"--match", true, kMatch},
+    {"--mode", true, kMode}, {"--hidden", false, kHidden},   {"--out", true, kOut},
+    {"--pos", true, kPos},   {"--pointer", true, kPointer},  {"--help", false, kHelp},
+    {"-h", false, kHelp},
+};
+const size_t kSpecCount = sizeof(kSpecs) / sizeof(kSpecs[0]);
 
 // Reads an optional minus and one to six digits from text at *pos.
 bool ReadNumber(const std::string& text, size_t* pos, int* value) {
@@ -46,67 +56,67 @@ bool ParseSpyArgs(int argc, const char* const* argv, SpyArgs* a, std::string* er
   a->out.clear();
   a->has_pos = a->has_pointer = false;
   a->pos_x = a->pos_y = a->pointer_x = a->pointer_y = 0;
+  a->help = false;
   bool has_text = false;
-  for (int i = 0; i < argc; ++i) {
-    std::string arg = argv[i];
-    bool has_value = i + 1 < argc;
-    std::string value = has_value ? argv[i + 1] : "";
-    if (arg == "--hidden") {
-      a->hidden = true;
+  int next = 0;
+  bool ended = false;
+  script::OptionWord w;
+  while (script::ReadOption(argc, argv, &next, kSpecs, kSpecCount, &ended, &w)) {
+    if (w.kind == script::kOptionPlain) {
+      // A second word after --match TITLE is the text.
+      if (a->action != kSpyMatch || has_text) {
+        *error = "unexpected argument " + w.value;
+        return false;
+      }
+      a->text = w.value;
+      has_text = true;
       continue;
     }
-    if (arg != "--at" && arg != "--lines-at" && arg != "--match" && arg != "--mode" &&
-        arg != "--out" && arg != "--pos" && arg != "--pointer") {
-      // A second word after --match TITLE is the text.
-      if (a->action == kSpyMatch && !has_text && strncmp(arg.c_str(), "--", 2) != 0) {
-        a->text = arg;
-        has_text = true;
-        continue;
-      }
-      *error = "unknown argument: " + arg;
+    if (w.kind != script::kOptionKnown) {
+      *error = script::OptionProblem(w, kSpecs, kSpecCount);
       return false;
     }
-    if (!has_value) {
-      *error = arg + " needs a value";
-      return false;
-    }
-    ++i;
-    if (arg == "--at" || arg == "--lines-at") {
-      if (a->action != kSpyLive) {
-        *error = "give one of --at, --lines-at and --match";
-        return false;
-      }
-      a->action = arg == "--at" ? kSpyAt : kSpyLinesAt;
-      if (!ParsePoint(value, &a->x, &a->y)) {
-        *error = arg + " wants X,Y, not " + value;
-        return false;
-      }
-    } else if (arg == "--match") {
-      if (a->action != kSpyLive) {
-        *error = "give one of --at, --lines-at and --match";
-        return false;
-      }
-      a->action = kSpyMatch;
-      a->title = value;
-    } else if (arg == "--mode") {
-      if (value != "1" && value != "2") {
-        *error = "--mode is 1 (title starts with) or 2 (title contains), not " + value;
-        return false;
-      }
-      a->mode = value[0] - '0';
-    } else if (arg == "--out") {
-      a->out = value;
-    } else if (arg == "--pos") {
-      a->has_pos = ParsePoint(value, &a->pos_x, &a->pos_y);
-      if (!a->has_pos) {
-        *error = "--pos wants X,Y, not " + value;
-        return false;
-      }
-    } else {
-      a->has_pointer = ParsePoint(value, &a->pointer_x, &a->pointer_y);
-      if (!a->has_pointer) {
-        *error = "--pointer wants X,Y, not " + value;
-        return false;
+    const std::string& value = w.value;
+    switch (w.id) {
+      case kHidden: a->hidden = true; break;
+      case kHelp: a->help = true; break;
+      case kAt:
+      case kLinesAt:
+      case kMatch:
+        if (a->action != kSpyLive) {
+          *error = "give one of --at, --lines-at and --match";
+          return false;
+        }
+        if (w.id == kMatch) {
+          a->action = kSpyMatch;
+          a->title = value;
+          break;
+        }
+        a->action = w.id == kAt ? kSpyAt : kSpyLinesAt;
+        if (!ParsePoint(value, &a->x, &a->y)) {
+          *error = w.name + " wants X,Y, not " + value;
+          return false;
+        }
+        break;
+      case kMode:
+        if (value != "1" && value != "2") {
+          *error = "--mode is 1 (title starts with) or 2 (title contains), not " + value;
+          return false;
+        }
+        a->mode = value[0] - '0';
+        break;
+      case kOut: a->out = value; break;
+      case kPos:
+      case kPointer: {
+        bool pos = w.id == kPos;
+        bool ok = pos ? ParsePoint(value, &a->pos_x, &a->pos_y)
+                      : ParsePoint(value, &a->pointer_x, &a->pointer_y);
+        (pos ? a->has_pos : a->has_pointer) = ok;
+        if (!ok) {
+          *error = w.name + " wants X,Y, not " + value;
+          return false;
+        }
+        break;
       }
     }
   }

@@ -8,7 +8,9 @@
 // --at reports the point as JSON, --lines-at prints the lines the copy buttons
 // would copy, --match reports every window the matcher examines for TITLE and
 // TEXT (taken as a command receives them, escapes already removed). --pos
-// places the live window, --pointer moves the mouse pointer there at start.
+// places the live window, --pointer moves the mouse pointer there at start,
+// --help (or -h) prints the usage. An option's value may follow it after "="
+// (--mode=2); a word after "--" is never an option (a title such as "-x").
 #ifndef KESTRO_AUTHORING_SPY_ARGS_H
 #define KESTRO_AUTHORING_SPY_ARGS_H
 
@@ -29,6 +31,7 @@ struct SpyArgs {
   int pos_x, pos_y;
   bool has_pointer;  // --pointer given
   int pointer_x, pointer_y;
+  bool help;  // --help or -h: print the usage and end
 };
 
 // Reads "X,Y" (each an optional minus and digits); false on anything else.

@@ -21,7 +21,9 @@ const char kUsage[] =
     "usage: kestro-spy [--pos X,Y] [--pointer X,Y]\n"
     "       kestro-spy --at X,Y [--mode 1|2] [--hidden] [--out FILE]\n"
     "       kestro-spy --lines-at X,Y [--mode 1|2] [--hidden] [--out FILE]\n"
-    "       kestro-spy --match TITLE [TEXT] [--mode 1|2] [--hidden] [--out FILE]\n";
+    "       kestro-spy --match TITLE [TEXT] [--mode 1|2] [--hidden] [--out FILE]\n"
+    "       kestro-spy --help\n"
+    "An option's value may also follow an equals sign: --mode=2, --out=report.json.\n";
 
 // Writes to a standard handle; a GUI program may have none, and then the
 // text is lost (the tests use --out).
@@ -30,6 +32,17 @@ void WriteStd(DWORD which, const std::string& text) {
   if (handle == NULL || handle == INVALID_HANDLE_VALUE) return;
   DWORD written = 0;
   WriteFile(handle, text.data(), static_cast<DWORD>(text.size()), &written, NULL);
+}
+
+// --help: the usage on standard output; in a box when there is none (a GUI
+// program started from a console window gets no handles of its own).
+void ShowUsage() {
+  HANDLE handle = GetStdHandle(STD_OUTPUT_HANDLE);
+  if (handle != NULL && handle != INVALID_HANDLE_VALUE) {
+    WriteStd(STD_OUTPUT_HANDLE, kUsage);
+  } else {
+    MessageBoxA(NULL, kUsage, "kestro-spy", MB_OK | MB_ICONINFORMATION);
+  }
 }
 
 // The report goes to --out, or to standard output. Exit code 0, or 1 when
@@ -73,6 +86,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   if (!authoring::ParseSpyArgs(static_cast<int>(words.size()), &argv[0], &args, &error)) {
     WriteStd(STD_ERROR_HANDLE, "kestro-spy: " + error + "\n" + kUsage);
     return 2;
+  }
+  if (args.help) {
+    ShowUsage();
+    return 0;
   }
   switch (args.action) {
     case authoring::kSpyAt:

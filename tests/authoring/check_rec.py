@@ -52,13 +52,19 @@ def press(vk, times=1, mods=()):
     return ["+%d" % m for m in mods] + ["+%d" % vk, "-%d" % vk] * times + ["-%d" % m for m in mods]
 
 
-# What the user does: text with the language's own characters and the escapes, a typo
-# rubbed out, chords, arrows, Enter, characters without a key (ü, and 😀 as its two
-# surrogates, sent as Unicode key events), two clicks with a pause between.
+# What the user does: thinks before the first key (no Sleep for that), text with the
+# language's own characters and the escapes, a typo rubbed out, chords, arrows, Enter,
+# characters without a key (ü, and 😀 as its two surrogates, sent as Unicode key events),
+# F13 (a key with neither a name nor a character: a comment), two clicks with a pause
+# between.
 UNICODE = ["u 00FC", "u D83D", "u DE00"]
-SEQUENCE = (["wait " + TARGET] + typed("Hi, 50% {a}!") + press(8, 3) + typed("+^#\\ x") +
-            press(65, mods=(17,)) + press(9, mods=(16,)) + press(37, 2) + press(13) + UNICODE +
+F13 = 124
+SEQUENCE = (["wait " + TARGET, "sleep 1500"] + typed("Hi, 50% {a}!") + press(8, 3) +
+            typed("+^#\\ x") + press(65, mods=(17,)) + press(9, mods=(16,)) + press(37, 2) +
+            press(13) + UNICODE + press(F13) +
             ["click L 200 150", "sleep 1600", "click R 120 100"] + typed("ok"))
+WAIT_LINE = "WinWaitActive, " + TARGET + ", , 10"
+NOT_RECORDED = "; kestro-rec: a key here could not be recorded as text (virtual key %d)" % F13
 BOM = "\xef\xbb\xbf"  # the UTF-8 byte order mark, as Latin-1 characters
 # Ctrl+Alt+R: the recorder's hotkey, which stops it and is not recorded.
 HOTKEY = press(82, mods=(17, 18))
@@ -146,13 +152,15 @@ def round_trip(c):
     c.check("the script is UTF-8 with its byte order mark", script.startswith(BOM), repr(script[:8]))
     script = script[len(BOM):] if script.startswith(BOM) else script
     body = [line for line in script.splitlines() if not line.startswith(";")]
-    c.check("the script waits for the target, types, clicks and sleeps",
-            body[0] == "WinWaitActive, " + TARGET and "Send, Hi, 50\\% {{}a{}}{!}{BS 3}" in script
+    c.check("the script waits for the target with a timeout, then types, clicks and sleeps",
+            body[0] == WAIT_LINE and body[1].startswith("Send, Hi, 50\\% {{}a{}}{!}{BS 3}")
             and "Send, " + "\u00fc\U0001F600".encode("utf-8").decode("latin-1") in body
             and "LeftClick, 200, 150" in body and "RightClick, 120, 100" in body and
             any(line.startswith("Sleep, ") for line in body), repr(body))
     c.check("the hotkey is not recorded", "!r" not in script and body[-1] == "Send, ok",
             repr(body[-1:]))
+    c.check("a key the recorder cannot write leaves a comment in its place",
+            NOT_RECORDED in script.splitlines(), repr(script.splitlines()))
     source = os.path.join(live, "rec.kst")
     check = subprocess.run([c.opts.packer, "check", source], capture_output=True, timeout=60)
     c.check("kestro-pack check accepts the script", check.returncode == 0,
@@ -171,9 +179,11 @@ def round_trip(c):
     c.check("the packed script runs to its end", code == 0, "exit code %r" % code)
 
     live_keys = lines(os.path.join(live, "keys.txt")) or []
-    # The live target also saw the hotkey that stopped the recorder.
+    # The live target also saw the hotkey that stopped the recorder, and F13, which the
+    # script holds as a comment only.
     if len(live_keys) >= len(HOTKEY):
         live_keys = live_keys[:-len(HOTKEY)]
+    live_keys = [k for k in live_keys if not k[1:].startswith("%d/" % F13)]
     replay_keys = lines(os.path.join(replay, "keys.txt"))
     c.check("the replay presses the same keys", live_keys and live_keys == replay_keys,
             "live %r\nreplay %r" % (live_keys, replay_keys))
@@ -189,10 +199,31 @@ def skip_injected(c):
     code, script = record(c, folder, ["wait " + TARGET] + typed("abc") + ["click L 200 150"] +
                           HOTKEY, "--seconds", "30", "--skip-injected")
     # The injected hotkey is not recorded either, but it still stops the recorder.
-    c.check("--skip-injected records none of the injected events",
-            code == 0 and script is not None and
-            [line for line in script[len(BOM):].splitlines() if not line.startswith(";")] ==
-            ["WinWaitActive, " + TARGET], repr(script))
+    # All of it is ASCII, so it has no byte order mark and runs on every Windows.
+    c.check("--skip-injected records none of the injected events, in ASCII without a BOM",
+            code == 0 and script is not None and not script.startswith(BOM) and
+            [line for line in script.splitlines() if not line.startswith(";")] ==
+            [WAIT_LINE], repr(script))
+
+
+def command_line(c):
+    """-h prints the usage and ends well; a misspelt option names the nearest one; an
+    option's value may follow an equals sign."""
+    def run(*args):
+        try:
+            return subprocess.run([c.wine, c.opts.rec] + list(args), cwd=c.workdir,
+                                  capture_output=True, timeout=WAIT)
+        except subprocess.TimeoutExpired:
+            return None
+    shown = run("-h")
+    c.check("-h prints the usage and exits with 0",
+            shown is not None and shown.returncode == 0 and
+            shown.stdout.startswith(b"usage: kestro-rec") and b"--wait S" in shown.stdout,
+            repr(shown))
+    typo = run("--wait=5", "--skip-injectd")
+    c.check("an unknown option is refused with the nearest one named",
+            typo is not None and typo.returncode == 2 and
+            b"did you mean --skip-injected?" in typo.stderr, repr(typo))
 
 
 def taskbar(c):
@@ -240,7 +271,7 @@ def main():
     workdir = tempfile.mkdtemp(prefix="kestro-rec.")
     c = Checks(opts, workdir)
     try:
-        for group in (round_trip, skip_injected, taskbar, picture):
+        for group in (round_trip, skip_injected, taskbar, picture, command_line):
             try:
                 group(c)
             except Exception as e:  # one broken group must not hide the others' results

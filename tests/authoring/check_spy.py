@@ -226,10 +226,28 @@ def unicode_checks(c):
     c.check("--at reports the Unicode window's title in UTF-8",
             window is not None and window["title"] == title and
             window["class"] == "KestroInputTarget", repr(point))
-    code, lines = c.spy("--lines-at", "300,200")
+    code, lines = c.spy("--lines-at=300,200")
     c.check("--lines-at writes the lines in UTF-8",
             code == 0 and lines is not None and lines.startswith("WinWait, " + title),
             repr(lines))
+
+
+def command_line(c):
+    """--help prints the usage and ends well; a misspelt option names the nearest one."""
+    def run(*args):
+        try:
+            return subprocess.run([c.wine, c.opts.spy] + list(args), cwd=c.workdir,
+                                  capture_output=True, timeout=WAIT * 2)
+        except subprocess.TimeoutExpired:
+            return None
+    shown = run("--help")
+    c.check("--help prints the usage and exits with 0",
+            shown is not None and shown.returncode == 0 and
+            shown.stdout.startswith(b"usage: kestro-spy"), repr(shown))
+    typo = run("--at=300,200", "--hiden")
+    c.check("an unknown option is refused with the nearest one named",
+            typo is not None and typo.returncode == 2 and
+            b"unknown option --hiden; did you mean --hidden?" in typo.stderr, repr(typo))
 
 
 def main():
@@ -244,7 +262,7 @@ def main():
     workdir = tempfile.mkdtemp(prefix="kestro-spy.")
     c = Checks(opts, workdir)
     try:
-        for group in (point_checks, order_checks, live_checks, unicode_checks):
+        for group in (point_checks, order_checks, live_checks, unicode_checks, command_line):
             try:
                 group(c)
             except Exception as e:  # one broken group must not hide the others' results

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "authoring/json.h"
+#include "authoring/rec_args.h"
 #include "authoring/script_line.h"
 #include "authoring/spy_args.h"
 #include "authoring/spy_facts.h"
@@ -94,6 +95,13 @@ TEST(SpyArgsTest, ReadsEachActionAndRejectsMistakes) {
   a = Parse({"--pos", "10,20", "--pointer", "30,40"});
   EXPECT_TRUE(a.has_pos && a.has_pointer);
   EXPECT_EQ(30, a.pointer_x);
+  // The spellings people type: "=value", --help and -h, "--" before a title
+  // that starts with a dash.
+  a = Parse({"--match=Save, As", "--mode=2", "--", "-x"});
+  EXPECT_EQ("Save, As", a.title);
+  EXPECT_EQ("-x", a.text);
+  EXPECT_EQ(2, a.mode);
+  EXPECT_TRUE(Parse({"--help"}).help && Parse({"-h"}).help && !a.help);
   Parse({"--at", "1"}, false);
   Parse({"--at", "1,2,3"}, false);
   Parse({"--at", "1,2", "--match", "x"}, false);
@@ -101,6 +109,30 @@ TEST(SpyArgsTest, ReadsEachActionAndRejectsMistakes) {
   Parse({"--mode", "3"}, false);
   Parse({"--out"}, false);
   Parse({"--frobnicate"}, false);
+  Parse({"--hidden=yes"}, false);
+  std::string error;
+  const char* typo[] = {"--hiden"};
+  EXPECT_FALSE(authoring::ParseSpyArgs(1, typo, &a, &error));
+  EXPECT_EQ("unknown option --hiden; did you mean --hidden?", error);
+
+  // The recorder's command line reads the same way.
+  authoring::RecArgs r;
+  const char* rec[] = {"--out=a b.kst", "--wait", "0", "--pause=500", "--pos", "-5,7"};
+  ASSERT_TRUE(authoring::ParseRecArgs(6, rec, &r, &error)) << error;
+  EXPECT_EQ("a b.kst", r.out);
+  EXPECT_EQ(0, r.wait_s);
+  EXPECT_EQ(500, r.pause_ms);
+  EXPECT_EQ(-5, r.x);
+  EXPECT_FALSE(r.help || r.skip_injected);
+  const char* defaults[] = {"-h"};
+  ASSERT_TRUE(authoring::ParseRecArgs(1, defaults, &r, &error));
+  EXPECT_TRUE(r.help);
+  EXPECT_EQ(10, r.wait_s);
+  EXPECT_EQ("recording.kst", r.out);
+  const char* wrong[][2] = {
+      {"--wait", "-1"}, {"--seconds", "x"}, {"--skip-injectd", ""}, {"--pos", "1"}, {"stray", ""}};
+  for (const auto& w : wrong) EXPECT_FALSE(authoring::ParseRecArgs(w[1][0] ? 2 : 1, w, &r, &error));
+  EXPECT_EQ("unexpected argument stray", error);
 }
 
 authoring::PointFacts Facts() {

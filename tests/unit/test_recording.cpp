@@ -68,9 +68,10 @@ class Typist {
   void Add(const RecordedEvent& e) { events_.push_back(e); }
   unsigned long Now() const { return time_; }
 
-  std::string Script(int pause_ms = 1000) const {
+  std::string Script(int pause_ms = 1000, int wait_s = 10) const {
     authoring::RecordingOptions options;
     options.pause_ms = pause_ms;
+    options.wait_timeout_s = wait_s;
     return authoring::ScriptFromEvents(events_, options);
   }
 
@@ -211,17 +212,31 @@ TEST(RecordingTest, NamedKeysChordsAndCounts) {
   EXPECT_EQ(again.Keys(), Replay(again.Script()));
 }
 
-TEST(RecordingTest, KeysThatWriteNothing) {
+#define NOT_RECORDED "; kestro-rec: a key here could not be recorded as text "
+
+TEST(RecordingTest, KeysThatWriteNothingAndKeysThatCannotBeRecorded) {
   Typist t;
   t.Down(kCtrl);  // lone modifiers
   t.Up(kCtrl);
   t.Down(kAlt);
   t.Up(kAlt);
-  t.Press(20);         // Caps Lock: the characters carry their case
-  t.Press(255);        // neither a name nor a character
-  t.Press(0xC0, 27);   // a control character without a name
-  t.Up('Q');           // an up without its down
+  t.Press(20);  // Caps Lock: the characters carry their case
+  t.Up('Q');    // an up without its down
   EXPECT_EQ("; Recorded by kestro-rec\n", t.Script());
+  // Keys that reach the window but give the recorder no text (a dead key,
+  // an input method's key) leave a comment where they came, once for a run.
+  t.Text("a");
+  t.Press(255);  // neither a name nor a character
+  t.Press(255);
+  t.Text("b");
+  t.Press(0xC0, 27);  // a control character without a name
+  t.Down(kCtrl);
+  t.Press(0x80);  // a chord with a key that has neither
+  t.Up(kCtrl);
+  EXPECT_EQ("; Recorded by kestro-rec\nSend, a\n" NOT_RECORDED
+            "(virtual key 255)\nSend, b\n" NOT_RECORDED "(virtual key 192)\n" NOT_RECORDED
+            "(virtual key 128)\n",
+            t.Script());
 }
 
 TEST(RecordingTest, LongTextIsSplitIntoLines) {
@@ -242,6 +257,7 @@ TEST(RecordingTest, LongTextIsSplitIntoLines) {
 TEST(RecordingTest, ClicksWindowsAndPauses) {
   Typist t;
   t.Add(RecordedEvent::Activate(t.Now(), "Untitled - Notepad, 50%"));
+  t.Wait(6500);  // the user's own start: no Sleep before the first key
   t.Text("hi");
   t.Add(RecordedEvent::Click(RecordedEvent::kLeftClick, t.Now() + 10, 300, 200, 100, 50));
   t.Add(RecordedEvent::Activate(t.Now() + 20, "Untitled - Notepad, 50%"));  // no change
@@ -254,16 +270,17 @@ TEST(RecordingTest, ClicksWindowsAndPauses) {
   t.Text("y");
   EXPECT_EQ(
       "; Recorded by kestro-rec\n"
-      "WinWaitActive, Untitled - Notepad\\, 50\\%\n"
+      "WinWaitActive, Untitled - Notepad\\, 50\\%, , 10\n"
       "Send, hi\n"
       "LeftClick, 200, 150\n"
       "Sleep, 2500\n"
       "RightClick, -10, -10\n"
-      "WinWaitActive, C:\\\\dir\n"
+      "WinWaitActive, C:\\\\dir, , 10\n"
       "Send, xy\n",
       t.Script());
-  // Without a threshold no Sleep is written.
+  // Without a threshold no Sleep is written; without a timeout the waits have none.
   EXPECT_EQ(std::string::npos, t.Script(0).find("Sleep"));
+  EXPECT_NE(std::string::npos, t.Script(1000, 0).find("WinWaitActive, C:\\\\dir\nSend"));
 }
 
 TEST(RecordingTest, UnicodeCharactersAndTitles) {
@@ -277,13 +294,18 @@ TEST(RecordingTest, UnicodeCharactersAndTitles) {
   t.Text("!");
   EXPECT_EQ(
       "; Recorded by kestro-rec\n"
-      "WinWaitActive, \xC3\x9C" "bersicht \xE2\x80\x93 \xE6\x97\xA5\\, 5\\%\n"
+      "WinWaitActive, \xC3\x9C" "bersicht \xE2\x80\x93 \xE6\x97\xA5\\, 5\\%, , 10\n"
       "Send, a\xC3\xBC\xC3\x9F\xE6\x97\xA5\xF0\x9F\x98\x80{!}\n",
       t.Script());
   EXPECT_EQ(t.Keys(), Replay(t.Script()));
+  // Its file starts with the byte order mark; an ASCII script's file does not,
+  // so that it runs on the 95 family too.
+  EXPECT_EQ("\xEF\xBB\xBF" + t.Script(), authoring::ScriptFileBytes(t.Script()));
+  EXPECT_EQ("Send, b{!}\n", authoring::ScriptFileBytes("Send, b{!}\n"));
 
-  // A surrogate without its partner and a control character write nothing;
-  // the modifiers held around a Unicode event do not apply to it.
+  // A surrogate without its partner and a control character leave a comment;
+  // the modifiers held around a Unicode event do not apply to it. A key
+  // whose character is beyond U+FFFF gives it whole.
   Typist odd;
   odd.Unit(0xDE00);
   odd.Unit(0xD83D);
@@ -292,7 +314,13 @@ TEST(RecordingTest, UnicodeCharactersAndTitles) {
   odd.Down(kCtrl);
   odd.Unit(0xE9);
   odd.Up(kCtrl);
-  EXPECT_EQ("; Recorded by kestro-rec\nSend, b\xC3\xA9\n", odd.Script());
+  odd.Press(0x81, 0x1F600);
+  odd.Unit(0xD83D);
+  EXPECT_EQ("; Recorded by kestro-rec\n" NOT_RECORDED "(a lone low surrogate)\n" NOT_RECORDED
+            "(a lone high surrogate)\nSend, b\n" NOT_RECORDED
+            "(a control character)\nSend, \xC3\xA9\xF0\x9F\x98\x80\n" NOT_RECORDED
+            "(a lone high surrogate)\n",
+            odd.Script());
 
   // A long title is named by its start, cut before a character: 日 is three
   // bytes, so 66 of them (198 bytes) fit the 200.
@@ -300,7 +328,7 @@ TEST(RecordingTest, UnicodeCharactersAndTitles) {
   for (int i = 0; i < 100; ++i) title += "\xE6\x97\xA5";
   Typist longer;
   longer.Add(RecordedEvent::Activate(0, title));
-  EXPECT_EQ("; Recorded by kestro-rec\nWinWaitActive, " + title.substr(0, 198) + "\n",
+  EXPECT_EQ("; Recorded by kestro-rec\nWinWaitActive, " + title.substr(0, 198) + ", , 10\n",
             longer.Script());
 }
 
