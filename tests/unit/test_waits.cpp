@@ -15,14 +15,22 @@ using test_engine::Lines;
 typedef test_engine::InterpTest WaitTest;
 
 // The desktops every wait and condition is tried on: what matches "Notepad",
-// and which window is in front.
-enum Desktop { kNoMatch, kMatchBehind, kMatchInFront, kSecondMatchInFront, kDesktops };
+// and which window is in front (on the last, none: no match may pass for the
+// window in front).
+enum Desktop {
+  kNoMatch,
+  kMatchBehind,
+  kMatchInFront,
+  kSecondMatchInFront,
+  kNothingInFront,
+  kDesktops
+};
 
 void Lay(fake::Platform& platform, Desktop desktop) {
   platform.CloseWindows();
   platform.AddWindow("Other");
-  if (desktop == kNoMatch) {
-    platform.SetForeground(0);
+  if (desktop == kNoMatch || desktop == kNothingInFront) {
+    platform.SetForeground(desktop == kNoMatch ? 0 : -1);
     return;
   }
   platform.AddWindow("Notepad - a.txt");
@@ -38,17 +46,17 @@ struct Expectation {
 // Only the first matching window counts, so the second one in front leaves
 // the match inactive; WinWaitNotActive goes on waiting while nothing matches.
 const Expectation kWaits[] = {
-    {"WinWait", {false, true, true, true}},
-    {"WinWaitActive", {false, false, true, false}},
-    {"WinWaitClose", {true, false, false, false}},
-    {"WinWaitNotActive", {false, true, false, true}},
+    {"WinWait", {false, true, true, true, false}},
+    {"WinWaitActive", {false, false, true, false, false}},
+    {"WinWaitClose", {true, false, false, false, true}},
+    {"WinWaitNotActive", {false, true, false, true, false}},
 };
 
 const Expectation kConditions[] = {
-    {"IfWinExist", {false, true, true, true}},
-    {"IfWinNotExist", {true, false, false, false}},
-    {"IfWinActive", {false, false, true, false}},
-    {"IfWinNotActive", {true, true, false, true}},
+    {"IfWinExist", {false, true, true, true, false}},
+    {"IfWinNotExist", {true, false, false, false, true}},
+    {"IfWinActive", {false, false, true, false, false}},
+    {"IfWinNotActive", {true, true, false, true, true}},
 };
 
 TEST_F(WaitTest, EachWaitEndsWhenItsConditionHoldsAndAddsTheWindowDelay) {
@@ -60,13 +68,15 @@ TEST_F(WaitTest, EachWaitEndsWhenItsConditionHoldsAndAddsTheWindowDelay) {
       script::InitInterp(in, &platform.services());
       script::InstallCoreCommands(in);
       in.win_delay = 300;
-      Load({std::string(e.command) + ", Notepad"});
+      Load({std::string(e.command) + ", Notepad, , 0"});  // a timeout of 0 is none
       Lay(platform, static_cast<Desktop>(d));
       script::RunTick(in);  // the command only enters the wait
       script::TickResult poll = script::RunTick(in);
       EXPECT_EQ(e.holds[d], in.wait_state == script::kRunning);
       EXPECT_EQ(e.holds[d] ? 320u : 20u, poll.delay);
       EXPECT_EQ("0", platform.Env("ERRORLEVEL"));
+      EXPECT_TRUE(platform.ArmedTimers().empty());
+      EXPECT_FALSE(in.timeout_armed);
     }
   }
 }

@@ -5,12 +5,61 @@
 #
 #   tools/vm32/build-image.sh DIR
 #
-# KESTRO_VM32_MIRROR names the Debian archive (default http://deb.debian.org/debian).
+# The Debian archive is the one this machine's apt already uses for bookworm (its sources in
+# /etc/apt/sources.list and /etc/apt/sources.list.d/, one-line ".list" or deb822 ".sources"),
+# so a machine behind a local mirror builds from that mirror. KESTRO_VM32_MIRROR=URL names
+# another archive.
 set -euo pipefail
 
 out=${1:?usage: build-image.sh DIR}
 here=$(cd "$(dirname "$0")" && pwd)
-mirror=${KESTRO_VM32_MIRROR:-http://deb.debian.org/debian}
+
+# Prints the URI of the first enabled "deb" source for bookworm itself (not its -updates or
+# -security suites) in the files apt reads; prints nothing when there is none.
+apt_mirror() {
+  local files=() f
+  [ -f /etc/apt/sources.list ] && files+=(/etc/apt/sources.list)
+  for f in /etc/apt/sources.list.d/*.list /etc/apt/sources.list.d/*.sources; do
+    [ -f "$f" ] && files+=("$f")
+  done
+  [ ${#files[@]} -gt 0 ] || return 0
+  awk '
+    function has_bookworm(list,   n, i, w) {
+      n = split(list, w, /[ \t]+/)
+      for (i = 1; i <= n; i++) if (w[i] == "bookworm") return 1
+      return 0
+    }
+    function stanza_end() {
+      if (types ~ /(^|[ \t])deb([ \t]|$)/ && uris != "" && enabled !~ /^[Nn]o/ &&
+          has_bookworm(suites)) { split(uris, u, /[ \t]+/); print u[1]; printed = 1; exit }
+      types = uris = suites = enabled = ""
+    }
+    FNR == 1 { if (deb822) stanza_end(); deb822 = FILENAME ~ /\.sources$/ }
+    /^[ \t]*#/ { next }  # a comment line, which does not end a deb822 stanza
+    { sub(/#.*/, ""); sub(/[ \t\r]+$/, "") }
+    !deb822 {
+      # deb [options] URI suite components
+      if ($1 != "deb") next
+      sub(/^deb[ \t]+(\[[^]]*\][ \t]+)?/, "")
+      split($0, w, /[ \t]+/)
+      if (w[2] == "bookworm") { print w[1]; printed = 1; exit }
+      next
+    }
+    /^$/ { stanza_end(); next }
+    /^[Tt]ypes:/ { types = substr($0, index($0, ":") + 1) }
+    /^URIs:/ { uris = substr($0, index($0, ":") + 1); sub(/^[ \t]+/, "", uris) }
+    /^[Ss]uites:/ { suites = substr($0, index($0, ":") + 1) }
+    /^[Ee]nabled:/ { enabled = substr($0, index($0, ":") + 1); sub(/^[ \t]+/, "", enabled) }
+    END { if (deb822 && !printed) stanza_end() }
+  ' "${files[@]}"
+}
+
+mirror=${KESTRO_VM32_MIRROR:-$(apt_mirror)}
+if [ -z "$mirror" ]; then
+  echo "vm32: no Debian bookworm archive in this machine's apt sources (/etc/apt/sources.list," \
+    "/etc/apt/sources.list.d/); set KESTRO_VM32_MIRROR=URL to a Debian archive" >&2
+  exit 1
+fi
 chroot=$out/chroot
 export DEBIAN_FRONTEND=noninteractive LC_ALL=C
 
