@@ -5,6 +5,9 @@
 #include "host/host.h"
 #include "host/run_loop.h"
 #include "windows/wide_text_win.h"
+#ifdef KESTRO_DEBUG_CHANNEL
+#include "host/debug_win.h"
+#endif
 
 namespace host {
 
@@ -72,6 +75,15 @@ unsigned int NowMs() {
   return static_cast<unsigned int>(value.QuadPart / per_ms);
 }
 
+// One tick of the interpreter; the debugging runner's session decides first.
+script::TickResult Tick() {
+#ifdef KESTRO_DEBUG_CHANNEL
+  return DebugRunTick();
+#else
+  return script::RunTick(g_interp);
+#endif
+}
+
 // The stopping state: the tray icon goes, and the message loop ends.
 void Stop() {
   RemoveTrayIcon();
@@ -109,14 +121,14 @@ void OnRunTimerTick() {
   g_in_tick = true;
   unsigned int started = NowMs();
   RetryTrayIcon();
-  script::TickResult result = script::RunTick(g_interp);
+  script::TickResult result = Tick();
   if (result.stepped) {
     windows::SetText(g_host.status_edit, g_interp.status, g_host.system.utf8_script);
   }
   // The tick after the end of the script is due at once: it runs now rather
   // than through the timer, which would make it wait the timer's minimum.
   if (!result.stop && result.delay == 0 && g_interp.wait_state == script::kStopping)
-    result = script::RunTick(g_interp);
+    result = Tick();
   g_in_tick = false;
   if (result.stop) {
     Stop();
