@@ -6,7 +6,7 @@ const vscode = require('vscode');
 const childProcess = require('child_process');
 const path = require('path');
 const { readCheckRun } = require('./diagnostics');
-const { resolveTool, findOnPath, runPlan, packedPath } = require('./launch');
+const { resolveTool, findOnPath, runPlan, packedPath, debugConfiguration } = require('./launch');
 
 const CHECK_TIMEOUT_MS = 10000;  // a check of any script takes well under a second
 const BUILD_TIMEOUT_MS = 60000;
@@ -24,8 +24,26 @@ function settings(document) {
   return {
     packer: resolveTool(config.get('packerPath') || 'kestro-pack', dir),
     runner: resolveTool(config.get('runnerPath') || '', dir),
+    debugRunner: resolveTool(config.get('debugRunnerPath') || '', dir),
+    loader: config.get('loader') === undefined ? 'wine' : config.get('loader'),
   };
 }
+
+// F5 on an open script with no launch.json, and the settings' tools for the
+// attributes a launch.json leaves out.
+const debugProvider = {
+  resolveDebugConfiguration(folder, config) {
+    const editor = vscode.window.activeTextEditor;
+    const open = editor && isScript(editor.document) ? editor.document : null;
+    const tools = settings(open || { uri: folder ? folder.uri : undefined });
+    const filled = debugConfiguration(config, tools, open ? open.uri.fsPath : null, process.env, process.platform);
+    if (filled.problem) {
+      vscode.window.showInformationMessage(`Kestro: ${filled.problem}`);
+      return undefined;
+    }
+    return filled;
+  },
+};
 
 // Whether the document was decoded from a one-byte code page (scripts are often
 // saved in the Windows one): an ANSI script's byte columns are then its characters.
@@ -140,10 +158,11 @@ function activate(context) {
         const editor = vscode.window.activeTextEditor;
         if (editor) check(editor.document);
       }),
-      vscode.commands.registerCommand('kestro.packAndRun', packAndRun));
+      vscode.commands.registerCommand('kestro.packAndRun', packAndRun),
+      vscode.debug.registerDebugConfigurationProvider('kestro', debugProvider));
   vscode.workspace.textDocuments.forEach(check);
 }
 
 function deactivate() {}
 
-module.exports = { activate, deactivate };
+module.exports = { activate, deactivate, debugProvider };

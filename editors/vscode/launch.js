@@ -47,4 +47,34 @@ function packedPath(script) {
   return path.join(parsed.dir, parsed.name + '.exe');
 }
 
-module.exports = { resolveTool, findOnPath, runPlan, packedPath };
+// Fills a debug configuration the way F5 needs it: with no launch.json the
+// open script is debugged; packer, runner and loader come from the settings
+// when the configuration leaves them out. The debugging runner defaults to
+// kestro-debug.exe beside the packer, or in ../share/kestro/ from its folder.
+// Returns the configuration, or {problem} when there is no script to debug.
+function debugConfiguration(config, tools, openScript, env, platform) {
+  const filled = Object.assign({}, config);
+  if (!filled.type && !filled.request && !filled.name) {
+    if (!openScript) return { problem: 'Open a .kst script to debug it.' };
+    Object.assign(filled, { type: 'kestro', request: 'launch', name: 'Debug Kestro script', program: openScript });
+  }
+  if (!filled.program) {
+    if (!openScript) return { problem: 'Name the script to debug in "program".' };
+    filled.program = openScript;
+  }
+  if (filled.packer === undefined) filled.packer = tools.packer;
+  if (filled.runner === undefined) {
+    filled.runner = tools.debugRunner;
+    if (!filled.runner) {
+      const packer = path.isAbsolute(tools.packer) ? tools.packer : findOnPath(tools.packer, env, platform);
+      const dir = packer ? path.dirname(packer) : null;
+      const candidates = dir ? [path.join(dir, 'kestro-debug.exe'),
+        path.join(dir, '..', 'share', 'kestro', 'kestro-debug.exe')] : [];
+      filled.runner = candidates.find((c) => fs.existsSync(c)) || 'kestro-debug.exe';
+    }
+  }
+  if (filled.loader === undefined) filled.loader = platform === 'win32' ? '' : tools.loader;
+  return filled;
+}
+
+module.exports = { resolveTool, findOnPath, runPlan, packedPath, debugConfiguration };
