@@ -225,6 +225,10 @@ class KestroDebugSession extends DebugSession {
     const sections = { main: [], adlib: [] };
     wanted.forEach((bp, i) => sections[bp.line > this.adlibLine ? 'adlib' : 'main'].push({ bp, i }));
     response.body = { breakpoints: wanted.map(() => ({ verified: false })) };
+    // Only the debugged script's own lines run.
+    const file = args.source && args.source.path ? path.resolve(args.source.path) : this.program;
+    const same = process.platform === 'win32' ? file.toLowerCase() === this.program.toLowerCase() : file === this.program;
+    if (!same) return this.sendResponse(response);
     for (const section of ['main', 'adlib']) {
       const entries = sections[section];
       const fields = ['breakpoints', section];

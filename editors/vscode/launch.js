@@ -54,14 +54,14 @@ function packedPath(script) {
 // Returns the configuration, or {problem} when there is no script to debug.
 function debugConfiguration(config, tools, openScript, env, platform) {
   const filled = Object.assign({}, config);
-  if (!filled.type && !filled.request && !filled.name) {
-    if (!openScript) return { problem: 'Open a .kst script to debug it.' };
-    Object.assign(filled, { type: 'kestro', request: 'launch', name: 'Debug Kestro script', program: openScript });
-  }
   if (!filled.program) {
-    if (!openScript) return { problem: 'Name the script to debug in "program".' };
+    if (!openScript) return { problem: filled.request ? 'Name the script to debug in "program".' : 'Open a .kst script to debug it.' };
     filled.program = openScript;
   }
+  // F5 with no launch.json hands over nothing, or only the type.
+  filled.type = filled.type || 'kestro';
+  filled.request = filled.request || 'launch';
+  filled.name = filled.name || 'Debug Kestro script';
   if (filled.packer === undefined) filled.packer = tools.packer;
   if (filled.runner === undefined) {
     filled.runner = tools.debugRunner;
