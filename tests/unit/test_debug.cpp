@@ -104,6 +104,21 @@ TEST_F(DebugTest, BreakpointsMoveToALineThatRunsStopBeforeItAndLetItRunOnContinu
   EXPECT_EQ("{\"event\":\"ended\"}", sent.back());
 }
 
+TEST_F(DebugTest, AnAdlibBreakpointStopsBeforeItsCommandRunsOnlyWhenItsWindowExists) {
+  Load({"Send, one", "Send, two"});
+  LoadAdlib({"Dialog, , Send, adlib"}, 101);
+  Break("adlib", "100\t\t\t");  // the marker line before it moves to the Adlib line
+  Ask("run\t0");
+  script::DebugTick(in, d);
+  AddWindow("Dialog");
+  EXPECT_EQ("{\"event\":\"stopped\",\"reason\":\"breakpoint\",\"section\":\"adlib\",\"line\":101}",
+            RunToStop());
+  EXPECT_EQ(Lines({"one"}), Trace());
+  Ask("continue");
+  script::DebugTick(in, d);
+  EXPECT_EQ(Lines({"one", "adlib"}), Trace());
+}
+
 TEST_F(DebugTest, StepsIntoOverAndOutOfGosubAndTheStackNamesTheCaller) {
   Load({"Gosub, Sub", "Send, after", "Exit", "Sub:", "Send, in sub", "Return"});
   Ask("run\t1");
