@@ -283,10 +283,10 @@ release() {
   add_counts "$log.signing" "signed programs"
 }
 
-# The programs users download are i686 builds: kestro.exe, kestro-spy.exe and kestro-rec.exe
-# run where 32-bit code runs (tools/vm32.sh: here, or in a QEMU guest): the end-to-end cases
-# listed in tests/vm32/cases (or the ones named, or every one with --all), then the spy's and
-# the recorder's checks.
+# The programs users download are i686 builds: kestro.exe, kestro-spy.exe, kestro-rec.exe and
+# kestro-debug.exe run where 32-bit code runs (tools/vm32.sh: here, or in a QEMU guest): the
+# end-to-end cases listed in tests/vm32/cases (or the ones named, or every one with --all), then
+# the spy's and the recorder's checks and one debug protocol session.
 vm32_stage() {
   local cases=() case_file=$repo/tests/vm32/cases name status bound=2400
   if [ "${1:-}" = --all ]; then shift; case_file=; bound=5400; fi
@@ -295,13 +295,13 @@ vm32_stage() {
   build native || return
   build windows || return
   echo "---- vm32: the i686 programs ($(tools/vm32.sh mode))"
-  rm -f "$logs"/vm32-{e2e,spy,rec}.log
+  rm -f "$logs"/vm32-{e2e,spy,rec,debug}.log
   KESTRO_BUILD_ROOT=$root KESTRO_VM32_TIMEOUT=${KESTRO_VM32_TIMEOUT:-$bound} tools/vm32.sh run -- \
     bash tests/vm32/run_stage.sh "$logs" "$root/windows" "$root/native/packer/kestro-pack" \
     "${cases[@]}" 2>&1 | tee "$logs/vm32.log"
   status=${PIPESTATUS[0]}
   [ "$status" -eq 124 ] && fail "vm32: the run was stopped at its time limit (see $logs/vm32.log)"
-  for name in e2e spy rec; do
+  for name in e2e spy rec debug; do
     if [ -f "$logs/vm32-$name.log" ]; then add_counts "$logs/vm32-$name.log" "vm32 ($name)"
     else fail "vm32 ($name): did not run (see $logs/vm32.log)"; fi
   done
@@ -321,8 +321,12 @@ vscode_stage() {
   if ! eval "$(tests/vscode/setup.sh 2>"$logs/vscode-setup.log")"; then
     tail -n 20 "$logs/vscode-setup.log"; fail "vscode: installing code-server (see $logs/vscode-setup.log)"; return
   fi
-  timeout 600 node tests/vscode/check_vscode.js --code-server "$code_server" --vsix "$vsix" \
-    --packer "$root/native/packer/kestro-pack" --playwright "$playwright_dir" 2>&1 | tee "$log"
+  # F5 on a script: the debugging runner runs under Wine, so the check runs in a Wine session.
+  local runner helper packer debug=()
+  if build_runnable; then debug=(--debug-runner "$(dirname "$runner")/kestro-debug.exe"); fi
+  timeout 900 tools/wine-session.sh node tests/vscode/check_vscode.js --code-server "$code_server" \
+    --vsix "$vsix" --packer "$root/native/packer/kestro-pack" --playwright "$playwright_dir" \
+    --shots "$logs/vscode-shots" "${debug[@]}" 2>&1 | tee "$log"
   add_counts "$log" "vscode"
 }
 

@@ -38,9 +38,11 @@ const debugProvider = {
     const tools = settings(open || { uri: folder ? folder.uri : undefined });
     const filled = debugConfiguration(config, tools, open ? open.uri.fsPath : null, process.env, process.platform);
     if (filled.problem) {
+      output.appendLine(`Debug: ${filled.problem}`);
       vscode.window.showInformationMessage(`Kestro: ${filled.problem}`);
       return undefined;
     }
+    output.appendLine(`Debug: ${filled.program} on ${filled.runner}${filled.loader ? ` through ${filled.loader}` : ''}`);
     return filled;
   },
 };
@@ -143,6 +145,15 @@ async function packAndRun() {
   child.unref();
 }
 
+// The adapter runs as a Node program of its own, started with the Node the
+// extension host runs on (an Electron one runs scripts as Node when asked to).
+const adapterFactory = {
+  createDebugAdapterDescriptor() {
+    return new vscode.DebugAdapterExecutable(process.execPath, [path.join(__dirname, 'debugAdapter.js')],
+      { env: Object.assign({}, process.env, { ELECTRON_RUN_AS_NODE: '1' }) });
+  },
+};
+
 function activate(context) {
   findings = vscode.languages.createDiagnosticCollection('kestro');
   output = vscode.window.createOutputChannel('Kestro');
@@ -159,7 +170,8 @@ function activate(context) {
         if (editor) check(editor.document);
       }),
       vscode.commands.registerCommand('kestro.packAndRun', packAndRun),
-      vscode.debug.registerDebugConfigurationProvider('kestro', debugProvider));
+      vscode.debug.registerDebugConfigurationProvider('kestro', debugProvider),
+      vscode.debug.registerDebugAdapterDescriptorFactory('kestro', adapterFactory));
   vscode.workspace.textDocuments.forEach(check);
 }
 

@@ -43,6 +43,7 @@ function fakeEditor() {
     commands: { registerCommand: (name, fn) => { api.registered[name] = fn; return none; } },
     debug: {
       registerDebugConfigurationProvider: (type, provider) => { api.registered[`debug:${type}`] = provider; return none; },
+      registerDebugAdapterDescriptorFactory: () => none,
     },
   };
   return api;
