@@ -2,6 +2,7 @@
 // counts and log messages, stepping by Gosub depth, pause and script errors.
 #include "script/debug_session.h"
 
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
