@@ -18,10 +18,12 @@ import json
 import os
 import shutil
 import signal
+import socket
 import statistics
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 
 WAIT_TITLE = "Kestro bench: a window that never comes"
@@ -190,22 +192,54 @@ class Bench:
         self.rows.append((figure, fmt(value), fmt(base),
                           "-" if ratio is None else "%.3f%s" % (ratio, spread), goal, note))
 
-    def pace(self, lines, rounds=None):
+    def pace(self, lines, rounds=None, debug=True):
         """Lines per second of `lines` SetEnv lines: the run's length less that of an
-        empty script. The bare timer does the same with as many 20 ms ticks."""
+        empty script. The bare timer does the same with as many 20 ms ticks. The
+        debugging runner is measured too, connected to a front end that sets no
+        breakpoint (the pace a script keeps while being debugged)."""
         for tag, runner in [("", None)] + ([(" (other runner)", self.args.compare)]
                                              if self.args.compare else []):
             self.pace_of(lines, rounds, tag, runner)
+        debugger = os.path.join(os.path.dirname(self.args.runner), "kestro-debug.exe")
+        if debug and os.path.exists(debugger):
+            self.pace_of(lines, rounds, " (kestro-debug.exe, no breakpoint)", debugger, True)
 
-    def pace_of(self, lines, rounds, tag, runner):
+    @staticmethod
+    def front_end():
+        """A front end of the debugging runner that sets no breakpoint: it lets the
+        script run and reads until the runner closes the connection. Returns the
+        port it listens on 127.0.0.1."""
+        server = socket.socket()
+        server.bind(("127.0.0.1", 0))
+        server.listen(1)
+        server.settimeout(60)
+
+        def serve():
+            try:
+                conn, _ = server.accept()
+                conn.settimeout(300)
+                conn.sendall(b"1\tbreakpoints\tmain\n2\trun\t0\n")
+                while conn.recv(4096):
+                    pass
+                conn.close()
+            except OSError:
+                pass
+            server.close()
+
+        threading.Thread(target=serve, daemon=True).start()
+        return server.getsockname()[1]
+
+    def pace_of(self, lines, rounds, tag, runner, debug=False):
         script = self.pack("pace%d" % lines, ["SetEnv, BENCH, value %d" % i for i in range(lines)],
                            runner)
         empty = self.pack("pace0", ["; nothing"], runner)
         bare = self.exe("baselines", "bare_timer")
         runner_rates, bare_rates = [], []
         limit = 60 + lines // 25
+        port = lambda: ["/debug:%d" % self.front_end()] if debug else []
         for _ in range(rounds or self.args.pace_rounds):
-            t0, t1 = self.timed_run(empty), self.timed_run(script, timeout=limit)
+            t0 = self.timed_run(empty, *port())
+            t1 = self.timed_run(script, *port(), timeout=limit)
             b0, b1 = self.timed_run(bare, 0), self.timed_run(bare, lines, timeout=limit)
             if None in (t0, t1, b0, b1):
                 continue
@@ -441,7 +475,7 @@ def main():
     bench = Bench(args)
     steps = [("size", bench.size), ("engine", bench.engine), ("start", bench.startup),
              ("pace", lambda: bench.pace(args.pace_lines)),
-             ("drift", lambda: args.drift_lines and bench.pace(args.drift_lines, 1)),
+             ("drift", lambda: args.drift_lines and bench.pace(args.drift_lines, 1, False)),
              ("wait", lambda: bench.waiting(0)), ("wait", lambda: bench.waiting(200)),
              ("memory", bench.memory), ("typing", bench.typing), ("matcher", bench.matcher)]
     for name, step in steps:

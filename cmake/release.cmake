@@ -4,9 +4,11 @@
 #   bin/kestro-spy.exe             the window spy (Windows archives)
 #   bin/kestro-rec.exe             the recorder (Windows archives)
 #   share/kestro/kestro.exe        the runner the packer copies
+#   share/kestro/kestro-debug.exe  the debugging runner the VS Code extension packs onto
 #   share/kestro/docs, examples    the documentation and sample scripts
-#   share/kestro/editors           editor support, when the source tree has it
-#   share/kestro/editors/kestro-VERSION.vsix   the VS Code extension, packed (KESTRO_VSIX)
+#   share/kestro/editors/kestro.tmLanguage.json   the grammar, for editors other than VS Code
+#   share/kestro/editors/kestro-VERSION.vsix   the VS Code extension, packed (KESTRO_VSIX,
+#                                  on in the presets)
 #
 # `cpack` in a Windows build makes kestro-VERSION-win32.zip (win64 for the
 # 64-bit build); in a native build, kestro-VERSION-linux.tar.gz, whose runner
@@ -16,7 +18,7 @@ set(KESTRO_SHARE_DIR ${CMAKE_INSTALL_DATADIR}/kestro)
 
 install(TARGETS kestro-pack RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(WIN32)
-  install(TARGETS kestro RUNTIME DESTINATION ${KESTRO_SHARE_DIR})
+  install(TARGETS kestro kestro-debug RUNTIME DESTINATION ${KESTRO_SHARE_DIR})
   install(TARGETS kestro-spy kestro-rec RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 else()
   set(KESTRO_RUNNER_EXE "" CACHE FILEPATH
@@ -27,6 +29,13 @@ else()
   endif()
   if(kestro_runner)
     install(FILES ${kestro_runner} DESTINATION ${KESTRO_SHARE_DIR} RENAME kestro.exe)
+    # The debugging runner of the same Windows build, beside its kestro.exe.
+    get_filename_component(kestro_runner_dir ${kestro_runner} DIRECTORY)
+    if(EXISTS ${kestro_runner_dir}/kestro-debug.exe)
+      install(FILES ${kestro_runner_dir}/kestro-debug.exe DESTINATION ${KESTRO_SHARE_DIR})
+    else()
+      install(CODE "message(WARNING \"No debugging runner installed: ${kestro_runner_dir} has no kestro-debug.exe\")")
+    endif()
   else()
     install(CODE "message(WARNING \"No runner installed: build the windows preset, or set KESTRO_RUNNER_EXE to its kestro.exe\")")
   endif()
@@ -35,15 +44,18 @@ endif()
 install(FILES README.md CHANGELOG.md DESTINATION ${KESTRO_SHARE_DIR})
 install(DIRECTORY docs/ DESTINATION ${KESTRO_SHARE_DIR}/docs FILES_MATCHING PATTERN "*.md")
 install(DIRECTORY examples/ DESTINATION ${KESTRO_SHARE_DIR}/examples)
-if(EXISTS ${CMAKE_SOURCE_DIR}/editors)
-  install(DIRECTORY editors/ DESTINATION ${KESTRO_SHARE_DIR}/editors)
-endif()
+# What users install of the editor support: the grammar and the packed extension, never
+# the sources of the grammar generator or the extension's tests.
+install(FILES editors/vscode/syntaxes/kestro.tmLanguage.json DESTINATION ${KESTRO_SHARE_DIR}/editors)
 
 # The VS Code extension as one installable file, at the project's version. Packing it needs
 # Node.js and npm (vsce comes from npm on first use), so it is an option; the release
 # archives are made with it on.
 option(KESTRO_VSIX "Pack the VS Code extension as kestro-VERSION.vsix into the install and archives" OFF)
-if(KESTRO_VSIX)
+find_program(KESTRO_NPM npm)
+if(KESTRO_VSIX AND NOT KESTRO_NPM)
+  message(WARNING "KESTRO_VSIX is on but npm is not found: the archives will have no .vsix")
+elseif(KESTRO_VSIX)
   set(kestro_vsix ${CMAKE_BINARY_DIR}/kestro-${PROJECT_VERSION}.vsix)
   file(GLOB kestro_vsix_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/editors/vscode/*.js
     ${CMAKE_SOURCE_DIR}/editors/vscode/*.json ${CMAKE_SOURCE_DIR}/editors/vscode/syntaxes/*.json)

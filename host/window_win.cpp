@@ -8,6 +8,9 @@
 #include "host/run_loop.h"
 #include "host/tray_icon_win.h"
 #include "resources/resource.h"
+#ifdef KESTRO_DEBUG_CHANNEL
+#include "host/debug_win.h"
+#endif
 
 namespace host {
 
@@ -133,6 +136,11 @@ LRESULT CALLBACK HostWindowProc(HWND window, UINT msg, WPARAM wparam, LPARAM lpa
       return 0;
     case kTrayMessage:
       return OnTrayNotify(window, lparam);
+#ifdef KESTRO_DEBUG_CHANNEL
+    case kDebugSocketMessage:
+      OnDebugSocket(lparam);
+      return 0;
+#endif
   }
   if (msg == g_taskbar_created && g_taskbar_created != 0) {
     OnTaskbarCreated();

@@ -89,10 +89,12 @@ find_built() {
   return 1
 }
 
-# kestro.exe must be a 32-bit GUI program that needs nothing beyond the DLLs every Windows has.
+# kestro.exe must be a 32-bit GUI program that needs nothing beyond the DLLs every Windows has,
+# and no network DLL: only the debugging runner kestro-debug.exe has a socket (ws2_32.dll).
 check_pe() {
-  local exe=$1 dump dll bad=
-  local allowed=" kernel32.dll user32.dll gdi32.dll shell32.dll advapi32.dll msvcrt.dll comctl32.dll ole32.dll oleaut32.dll comdlg32.dll shlwapi.dll version.dll winmm.dll "
+  local exe=$1 extra=${2:-} dump dll bad= name
+  name=$(basename "$exe")
+  local allowed=" kernel32.dll user32.dll gdi32.dll shell32.dll advapi32.dll msvcrt.dll comctl32.dll ole32.dll oleaut32.dll comdlg32.dll shlwapi.dll version.dll winmm.dll $extra "
   dump=$(i686-w64-mingw32-objdump -p "$exe" 2>&1)
   grep -q 'file format pei-i386' <<<"$dump" || bad="not an i386 PE file; "
   grep -qE '^Magic[[:space:]]+010b' <<<"$dump" || bad+="not PE32; "
@@ -102,9 +104,14 @@ check_pe() {
       *" ${dll,,} "*) ;;
       *) bad+="imports $dll; " ;;
     esac
+    case ${dll,,} in
+      ws2_32.dll|wsock32.dll|wininet.dll|winhttp.dll|mswsock.dll) [ -z "$extra" ] && bad+="network DLL $dll; " ;;
+    esac
   done < <(sed -nE 's/^[[:space:]]*DLL Name: (.*)$/\1/p' <<<"$dump")
-  if [ -z "$bad" ]; then pass "kestro.exe is a PE32 i386 GUI program importing only system DLLs"
-  else fail "kestro.exe is a PE32 i386 GUI program importing only system DLLs: $bad"; fi
+  local what="$name is a PE32 i386 GUI program importing only system DLLs"
+  [ -z "$extra" ] && what+=", none for the network"
+  if [ -z "$bad" ]; then pass "$what"
+  else fail "$what: $bad"; fi
 }
 
 # The loader stops at the first line that is the marker, so the runner's own copy of it
@@ -118,8 +125,8 @@ from kestro_container import marker_line_offsets
 print(" ".join(str(at) for at in marker_line_offsets(open(sys.argv[1], "rb").read())))
 EOF
 )
-  if [ -z "$where" ]; then pass "kestro.exe holds no marker line of its own"
-  else fail "kestro.exe holds no marker line of its own: marker at line start at offset(s) $where"; fi
+  if [ -z "$where" ]; then pass "$(basename "$exe") holds no marker line of its own"
+  else fail "$(basename "$exe") holds no marker line of its own: marker at line start at offset(s) $where"; fi
 }
 
 checks() {
@@ -127,6 +134,9 @@ checks() {
   local exe
   if ! exe=$(find_built "$root/windows" kestro.exe); then fail "checks: kestro.exe was not built"; return; fi
   check_pe "$exe"
+  check_marker "$exe"
+  if ! exe=$(find_built "$root/windows" kestro-debug.exe); then fail "checks: kestro-debug.exe was not built"; return; fi
+  check_pe "$exe" ws2_32.dll
   check_marker "$exe"
 }
 
@@ -147,21 +157,29 @@ build_windows64() {
 }
 
 # The editor extension's tests under Node's test runner: the grammar tokenised by the npm
-# packages VS Code itself uses, the reading of the checker's report, and the extension's glue.
-# With a native build present, one test also reads the real checker's output.
+# packages VS Code itself uses, the reading of the checker's report, and the extension's glue;
+# the debug adapter driven by a DAP client with the real debugging runner under Wine (the
+# packer and kestro-debug.exe are built for it). One test also reads the real checker's output.
 editor_tests() {
   local dir=$repo/editors/vscode/test log=$logs/editor.log status p f
+  local runner helper packer pack= debug_runner=
+  if build_runnable; then
+    pack=$packer
+    debug_runner=$(dirname "$runner")/kestro-debug.exe
+  fi
   echo "---- editor extension tests"
-  if [ ! -d "$dir/node_modules/vscode-textmate" ] || [ ! -d "$dir/node_modules/vscode-oniguruma" ]; then
-    if ! (cd "$dir" && timeout 300 npm ci --no-audit --no-fund) >"$logs/editor-npm.log" 2>&1; then
+  if [ ! -d "$dir/node_modules/vscode-textmate" ] || [ ! -d "$dir/node_modules/vscode-oniguruma" ] ||
+     [ ! -d "$dir/node_modules/@vscode/debugadapter-testsupport" ] ||
+     [ ! -d "$dir/../node_modules/@vscode/debugadapter" ]; then
+    if ! (cd "$dir/.." && timeout 300 npm ci --no-audit --no-fund && cd test &&
+          timeout 300 npm ci --no-audit --no-fund) >"$logs/editor-npm.log" 2>&1; then
       tail -n 20 "$logs/editor-npm.log"
       fail "editor tests: npm ci (see $logs/editor-npm.log)"
       return
     fi
   fi
-  local pack=
-  if [ -x "$root/native/packer/kestro-pack" ]; then pack=$root/native/packer/kestro-pack; fi
-  (cd "$dir" && KESTRO_PACK=$pack timeout 300 node --test --test-reporter=tap ./*.test.js) >"$log" 2>&1
+  (cd "$dir" && KESTRO_PACK=$pack KESTRO_DEBUG_RUNNER=$debug_runner timeout 900 \
+    "$repo/tools/wine-session.sh" node --test --test-reporter=tap ./*.test.js) >"$log" 2>&1
   status=$?
   grep -E '^ *not ok ' "$log" | sed -E 's/^ *not ok [0-9]+ - /FAIL editor: /'
   p=$(sed -nE 's/^# pass ([0-9]+)$/\1/p' "$log" | tail -n1)
@@ -265,10 +283,10 @@ release() {
   add_counts "$log.signing" "signed programs"
 }
 
-# The programs users download are i686 builds: kestro.exe, kestro-spy.exe and kestro-rec.exe
-# run where 32-bit code runs (tools/vm32.sh: here, or in a QEMU guest): the end-to-end cases
-# listed in tests/vm32/cases (or the ones named, or every one with --all), then the spy's and
-# the recorder's checks.
+# The programs users download are i686 builds: kestro.exe, kestro-spy.exe, kestro-rec.exe and
+# kestro-debug.exe run where 32-bit code runs (tools/vm32.sh: here, or in a QEMU guest): the
+# end-to-end cases listed in tests/vm32/cases (or the ones named, or every one with --all), then
+# the spy's and the recorder's checks and one debug protocol session.
 vm32_stage() {
   local cases=() case_file=$repo/tests/vm32/cases name status bound=2400
   if [ "${1:-}" = --all ]; then shift; case_file=; bound=5400; fi
@@ -277,13 +295,13 @@ vm32_stage() {
   build native || return
   build windows || return
   echo "---- vm32: the i686 programs ($(tools/vm32.sh mode))"
-  rm -f "$logs"/vm32-{e2e,spy,rec}.log
+  rm -f "$logs"/vm32-{e2e,spy,rec,debug}.log
   KESTRO_BUILD_ROOT=$root KESTRO_VM32_TIMEOUT=${KESTRO_VM32_TIMEOUT:-$bound} tools/vm32.sh run -- \
     bash tests/vm32/run_stage.sh "$logs" "$root/windows" "$root/native/packer/kestro-pack" \
     "${cases[@]}" 2>&1 | tee "$logs/vm32.log"
   status=${PIPESTATUS[0]}
   [ "$status" -eq 124 ] && fail "vm32: the run was stopped at its time limit (see $logs/vm32.log)"
-  for name in e2e spy rec; do
+  for name in e2e spy rec debug; do
     if [ -f "$logs/vm32-$name.log" ]; then add_counts "$logs/vm32-$name.log" "vm32 ($name)"
     else fail "vm32 ($name): did not run (see $logs/vm32.log)"; fi
   done
@@ -303,8 +321,12 @@ vscode_stage() {
   if ! eval "$(tests/vscode/setup.sh 2>"$logs/vscode-setup.log")"; then
     tail -n 20 "$logs/vscode-setup.log"; fail "vscode: installing code-server (see $logs/vscode-setup.log)"; return
   fi
-  timeout 600 node tests/vscode/check_vscode.js --code-server "$code_server" --vsix "$vsix" \
-    --packer "$root/native/packer/kestro-pack" --playwright "$playwright_dir" 2>&1 | tee "$log"
+  # F5 on a script: the debugging runner runs under Wine, so the check runs in a Wine session.
+  local runner helper packer debug=()
+  if build_runnable; then debug=(--debug-runner "$(dirname "$runner")/kestro-debug.exe"); fi
+  timeout 900 tools/wine-session.sh node tests/vscode/check_vscode.js --code-server "$code_server" \
+    --vsix "$vsix" --packer "$root/native/packer/kestro-pack" --playwright "$playwright_dir" \
+    --shots "$logs/vscode-shots" "${debug[@]}" 2>&1 | tee "$log"
   add_counts "$log" "vscode"
 }
 

@@ -34,6 +34,8 @@ fi
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 (cd "$repo/editors/vscode" && tar --exclude=./test --exclude=node_modules -cf - .) | tar -xf - -C "$stage"
+# The debug adapter's own dependencies, from the extension's lock file, travel in the .vsix.
+(cd "$stage" && timeout 600 npm ci --omit=dev --no-audit --no-fund --loglevel=error) >&2
 node -e '
   const fs = require("fs"), file = process.argv[1];
   const manifest = JSON.parse(fs.readFileSync(file, "utf8"));
@@ -42,5 +44,5 @@ node -e '
 mkdir -p "$(dirname "$out")"
 out=$(cd "$(dirname "$out")" && pwd)/$(basename "$out")
 # The extension has no repository or licence file of its own; vsce would ask about both.
-(cd "$stage" && timeout 300 "$tools/node_modules/.bin/vsce" package --no-dependencies \
+(cd "$stage" && timeout 300 "$tools/node_modules/.bin/vsce" package \
   --allow-missing-repository --skip-license --out "$out") </dev/null >&2

@@ -6,7 +6,7 @@ const vscode = require('vscode');
 const childProcess = require('child_process');
 const path = require('path');
 const { readCheckRun } = require('./diagnostics');
-const { resolveTool, findOnPath, runPlan, packedPath } = require('./launch');
+const { resolveTool, findOnPath, runPlan, packedPath, debugConfiguration } = require('./launch');
 
 const CHECK_TIMEOUT_MS = 10000;  // a check of any script takes well under a second
 const BUILD_TIMEOUT_MS = 60000;
@@ -24,8 +24,28 @@ function settings(document) {
   return {
     packer: resolveTool(config.get('packerPath') || 'kestro-pack', dir),
     runner: resolveTool(config.get('runnerPath') || '', dir),
+    debugRunner: resolveTool(config.get('debugRunnerPath') || '', dir),
+    loader: config.get('loader') === undefined ? 'wine' : config.get('loader'),
   };
 }
+
+// F5 on an open script with no launch.json, and the settings' tools for the
+// attributes a launch.json leaves out.
+const debugProvider = {
+  resolveDebugConfiguration(folder, config) {
+    const editor = vscode.window.activeTextEditor;
+    const open = editor && isScript(editor.document) ? editor.document : null;
+    const tools = settings(open || { uri: folder ? folder.uri : undefined });
+    const filled = debugConfiguration(config, tools, open ? open.uri.fsPath : null, process.env, process.platform);
+    if (filled.problem) {
+      output.appendLine(`Debug: ${filled.problem}`);
+      vscode.window.showInformationMessage(`Kestro: ${filled.problem}`);
+      return undefined;
+    }
+    output.appendLine(`Debug: ${filled.program} on ${filled.runner}${filled.loader ? ` through ${filled.loader}` : ''}`);
+    return filled;
+  },
+};
 
 // Whether the document was decoded from a one-byte code page (scripts are often
 // saved in the Windows one): an ANSI script's byte columns are then its characters.
@@ -125,6 +145,15 @@ async function packAndRun() {
   child.unref();
 }
 
+// The adapter runs as a Node program of its own, started with the Node the
+// extension host runs on (an Electron one runs scripts as Node when asked to).
+const adapterFactory = {
+  createDebugAdapterDescriptor() {
+    return new vscode.DebugAdapterExecutable(process.execPath, [path.join(__dirname, 'debugAdapter.js')],
+      { env: Object.assign({}, process.env, { ELECTRON_RUN_AS_NODE: '1' }) });
+  },
+};
+
 function activate(context) {
   findings = vscode.languages.createDiagnosticCollection('kestro');
   output = vscode.window.createOutputChannel('Kestro');
@@ -140,10 +169,12 @@ function activate(context) {
         const editor = vscode.window.activeTextEditor;
         if (editor) check(editor.document);
       }),
-      vscode.commands.registerCommand('kestro.packAndRun', packAndRun));
+      vscode.commands.registerCommand('kestro.packAndRun', packAndRun),
+      vscode.debug.registerDebugConfigurationProvider('kestro', debugProvider),
+      vscode.debug.registerDebugAdapterDescriptorFactory('kestro', adapterFactory));
   vscode.workspace.textDocuments.forEach(check);
 }
 
 function deactivate() {}
 
-module.exports = { activate, deactivate };
+module.exports = { activate, deactivate, debugProvider };

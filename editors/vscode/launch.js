@@ -47,4 +47,34 @@ function packedPath(script) {
   return path.join(parsed.dir, parsed.name + '.exe');
 }
 
-module.exports = { resolveTool, findOnPath, runPlan, packedPath };
+// Fills a debug configuration the way F5 needs it: with no launch.json the
+// open script is debugged; packer, runner and loader come from the settings
+// when the configuration leaves them out. The debugging runner defaults to
+// kestro-debug.exe beside the packer, or in ../share/kestro/ from its folder.
+// Returns the configuration, or {problem} when there is no script to debug.
+function debugConfiguration(config, tools, openScript, env, platform) {
+  const filled = Object.assign({}, config);
+  if (!filled.program) {
+    if (!openScript) return { problem: filled.request ? 'Name the script to debug in "program".' : 'Open a .kst script to debug it.' };
+    filled.program = openScript;
+  }
+  // F5 with no launch.json hands over nothing, or only the type.
+  filled.type = filled.type || 'kestro';
+  filled.request = filled.request || 'launch';
+  filled.name = filled.name || 'Debug Kestro script';
+  if (filled.packer === undefined) filled.packer = tools.packer;
+  if (filled.runner === undefined) {
+    filled.runner = tools.debugRunner;
+    if (!filled.runner) {
+      const packer = path.isAbsolute(tools.packer) ? tools.packer : findOnPath(tools.packer, env, platform);
+      const dir = packer ? path.dirname(packer) : null;
+      const candidates = dir ? [path.join(dir, 'kestro-debug.exe'),
+        path.join(dir, '..', 'share', 'kestro', 'kestro-debug.exe')] : [];
+      filled.runner = candidates.find((c) => fs.existsSync(c)) || 'kestro-debug.exe';
+    }
+  }
+  if (filled.loader === undefined) filled.loader = platform === 'win32' ? '' : tools.loader;
+  return filled;
+}
+
+module.exports = { resolveTool, findOnPath, runPlan, packedPath, debugConfiguration };

@@ -24,10 +24,21 @@ REPO = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)
 MAX_RUNNER = 64 * 1024
 
 # What every archive holds below its top folder, besides the programs.
-SHARED = ["share/kestro/kestro.exe", "share/kestro/README.md", "share/kestro/CHANGELOG.md",
+SHARED = ["share/kestro/kestro.exe", "share/kestro/kestro-debug.exe", "share/kestro/README.md", "share/kestro/CHANGELOG.md",
           "share/kestro/docs/language.md", "share/kestro/docs/packer.md",
           "share/kestro/docs/signing.md", "share/kestro/examples/hello.kst",
-          "share/kestro/examples/notepad.kst"]
+          "share/kestro/examples/notepad.kst", "share/kestro/editors/kestro.tmLanguage.json"]
+
+# Editor support is installed as users take it: nothing from the source tree's editors/ but
+# the grammar and the packed extension.
+EDITORS = "share/kestro/editors/"
+
+
+def editor_sources(names, top, version):
+    """Entries below share/kestro/editors/ that are neither the grammar nor the .vsix."""
+    kept = ("%s/%s" % (top, EDITORS.rstrip("/")), "%s/%skestro.tmLanguage.json" % (top, EDITORS),
+            "%s/%s" % (top, vsix_path(version)))
+    return ", ".join(n for n in names if n.startswith(top + "/" + EDITORS.rstrip("/")) and n not in kept)
 
 
 class Checks:
@@ -84,6 +95,8 @@ def vsix_problem(data, version):
     except (zipfile.BadZipFile, KeyError, ValueError) as e:
         return "not a packed extension: %s" % e
     problems = ["no %s" % n for n in ("extension.vsixmanifest", "extension/extension.js",
+                                       "extension/debugAdapter.js",
+                                       "extension/node_modules/@vscode/debugadapter/package.json",
                                        "extension/syntaxes/kestro.tmLanguage.json")
                 if n not in names]
     problems += ["it holds its tests: %s" % n for n in names if n.startswith("extension/test/")]
@@ -111,8 +124,11 @@ def check_zip(checks, opts):
                                                           "bin/kestro-rec.exe"]))
         extra = [n for n in names if n.endswith(".exe") and not
                  n.endswith(("/bin/kestro-pack.exe", "/bin/kestro-spy.exe",
-                             "/bin/kestro-rec.exe", "/share/kestro/kestro.exe"))]
+                             "/bin/kestro-rec.exe", "/share/kestro/kestro.exe",
+                             "/share/kestro/kestro-debug.exe"))]
         checks.check("the Windows archive holds no test programs", ", ".join(extra))
+        checks.check("the Windows archive's editor support is the grammar and the .vsix only",
+                     editor_sources(names, top, opts.version))
         runner = z.read(top + "/share/kestro/kestro.exe")
         vsix = "%s/%s" % (top, vsix_path(opts.version))
         checks.check("the Windows archive's VS Code extension is version " + opts.version,
@@ -131,6 +147,8 @@ def check_tar(checks, opts):
         checks.check("the Linux archive holds the packer, the runner, docs and examples",
                      expect_entries(names, top, SHARED + ["bin/kestro-pack",
                                                           vsix_path(opts.version)]))
+        checks.check("the Linux archive's editor support is the grammar and the .vsix only",
+                     editor_sources(names, top, opts.version))
         runner = t.extractfile(top + "/share/kestro/kestro.exe").read()
         vsix = "%s/%s" % (top, vsix_path(opts.version))
         checks.check("the Linux archive's VS Code extension is version " + opts.version,

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The vm32 stage's run inside one Wine session that runs 32-bit programs (tools/vm32.sh run):
-# the chosen end-to-end cases, then kestro-spy's and kestro-rec's checks, all against the
-# shipped i686 builds. Each suite's output also goes to its log in LOGDIR.
+# the chosen end-to-end cases, then kestro-spy's and kestro-rec's checks and one session of the
+# debugging runner's protocol, all against the shipped i686 builds. Each suite's output also goes to its log in LOGDIR.
 #
 #   tests/vm32/run_stage.sh LOGDIR TREE PACKER [CASE|FOLDER...]
 #   (TREE: the windows build tree; no cases: every case and the examples)
@@ -44,3 +44,8 @@ timeout "$(bound 600)" python3 tests/authoring/check_rec.py --rec "$tree/authori
   --inject "$tree/tests/e2e/inject/inject.exe" --inputrec "$tree/tests/e2e/inputrec/inputrec.exe" \
   --spy "$tree/authoring/kestro-spy.exe" --runner "$(find_exe kestro.exe)" --packer "$packer" \
   --hostprobe "$tree/tests/e2e/hostprobe/hostprobe.exe" 2>&1 | tee "$logs/vm32-rec.log"
+
+fresh_server
+echo "---- vm32: kestro-debug"
+timeout "$(bound 300)" python3 tests/vm32/debug_session.py --runner "$(find_exe kestro-debug.exe)" \
+  --packer "$packer" 2>&1 | tee "$logs/vm32-debug.log"

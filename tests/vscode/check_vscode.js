@@ -2,10 +2,14 @@
 // The Kestro extension as users install it: the packed .vsix goes into a fresh code-server
 // profile, and Debian's Chromium, driven by playwright-core, checks what a user sees: a .kst
 // opens as Kestro with coloured words, a mistake saved in the file is listed in Problems at
-// its line and column, and fixing it clears the entry.
+// its line and column, and fixing it clears the entry. With a debugging runner (run inside
+// tools/wine-session.sh, whose KESTRO_WINE is the loader): a breakpoint set in the gutter, F5,
+// the paused line and its variables, a window command's "Waiting for" scope, and Continue
+// running the script to its end.
 //
 //   node check_vscode.js --code-server BIN --vsix FILE --packer KESTRO-PACK
 //                        --playwright DIR [--chromium /usr/bin/chromium] [--shots DIR]
+//                        [--debug-runner KESTRO-DEBUG.EXE]
 //
 // Prints one PASS or FAIL line per check and "N passed, N failed". Every wait is bounded;
 // code-server, its extension hosts and the browser are ended before it exits.
@@ -124,9 +128,20 @@ async function main() {
   fs.mkdirSync(path.join(userData, 'User'), { recursive: true });
   fs.mkdirSync(project);
   fs.writeFileSync(script, '; Greets, then waits for Notepad.\nMsgBox, 0, Greeting, Hello %A_USERNAME%\n');
+  const debugged = path.join(project, 'debugged.kst');
+  fs.writeFileSync(debugged, [
+    '; Debugged in code-server: a breakpoint, its variables, a wait.',
+    'SetEnv, GREETING, hello from the debugger',
+    'SplashTextOn, 300, 80, Kestro Targex, one character off',
+    'WinWait, Kestro Target, , 2',
+    'FileAppend, %GREETING%\\n, debugged.txt',
+  ].join('\r\n') + '\r\n');
   // A fresh profile that asks nothing, and completes nothing while the test types.
   fs.writeFileSync(path.join(userData, 'User', 'settings.json'), JSON.stringify({
     'kestro.packerPath': path.resolve(opts.packer),
+    'kestro.debugRunnerPath': opts.debugRunner ? path.resolve(opts.debugRunner) : '',
+    'kestro.loader': process.env.KESTRO_WINE || 'wine',
+    'debug.openDebug': 'openOnDebugBreak',
     'editor.acceptSuggestionOnEnter': 'off',
     'editor.quickSuggestions': { other: false, comments: false, strings: false },
     'editor.suggestOnTriggerCharacters': false,
@@ -278,6 +293,8 @@ async function main() {
     check('a mistake after Japanese text and an emoji is listed at its character',
           unicodeProblem ? null : `file ${JSON.stringify(fs.readFileSync(script, 'utf8'))}, ` +
           `Problems ${JSON.stringify(await problems())}`);
+
+    if (opts.debugRunner) await debugSession(page, opts, project);
   } catch (e) {
     check('the browser session', e && e.stack ? e.stack.split('\n').slice(0, 3).join(' ') : String(e));
   } finally {
@@ -291,6 +308,98 @@ async function main() {
       fs.rmSync(home, { recursive: true, force: true });
     }
   }
+}
+
+// F5 on a script with breakpoints set in the gutter: the paused line, its variables, the
+// "Waiting for" scope of the window command at the second breakpoint, then the end.
+async function debugSession(page, opts, project) {
+  const opened = await until(async () => {
+    await page.click('.editor-instance .monaco-editor .view-lines');
+    await page.keyboard.press('Control+P');
+    await page.waitForSelector('.quick-input-widget input', { state: 'visible', timeout: 3000 });
+    await page.keyboard.type('debugged.kst');
+    await until(() => page.$('.quick-input-list .monaco-list-row'), 5000);
+    await page.keyboard.press('Enter');
+    return until(() => page.evaluate(() => [...document.querySelectorAll('.tab.active')]
+      .some((t) => t.textContent.includes('debugged.kst'))), 5000);
+  }, STEP_MS);
+  check('the script to debug opens', opened ? null : 'Quick Open did not bring up debugged.kst');
+  // The breakpoints: a click in the glyph margin, left of the line number.
+  const gutter = async (line) => {
+    const box = await until(() => page.evaluate((n) => {
+      const number = [...document.querySelectorAll('.editor-instance .margin-view-overlays .line-numbers')]
+        .find((e) => e.textContent.trim() === String(n));
+      if (!number) return null;
+      const r = number.getBoundingClientRect();
+      return { y: r.top + r.height / 2 };
+    }, line), STEP_MS);
+    const margin = await page.evaluate(() => {
+      const g = document.querySelector('.editor-instance .margin-view-overlays');
+      const r = g.getBoundingClientRect();
+      return { x: r.left + 8 };
+    });
+    await page.mouse.click(margin.x, box.y);
+  };
+  await gutter(3);
+  await gutter(4);
+  const marks = await until(async () => {
+    const n = await page.evaluate(() => document.querySelectorAll('.editor-instance .codicon-debug-breakpoint').length);
+    return n === 2 ? n : null;
+  }, STEP_MS);
+  check('two breakpoints are set in the gutter', marks ? null : 'no breakpoint marks in the glyph margin');
+
+  const consoleErrors = [];
+  page.on('console', (m) => { if (m.type() === 'error') consoleErrors.push(m.text().slice(0, 300)); });
+  await page.click('.editor-instance .monaco-editor .view-lines');
+  await page.keyboard.press('F5');
+  if (opts.shots) {
+    await sleep(5000);
+    await page.screenshot({ path: path.join(opts.shots, 'debug-f5.png') });
+  }
+  // The paused line: the editor shows the top frame's mark and puts the cursor on its line.
+  const pausedLine = () => page.evaluate(() => {
+    if (!document.querySelector('.editor-instance .codicon-debug-stackframe')) return null;
+    const active = document.querySelector('.editor-instance .line-numbers.active-line-number');
+    return active ? Number(active.textContent.trim()) : null;
+  });
+  const sidebar = () => page.evaluate(() => {
+    const bar = document.querySelector('.part.sidebar');
+    return bar ? bar.innerText : '';
+  });
+  const first = await until(async () => (await pausedLine()) === 3, 120000);
+  const said = () => page.evaluate(() => [...document.querySelectorAll(
+    '.notification-list-item-message, .dialog-message-text, .repl-tree .monaco-list-row')]
+    .map((e) => e.textContent).join(' | '));
+  check('F5 stops at the breakpoint on line 3', first ? null :
+        `paused line ${await pausedLine()}; notifications and console: ${JSON.stringify(await said())}; ` +
+        `page errors: ${JSON.stringify(consoleErrors.slice(-5))}`);
+  const value = await until(async () => /GREETING[\s\S]*hello from the debugger/.test(await sidebar()), STEP_MS);
+  check('the Variables view shows the variable the script set', value ? null :
+        `the side bar shows ${JSON.stringify((await sidebar()).slice(0, 400))}`);
+  if (opts.shots) await page.screenshot({ path: path.join(opts.shots, 'debug-breakpoint.png') });
+
+  await page.keyboard.press('F5');
+  const second = await until(async () => (await pausedLine()) === 4, STEP_MS);
+  check('Continue stops at the window command on line 4', second ? null : `paused line ${await pausedLine()}`);
+  await until(async () => {
+    const scope = await page.$('.debug-pane .monaco-list-row:has-text("Waiting for")');
+    if (!scope) return false;
+    if ((await sidebar()).includes('Closest 1')) return true;
+    await scope.click();
+    return (await sidebar()).includes('Closest 1');
+  }, STEP_MS);
+  const waiting = await sidebar();
+  check('the Waiting for scope shows the pattern and the window one character off',
+        /Kestro Target/.test(waiting) && /Closest 1[\s\S]*Kestro Targex[\s\S]*1 character off/.test(waiting)
+          ? null : `the side bar shows ${JSON.stringify(waiting.slice(0, 600))}`);
+  if (opts.shots) await page.screenshot({ path: path.join(opts.shots, 'debug-waiting.png') });
+
+  await page.keyboard.press('F5');
+  const out = path.join(project, 'debugged.txt');
+  const ended = await until(async () => fs.existsSync(out) &&
+    !(await page.$('.debug-toolbar:visible')), 60000);
+  check('Continue runs the script to its end', ended ? null :
+        `${fs.existsSync(out) ? 'the debug toolbar stays' : 'the script wrote nothing'}`);
 }
 
 main().catch((e) => { check('the check script', e.stack || String(e)); })

@@ -41,6 +41,10 @@ function fakeEditor() {
       onDidCloseTextDocument: on('close'),
     },
     commands: { registerCommand: (name, fn) => { api.registered[name] = fn; return none; } },
+    debug: {
+      registerDebugConfigurationProvider: (type, provider) => { api.registered[`debug:${type}`] = provider; return none; },
+      registerDebugAdapterDescriptorFactory: () => none,
+    },
   };
   return api;
 }
@@ -160,4 +164,23 @@ test('pack and run packs next to the script, then starts it under Wine or says i
   vscode.settings['kestro.packerPath'] = path.join(dir, 'no-such-packer');
   await vscode.registered['kestro.packAndRun']();
   assert.deepStrictEqual(vscode.shown.pop()[0], 'error');
+});
+
+test('F5 without launch.json debugs the open script with the tools the settings name', () => {
+  const provider = vscode.registered['debug:kestro'];
+  vscode.settings['kestro.packerPath'] = packer;
+  vscode.settings['kestro.debugRunnerPath'] = '';
+  vscode.settings['kestro.loader'] = 'wine64';
+  fs.writeFileSync(path.join(dir, 'kestro-debug.exe'), '');
+  vscode.window.activeTextEditor = { document: document(script, ['Exit']) };
+  const filled = provider.resolveDebugConfiguration(undefined, {});
+  assert.deepStrictEqual(filled, { type: 'kestro', request: 'launch', name: 'Debug Kestro script', program: script,
+    packer, runner: path.join(dir, 'kestro-debug.exe'), loader: process.platform === 'win32' ? '' : 'wine64' });
+  // A launch.json's own choices stay.
+  const own = provider.resolveDebugConfiguration(undefined,
+    { type: 'kestro', request: 'launch', name: 'x', program: '/s.kst', runner: '/r.exe', loader: '' });
+  assert.deepStrictEqual([own.program, own.runner, own.loader, own.packer], ['/s.kst', '/r.exe', '', packer]);
+  vscode.window.activeTextEditor = undefined;
+  assert.strictEqual(provider.resolveDebugConfiguration(undefined, {}), undefined);
+  assert.match(vscode.shown.pop()[1], /Open a .kst script/);
 });
