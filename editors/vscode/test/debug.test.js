@@ -117,7 +117,7 @@ test('a breakpoint stops the script; variables are read, set and used; condition
   assert.strictEqual(read('out.txt'), 'second\n');
 });
 
-test('stepping into a Gosub, out of it and over lines', runs, async (t) => {
+test('the script\'s arguments; stepping into a Gosub, out of it and over lines', runs, async (t) => {
   const { dc, start, read } = await session(t, [
     'Gosub, Sub',                      // 1
     'FileAppend, after\\n, steps.txt', // 2
@@ -126,8 +126,9 @@ test('stepping into a Gosub, out of it and over lines', runs, async (t) => {
     'FileAppend, in\\n, steps.txt',    // 5
     'Return',                          // 6
   ]);
-  await start([], { stopOnEntry: true });
+  await start([], { stopOnEntry: true, args: ['first arg', 'b'] });
   await stoppedAt(dc, 'entry', 1);
+  assert.strictEqual((await dc.evaluateRequest({ expression: '%1%|%2%', context: 'repl' })).body.result, 'first arg|b');
   await dc.stepInRequest({ threadId: 1 });
   const frames = await stoppedAt(dc, 'step', 5);
   assert.deepStrictEqual(frames.map((f) => [f.name, f.line]), [['FileAppend, in\\n, steps.txt', 5], ['Sub', 1]]);
