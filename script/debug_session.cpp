@@ -158,7 +158,7 @@ bool StopsBeforeTick(Interp& in, DebugSession& d) {
 
 TickResult HoldTick(Interp& in) {
   in.step_delay = static_cast<int>(kHoldMs);
-  TickResult held = {false, false, kHoldMs};
+  TickResult held = {false, false, kHoldMs, false};
   return held;
 }
 
