@@ -288,7 +288,7 @@ release() {
 # end-to-end cases listed in tests/vm32/cases (or the ones named, or every one with --all), then
 # the spy's and the recorder's checks and one debug protocol session.
 vm32_stage() {
-  local cases=() case_file=$repo/tests/vm32/cases name status bound=2400
+  local cases=() case_file=$repo/tests/vm32/cases name status bound=3000
   if [ "${1:-}" = --all ]; then shift; case_file=; bound=5400; fi
   if [ $# -gt 0 ]; then cases=("$@")
   elif [ -n "$case_file" ]; then mapfile -t cases < <(grep -vE '^[[:space:]]*(#|$)' "$case_file"); fi

@@ -532,6 +532,10 @@ def main():
                         help="multiply every time limit by this (a slow guest: 4 to 6)")
     parser.add_argument("--keep", action="store_true",
                         help="keep every case's working directory and print where it is")
+    parser.add_argument("--retries", type=int, default=0,
+                        help="run a failed case again up to this many times (an emulated guest, "
+                             "where Wine's own programs are slow to start); a case that passes "
+                             "on a later try says so, with what went wrong before")
     opts = parser.parse_args()
     # Programs start in each case's own directory, so relative paths would not hold.
     opts.runner, opts.helper, opts.packer = (os.path.abspath(p) for p in
@@ -557,11 +561,19 @@ def main():
 
     for path in paths:
         start = time.time()
-        try:
-            problems = driver.run_case(Case(path))
-        except CaseError as e:
-            problems = ["bad case: %s" % e]
+        earlier = []
+        for attempt in range(max(opts.retries, 0) + 1):
+            try:
+                problems = driver.run_case(Case(path))
+            except CaseError as e:
+                problems = ["bad case: %s" % e]
+                break
+            if not problems:
+                break
+            earlier.append("; ".join(problems))
         name = case_name(path)
+        if earlier and not problems:
+            name += " (passed on try %d; before: %s)" % (len(earlier) + 1, " | ".join(earlier))
         if problems is None:
             print("SKIP %s: needs a Wine prefix of its own" % name)
         elif problems:
