@@ -13,7 +13,7 @@ namespace script {
 const int kAccessibleMaxDepth = 12;
 const int kAccessibleMaxElements = 4000;
 const int kAccessibleAnswerSize = 128 * 1024;
-const unsigned kAccessibleMaxWalkMs = 10000;
+const unsigned kAccessibleMaxWalkMs = 30000;
 
 // How long a match waits for a walk of the window it looks at. A walk that
 // takes longer goes on; meanwhile the window is matched by its last answer.
@@ -21,10 +21,10 @@ const unsigned kAccessibleAnswerWaitMs = 150;
 
 // A window is walked again no sooner than this many times its last walk's
 // duration after that walk ended: the walks of a window waited for take at
-// most a quarter of the time, a small tree is walked at every poll and a
-// large one (a thousand elements take some 3 s across processes under Wine)
-// every few seconds. A text that stays is found by the next walk.
-const unsigned kAccessibleRestFactor = 3;
+// most half the time, a small tree is walked at every poll or two and a
+// large one (a thousand elements take some 10 s across processes under Wine)
+// every two walks' time. A text that stays is found by the next walk.
+const unsigned kAccessibleRestFactor = 1;
 
 // How many walks may be under way at once, each on its own thread: a program
 // that hangs holds one until it answers, and the others serve other windows.

@@ -105,6 +105,9 @@ const int kEntries = 8;
 Walker* g_walkers[script::kAccessibleWalkers];
 Entry g_entries[kEntries];
 int g_next_entry;  // the entry a window new to the table takes
+// Whether walks ask for roles: only the spy shows them, and each question is
+// one more call across processes per element.
+bool g_roles;
 
 bool Stop(Walker* w) {
   if (w->elements >= script::kAccessibleMaxElements ||
@@ -133,7 +136,7 @@ bool ReadElement(Walker* w, IAccessible* acc, const VARIANT& id, bool hidden) {
     hidden = true;
   g_api.clear(&v);
   int role = 0;
-  if (SUCCEEDED(acc->get_accRole(id, &v)) && v.vt == VT_I4) role = static_cast<int>(v.lVal);
+  if (g_roles && SUCCEEDED(acc->get_accRole(id, &v)) && v.vt == VT_I4) role = static_cast<int>(v.lVal);
   g_api.clear(&v);
   BSTR text = NULL;
   if (SUCCEEDED(acc->get_accName(id, &text))) Keep(w, text, false, hidden, role);
@@ -286,6 +289,7 @@ bool AccessibleTextMatches(HWND window, const char* wanted, bool hidden_too, boo
 }
 
 int ReadAccessibleAnswer(HWND window, bool utf8, char* out, int size) {
+  g_roles = true;
   Entry* e = Consult(window, utf8);
   if (e == NULL) return 0;
   int used = e->used <= size ? e->used : 0;

@@ -203,10 +203,10 @@ TEST(AccessibleWalkTest, PlansWalksByTheLastAnswerAndTheCostOfTheWalk) {
   EXPECT_EQ(kAccessibleAnswerWaitMs - 50, wait);
   EXPECT_EQ(kAccessibleUseLastAnswer, PlanAccessibleMatch(s, t + kAccessibleAnswerWaitMs, &wait));
   EXPECT_EQ(0u, wait);
-  AccessibleWalkEnded(&s, t + 400);  // 400 ms: rests three times as long
+  AccessibleWalkEnded(&s, t + 400);  // 400 ms: rests as long again
   EXPECT_TRUE(s.answered);
-  EXPECT_EQ(kAccessibleUseLastAnswer, PlanAccessibleMatch(s, t + 400 + 1199, &wait));
-  EXPECT_EQ(kAccessibleStartWalk, PlanAccessibleMatch(s, t + 400 + 1200, &wait));
+  EXPECT_EQ(kAccessibleUseLastAnswer, PlanAccessibleMatch(s, t + 400 + 400 * kAccessibleRestFactor - 1, &wait));
+  EXPECT_EQ(kAccessibleStartWalk, PlanAccessibleMatch(s, t + 400 + 400 * kAccessibleRestFactor, &wait));
   AccessibleWalkStarted(&s, t + 2000);
   AccessibleWalkEnded(&s, t + 2000 + 5 * kAccessibleMaxWalkMs);  // rests no longer than a full walk
   EXPECT_EQ(kAccessibleStartWalk,
