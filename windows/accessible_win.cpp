@@ -292,6 +292,14 @@ int ReadAccessibleAnswer(HWND window, bool utf8, char* out, int size) {
   g_roles = true;
   Entry* e = Consult(window, utf8);
   if (e == NULL) return 0;
+  // A window's first walk is waited for longer: a tool that looks once has
+  // nothing to show otherwise (the first walk also loads the libraries).
+  const DWORD kFirstAnswerMs = 2000;
+  DWORD elapsed = GetTickCount() - e->state.started;
+  if (!e->state.answered && e->state.walking && elapsed < kFirstAnswerMs) {
+    WaitForSingleObject(g_walkers[e->walker]->thread, kFirstAnswerMs - elapsed);
+    Collect();
+  }
   int used = e->used <= size ? e->used : 0;
   memcpy(out, e->answer, static_cast<size_t>(used));
   return used;

@@ -19,8 +19,8 @@ bool AccessibleTextMatches(HWND window, const char* wanted, bool hidden_too, boo
 
 // Copies the window's latest answer (see script/accessible_text.h for its
 // form) into out, starting a walk and waiting for it as a match does; returns
-// its length (0: none). From the first call on, walks read elements' roles
-// too (a match needs none).
+// its length (0: none); a window's first walk is waited for up to 2 s. From
+// the first call on, walks read elements' roles too (a match needs none).
 int ReadAccessibleAnswer(HWND window, bool utf8, char* out, int size);
 
 }  // namespace windows

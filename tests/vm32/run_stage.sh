@@ -35,8 +35,8 @@ fresh_server
 echo "---- vm32: kestro-spy"
 timeout "$(bound 900)" python3 tests/authoring/check_spy.py --spy "$tree/authoring/kestro-spy.exe" \
   --wintarget "$tree/tests/e2e/wintarget/wintarget.exe" --runner "$(find_exe kestro.exe)" \
-  --packer "$packer" --inputrec "$tree/tests/e2e/inputrec/inputrec.exe" 2>&1 |
-  tee "$logs/vm32-spy.log"
+  --packer "$packer" --inputrec "$tree/tests/e2e/inputrec/inputrec.exe" \
+  --a11ytarget "$tree/tests/e2e/a11ytarget/a11ytarget.exe" 2>&1 | tee "$logs/vm32-spy.log"
 
 fresh_server
 echo "---- vm32: kestro-rec"

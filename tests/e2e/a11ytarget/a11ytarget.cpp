@@ -6,13 +6,14 @@
 // any number of list items "Item N".
 //
 //   a11ytarget [--window TITLE] [--items N] [--hang-after MS] [--hang-name]
-//              [--log FILE] [--lifetime MS]
+//              [--log FILE] [--lifetime MS] [--place X,Y]
 //
 // --window      the title, \uXXXX escapes allowed (default "A11y Target")
 // --items       N more elements "Item 1" ... "Item N" (for the benchmark)
 // --hang-after  the window procedure stops answering MS ms after start (0:
 //               before the title is set, so no one ever finds it answering)
 // --hang-name   every get_accName call hangs
+// --place       the window's top-left corner on the screen (default 120,120)
 // --log         appends "getobject" for every WM_GETOBJECT asking for the
 //               client's element, and "name" for every get_accName call
 #include <ole2.h>
@@ -214,6 +215,7 @@ DWORD WINAPI EndAfter(LPVOID ms) {
 
 int main(int argc, char** argv) {
   long hang_after = -1;
+  int x = 120, y = 120;
   DWORD lifetime = 60000;
   for (int i = 1; i < argc; ++i) {
     const char* value = i + 1 < argc ? argv[i + 1] : "";
@@ -223,6 +225,7 @@ int main(int argc, char** argv) {
     else if (!strcmp(argv[i], "--hang-after")) hang_after = atol(value);
     else if (!strcmp(argv[i], "--log")) g_log = value;
     else if (!strcmp(argv[i], "--lifetime")) lifetime = static_cast<DWORD>(atol(value));
+    else if (!strcmp(argv[i], "--place")) sscanf(value, "%d,%d", &x, &y);
     else {
       fprintf(stderr, "a11ytarget: bad option %s\n", argv[i]);
       return 2;
@@ -242,7 +245,7 @@ int main(int argc, char** argv) {
   // A window that hangs from the start gets its title only once it can no
   // longer answer.
   HWND window = CreateWindowExW(0, L"KestroA11yTarget", hang_after == 0 ? L"" : g_title,
-                                WS_OVERLAPPEDWINDOW, 120, 120, 360, 200, NULL, NULL, instance, NULL);
+                                WS_OVERLAPPEDWINDOW, x, y, 360, 200, NULL, NULL, instance, NULL);
   if (!window) return 1;
   ShowWindow(window, SW_SHOW);
   UpdateWindow(window);
