@@ -6,12 +6,15 @@
 // any number of list items "Item N".
 //
 //   a11ytarget [--window TITLE] [--items N] [--hang-after MS] [--hang-name]
-//              [--log FILE] [--lifetime MS] [--place X,Y]
+//              [--hang-when-asked MS] [--log FILE] [--lifetime MS] [--place X,Y]
 //
 // --window      the title, \uXXXX escapes allowed (default "A11y Target")
 // --items       N more elements "Item 1" ... "Item N" (for the benchmark)
 // --hang-after  the window procedure stops answering MS ms after start (0:
 //               before the title is set, so no one ever finds it answering)
+// --hang-when-asked  the window procedure stops answering MS ms after it was
+//               first asked for its element (so it has answered once, however
+//               slowly the machine runs)
 // --hang-name   every get_accName call hangs
 // --place       the window's top-left corner on the screen (default 120,120)
 // --log         appends "getobject" for every WM_GETOBJECT asking for the
@@ -46,6 +49,7 @@ const Element kElements[] = {
 const long kFixed = sizeof(kElements) / sizeof(kElements[0]);
 
 long g_items;
+long g_hang_when_asked = -1;
 bool g_hang_name;
 const char* g_log;
 wchar_t g_title[256] = L"A11y Target";
@@ -174,6 +178,10 @@ LRESULT CALLBACK TargetProc(HWND window, UINT message, WPARAM wparam, LPARAM lpa
     case WM_GETOBJECT:
       if (static_cast<LONG>(lparam) == static_cast<LONG>(OBJID_CLIENT)) {
         Log("getobject");
+        if (g_hang_when_asked >= 0) {
+          SetTimer(window, kHangTimer, static_cast<UINT>(g_hang_when_asked), NULL);
+          g_hang_when_asked = -1;
+        }
         Client* client = new Client(window);
         LRESULT result = LresultFromObject(kIidAccessible, wparam, client);
         client->Release();
@@ -223,6 +231,7 @@ int main(int argc, char** argv) {
     if (!strcmp(argv[i], "--window")) Unescape(value, g_title, 256);
     else if (!strcmp(argv[i], "--items")) g_items = atol(value);
     else if (!strcmp(argv[i], "--hang-after")) hang_after = atol(value);
+    else if (!strcmp(argv[i], "--hang-when-asked")) g_hang_when_asked = atol(value);
     else if (!strcmp(argv[i], "--log")) g_log = value;
     else if (!strcmp(argv[i], "--lifetime")) lifetime = static_cast<DWORD>(atol(value));
     else if (!strcmp(argv[i], "--place")) sscanf(value, "%d,%d", &x, &y);
