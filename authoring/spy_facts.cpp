@@ -2,6 +2,7 @@
 #include "authoring/spy_facts.h"
 
 #include <stdio.h>
+#include <string.h>
 
 #include "authoring/json.h"
 #include "authoring/script_line.h"
@@ -86,22 +87,130 @@ std::string Shortened(const std::string& text) {
   return text.substr(0, end);
 }
 
+// Role numbers of Active Accessibility with their words, and whether an
+// element's name in that role stays as the user works.
+struct Role {
+  int number;
+  const char* name;
+  int stability;
+};
+const Role kRoles[] = {
+    {0x0A, "client", kUnknown},        {0x0C, "menu item", kStays},
+    {0x0F, "document", kChanges},      {0x14, "grouping", kStays},
+    {0x17, "status bar", kChanges},    {0x1E, "link", kStays},
+    {0x22, "list item", kChanges},     {0x24, "outline item", kChanges},
+    {0x25, "page tab", kStays},        {0x29, "static text", kStays},
+    {0x2A, "text", kChanges},          {0x2B, "push button", kStays},
+    {0x2C, "check button", kStays},    {0x2D, "radio button", kStays},
+    {0x2E, "combo box", kChanges},     {0x30, "progress bar", kChanges},
+    {0x38, "drop-down button", kStays}, {0x39, "menu button", kStays},
+};
+
+const Role* RoleOf(int role) {
+  for (size_t i = 0; i < sizeof(kRoles) / sizeof(kRoles[0]); ++i) {
+    if (kRoles[i].number == role) return &kRoles[i];
+  }
+  return NULL;
+}
+
+bool Tested(const TextSeen& t, bool hidden) { return t.visible || hidden; }
+
+// Whether a control text the text test looks at holds the words.
+bool ControlsHold(const PointFacts& f, const std::string& words, bool hidden) {
+  for (size_t i = 0; i < f.texts.size(); ++i) {
+    if (Tested(f.texts[i], hidden) && f.texts[i].text.find(words) != std::string::npos) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
-std::string WaitText(const PointFacts& f, bool hidden) {
-  if (!f.has_control) return std::string();
-  for (size_t i = 0; i < f.texts.size(); ++i) {
-    if (f.texts[i].text != f.control_text) continue;
-    return (f.texts[i].visible || hidden) ? Shortened(f.control_text) : "";
+int ClassStability(const std::string& class_name) {
+  static const char* const kStaying[] = {"button", "static", "syslink"};
+  static const char* const kChanging[] = {"edit", "richedit", "msctls_statusbar32", "combobox",
+                                          "listbox", "syslistview32", "systreeview32",
+                                          "msctls_progress32"};
+  std::string lower;
+  for (size_t i = 0; i < class_name.size(); ++i)
+    lower += static_cast<char>(class_name[i] >= 'A' && class_name[i] <= 'Z' ? class_name[i] + 32 : class_name[i]);
+  for (size_t i = 0; i < sizeof(kStaying) / sizeof(kStaying[0]); ++i) {
+    if (lower == kStaying[i]) return kStays;
   }
-  return std::string();
+  for (size_t i = 0; i < sizeof(kChanging) / sizeof(kChanging[0]); ++i) {
+    if (lower.compare(0, strlen(kChanging[i]), kChanging[i]) == 0) return kChanges;  // RichEdit20W too
+  }
+  return kUnknown;
+}
+
+int RoleStability(int role, bool value) {
+  if (value) return kChanges;  // an element's value is what the user set
+  const Role* r = RoleOf(role);
+  return r ? r->stability : kUnknown;
+}
+
+std::string RoleName(int role) {
+  const Role* r = RoleOf(role);
+  return r ? r->name : "role " + Number(role);
+}
+
+Proposal ProposeWait(const PointFacts& f, bool hidden) {
+  Proposal p = {std::string(), false, false};
+  const TextSeen* control = NULL;
+  for (size_t i = 0; f.has_control && i < f.texts.size(); ++i) {
+    if (f.texts[i].text == f.control_text && Tested(f.texts[i], hidden)) {
+      control = &f.texts[i];
+      break;
+    }
+  }
+  if (control != NULL && control->stability != kChanges) {
+    p.text = Shortened(control->text);
+    return p;
+  }
+  for (size_t i = 0; i < f.texts.size(); ++i) {
+    if (Tested(f.texts[i], hidden) && f.texts[i].stability == kStays) {
+      p.text = Shortened(f.texts[i].text);
+      return p;
+    }
+  }
+  for (size_t i = 0; i < f.accessible.size(); ++i) {
+    const TextSeen& t = f.accessible[i];
+    std::string words = Shortened(t.text);
+    if (Tested(t, hidden) && t.stability == kStays && !ControlsHold(f, words, hidden)) {
+      p.text = words;
+      p.needs_accessible = true;
+      return p;
+    }
+  }
+  if (control != NULL) {
+    p.text = Shortened(control->text);
+    p.only_changing = control->stability == kChanges;
+    return p;
+  }
+  // Nothing to name: say so when the window holds text, all of it changing.
+  for (size_t i = 0; i < f.texts.size(); ++i) {
+    if (Tested(f.texts[i], hidden) && f.texts[i].stability == kChanges) p.only_changing = true;
+  }
+  return p;
+}
+
+std::string WaitText(const PointFacts& f, bool hidden) { return ProposeWait(f, hidden).text; }
+
+std::vector<std::string> OnlyAccessible(const PointFacts& f, bool hidden) {
+  std::vector<std::string> only;
+  for (size_t i = 0; i < f.accessible.size(); ++i) {
+    const TextSeen& t = f.accessible[i];
+    if (Tested(t, hidden) && !ControlsHold(f, t.text, hidden)) only.push_back(t.text);
+  }
+  return only;
 }
 
 std::string LineTitle(const PointFacts& f) { return Shortened(f.title); }
 
 std::string CopyLines(const PointFacts& f, bool hidden) {
   std::string lines;
-  lines += WinWaitLine(LineTitle(f), WaitText(f, hidden)) + "\r\n";
+  Proposal p = ProposeWait(f, hidden);
+  if (p.needs_accessible) lines += "DetectAccessibleText, On\r\n";
+  lines += WinWaitLine(LineTitle(f), p.text) + "\r\n";
   lines += WinActivateLine(LineTitle(f)) + "\r\n";
   lines += PointLine("LeftClick", f.rel_x, f.rel_y) + "\r\n";
   return lines;
@@ -125,6 +234,22 @@ std::string PointJson(const PointFacts& f, bool hidden) {
   else json.Null();
   json.Key("texts");
   WriteTexts(&json, f.texts);
+  json.Key("accessible");
+  json.BeginArray();
+  for (size_t i = 0; i < f.accessible.size(); ++i) {
+    const TextSeen& t = f.accessible[i];
+    json.BeginObject();
+    json.Key("text");
+    json.String(t.text);
+    json.Key("visible");
+    json.Bool(t.visible);
+    json.Key("kind");
+    json.String(t.kind);
+    json.Key("only_accessible");
+    json.Bool(!ControlsHold(f, t.text, hidden));
+    json.EndObject();
+  }
+  json.EndArray();
   json.Key("relative");
   json.BeginObject();
   json.Key("x");
@@ -138,8 +263,13 @@ std::string PointJson(const PointFacts& f, bool hidden) {
   json.EndObject();
   json.Key("active");
   json.String(f.active);
+  Proposal p = ProposeWait(f, hidden);
   json.Key("wait_line");
-  json.String(f.has_window ? WinWaitLine(LineTitle(f), WaitText(f, hidden)) : std::string());
+  json.String(f.has_window ? WinWaitLine(LineTitle(f), p.text) : std::string());
+  json.Key("needs_accessible");
+  json.Bool(f.has_window && p.needs_accessible);
+  json.Key("only_changing");
+  json.Bool(f.has_window && p.only_changing);
   json.Key("wait_finds_this");
   json.Bool(f.wait_finds_this);
   json.EndObject();
@@ -212,6 +342,24 @@ std::string PointDisplay(const PointFacts& f, bool hidden) {
     d += (i == 0 ? "Texts\t" : "\t") + Quoted(f.texts[i].text);
     if (!f.texts[i].visible) d += hidden ? "  (hidden)" : "  (hidden: not tested)";
     d += nl;
+  }
+  // The accessible elements' texts, those no control holds marked: they match
+  // only with DetectAccessibleText, On. A long list shows its start.
+  const size_t kShown = 12;
+  for (size_t i = 0; i < f.accessible.size() && i < kShown; ++i) {
+    const TextSeen& t = f.accessible[i];
+    d += (i == 0 ? "Accessible\t" : "\t") + Quoted(t.text) + " (" + t.kind + ")";
+    if (!Tested(t, hidden)) d += "  (hidden: not tested)";
+    else if (!ControlsHold(f, t.text, hidden)) d += "  (only with DetectAccessibleText, On)";
+    d += nl;
+  }
+  if (f.accessible.size() > kShown) d += "\t... " + Number(static_cast<int>(f.accessible.size() - kShown)) + " more" + nl;
+  if (f.has_window) {
+    Proposal p = ProposeWait(f, hidden);
+    d += "Proposed\t";
+    if (p.needs_accessible) d += "DetectAccessibleText, On  +  ";
+    d += WinWaitLine(LineTitle(f), p.text) + nl;
+    if (p.only_changing) d += std::string("\tthe only text found is likely to change as the user works") + nl;
   }
   d += "Screen\t" + Number(f.x) + ", " + Number(f.y) + nl;
   d += "Relative\t" + Number(f.rel_x) + ", " + Number(f.rel_y);

@@ -8,8 +8,10 @@
 #include <windows.h>
 #include <tlhelp32.h>
 
+#include "script/accessible_text.h"
 #include "script/limits.h"
 #include "script/wide_text.h"
+#include "windows/accessible_win.h"
 #include "windows/match.h"
 #include "windows/wide_text_win.h"
 
@@ -99,7 +101,8 @@ void OnText(void* context, const windows::ExaminedText& seen) {
   std::string text = seen.text;
   if (seen.child == list->control) list->control_text = text;
   if (text.empty()) return;  // matches no text, and no text is no test
-  TextSeen t = {text, seen.visible};
+  std::string kind = ClassOf(seen.child);
+  TextSeen t = {text, seen.visible, kind, ClassStability(kind)};
   list->texts->push_back(t);
 }
 
@@ -115,9 +118,22 @@ void OnExamined(void* context, const windows::ExaminedWindow& seen) {
   facts->windows.push_back(v);
 }
 
-windows::MatchSettings Settings(int mode, bool hidden) {
-  windows::MatchSettings settings = {mode, hidden ? 1 : 0, NULL, true};
+windows::MatchSettings Settings(int mode, bool hidden, bool accessible = false) {
+  windows::MatchSettings settings = {mode, hidden ? 1 : 0, NULL, true, accessible ? 1 : 0};
   return settings;
+}
+
+// The names and values of the window's accessible elements, as the matcher
+// reads them with DetectAccessibleText, On.
+void ReadAccessible(HWND window, std::vector<TextSeen>* out) {
+  static char answer[script::kAccessibleAnswerSize];
+  int used = windows::ReadAccessibleAnswer(window, true, answer, sizeof(answer));
+  script::AccessibleText e;
+  for (int pos = 0; (pos = script::NextAccessibleText(answer, used, pos, &e)) >= 0;) {
+    TextSeen t = {e.text, !e.hidden, RoleName(e.role) + (e.value ? " value" : ""),
+                  RoleStability(e.role, e.value)};
+    out->push_back(t);
+  }
 }
 
 void CopyField(char* to, const std::string& from) {
@@ -142,6 +158,7 @@ void ProbePoint(int x, int y, int mode, bool hidden, HWND self, PointFacts* f) {
   f->control_text.clear();
   f->control_id = 0;
   f->texts.clear();
+  f->accessible.clear();
   f->wait_finds_this = f->wait_finds_other = false;
   f->wait_finds.clear();
   Rect none = {0, 0, 0, 0};
@@ -164,6 +181,7 @@ void ProbePoint(int x, int y, int mode, bool hidden, HWND self, PointFacts* f) {
       f->control_text = list.control_text;
       f->control_rect = RectOf(list.control);
     }
+    ReadAccessible(top, &f->accessible);
   }
 
   // The origin of script positions, as the mouse commands take it: the
@@ -184,9 +202,11 @@ void ProbePoint(int x, int y, int mode, bool hidden, HWND self, PointFacts* f) {
   if (!f->has_window) return;
   MatchFacts wait;
   wait.title = LineTitle(*f);
-  wait.text = WaitText(*f, hidden);
+  Proposal proposal = ProposeWait(*f, hidden);
+  wait.text = proposal.text;
   wait.mode = mode;
   wait.hidden = hidden;
+  wait.accessible = proposal.needs_accessible;
   HWND winner = ProbeMatch(&wait);
   f->wait_finds_this = winner == top;
   f->wait_finds_other = winner != NULL && winner != top;
@@ -201,7 +221,7 @@ HWND ProbeMatch(MatchFacts* f) {
   windows::MatchObserver observer = {f, OnExamined};
   HWND found = NULL;
   f->matched =
-      windows::FindMatchingWindow(pattern, Settings(f->mode, f->hidden), &found, &observer);
+      windows::FindMatchingWindow(pattern, Settings(f->mode, f->hidden, f->accessible), &found, &observer);
   return f->matched ? found : NULL;
 }
 

@@ -162,9 +162,15 @@ void OnCopy(int id) {
     return;
   }
   const PointFacts& f = g_spy.facts;
-  if (id == kIdCopyWait) Copy(WinWaitLine(LineTitle(f), WaitText(f, Hidden())));
-  else if (id == kIdCopyActivate) Copy(WinActivateLine(LineTitle(f)));
-  else Copy(PointLine("LeftClick", f.rel_x, f.rel_y));
+  if (id == kIdCopyWait) {
+    // The proposed line, with the setting it needs before it.
+    Proposal p = ProposeWait(f, Hidden());
+    Copy((p.needs_accessible ? "DetectAccessibleText, On\r\n" : "") + WinWaitLine(LineTitle(f), p.text));
+  } else if (id == kIdCopyActivate) {
+    Copy(WinActivateLine(LineTitle(f)));
+  } else {
+    Copy(PointLine("LeftClick", f.rel_x, f.rel_y));
+  }
 }
 
 // Samples the pointer, unless frozen or over the spy itself (then the last

@@ -290,6 +290,61 @@ class Bench:
         self.row("  the Wine server meanwhile (all of them)", median(server), None, "ms/s",
                  "(shown only)")
 
+    def cpu_of(self, pids, warm, interval):
+        """CPU milliseconds per second of each pid over `interval` seconds after `warm`."""
+        time.sleep(warm)
+        a = [self.cpu_ns(pid) for pid in pids]
+        time.sleep(interval)
+        b = [self.cpu_ns(pid) for pid in pids]
+        if None in a or None in b:
+            return None
+        return [(y - x) / 1e6 / interval for x, y in zip(a, b)]
+
+    def accessible(self):
+        """A wait for a text that a window of 1,000 elements does not hold: CPU of the
+        runner and of the window's program per second of waiting, the elements read
+        through Active Accessibility (a11ytarget) and, beside it, as 1,000 child
+        windows (bench_windows)."""
+        warm, interval = self.args.cpu_warm + 2.0, self.args.cpu_interval
+        life = warm + interval + 1.5
+        seconds = int(life + 0.999)
+        a11y = os.path.join(self.tree, "tests", "e2e", "a11ytarget", "a11ytarget.exe")
+        on = self.pack("a11y", ["DetectAccessibleText, On",
+                                "WinWait, Bench accessible, never shown, %d" % seconds])
+        off = self.pack("children", ["WinWait, Bench window 0, never shown, %d" % seconds])
+        got = {"a11y": [], "children": []}
+        for _ in range(self.args.cpu_rounds):
+            for kind in ("a11y", "children"):
+                ready = os.path.join(self.work, "ready-a11y.txt")
+                if os.path.exists(ready):
+                    os.remove(ready)
+                if kind == "a11y":
+                    target = self.start(a11y, "--window", "Bench accessible", "--items", 995,
+                                        "--lifetime", int((life + 3) * 1000))
+                    tpid = self.find_process("a11ytarget.exe")
+                else:
+                    target = self.start(self.exe("probes", "bench_windows"), 1, 1000, ready)
+                    end = time.time() + 60
+                    while not os.path.exists(ready) and time.time() < end:
+                        time.sleep(0.1)
+                    tpid = self.find_process("bench_windows.exe")
+                runner = self.start(on if kind == "a11y" else off)
+                rpid = self.find_process(os.path.basename(on if kind == "a11y" else off))
+                cpu = self.cpu_of([rpid, tpid], warm, interval) if rpid and tpid else None
+                self.finish(runner, "the runner (%s)" % kind, timeout=int(life + 30))
+                if kind == "a11y":
+                    self.finish(target, "a11ytarget", timeout=30)
+                else:
+                    self.stop_filler(target)
+                if cpu:
+                    got[kind].append(cpu)
+        for kind, label in (("a11y", "accessible elements"), ("children", "child windows")):
+            runner = median([c[0] for c in got[kind]]) if got[kind] else None
+            target = median([c[1] for c in got[kind]]) if got[kind] else None
+            self.row("CPU, WinWait on 1,000 %s: runner" % label, runner, None, "ms/s",
+                     "(shown only)")
+            self.row("  the window's program meanwhile", target, None, "ms/s", "(shown only)")
+
     def startup(self):
         scripts = [("", self.pack("empty", ["; nothing"]))]
         if self.args.compare:
@@ -453,7 +508,7 @@ def main():
     p.add_argument("--compare", default="", help="another kestro.exe (an older build, say) "
                    "measured beside the runner in the start-up, pace and CPU figures")
     p.add_argument("--only", default="", help="comma-separated: pace,drift,wait,start,size,"
-                   "memory,typing,matcher,engine")
+                   "memory,typing,matcher,engine,a11y")
     args = p.parse_args()
     quick = args.quick
     args.pace_rounds = 1 if quick else 3
@@ -477,7 +532,8 @@ def main():
              ("pace", lambda: bench.pace(args.pace_lines)),
              ("drift", lambda: args.drift_lines and bench.pace(args.drift_lines, 1, False)),
              ("wait", lambda: bench.waiting(0)), ("wait", lambda: bench.waiting(200)),
-             ("memory", bench.memory), ("typing", bench.typing), ("matcher", bench.matcher)]
+             ("memory", bench.memory), ("typing", bench.typing), ("matcher", bench.matcher),
+             ("a11y", bench.accessible)]
     for name, step in steps:
         if only and name not in only:
             continue

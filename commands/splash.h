@@ -11,8 +11,9 @@ namespace commands {
 // the script is loaded.
 ATOM RegisterSplashClass(HINSTANCE instance, HICON icon);
 
-// Creates the splash window, owned by the host window and hidden until SplashTextOn.
-void CreateSplashWindow(HWND owner, HINSTANCE instance);
+// Names the splash window's owner (the host window); the window itself is
+// made, hidden, by the first SplashTextOn.
+void SetSplashOwner(HWND owner, HINSTANCE instance);
 
 }  // namespace commands
 

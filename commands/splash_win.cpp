@@ -16,7 +16,21 @@ const char kSplashClass[] = "Kestro - Splash";
 const wchar_t kSplashClassW[] = L"Kestro - Splash";
 
 char g_splash_text[script::kBufSize];  // body of the splash window; kept while hidden
-HWND g_splash;                         // the splash window, hidden until SplashTextOn
+HWND g_splash;                         // the splash window, made by the first SplashTextOn
+HWND g_splash_owner;
+HINSTANCE g_splash_instance;
+
+// Most scripts never show a splash, so the window is made on first use, not
+// at start. The class decides whether the window is a Unicode one, whichever
+// call creates it. It is made hidden.
+HWND Splash() {
+  if (g_splash == NULL) {
+    g_splash = CreateWindowExA(WS_EX_TOPMOST, kSplashClass, "", WS_DISABLED | WS_THICKFRAME,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                               g_splash_owner, NULL, g_splash_instance, NULL);
+  }
+  return g_splash;
+}
 
 // Draws the text centred and word-wrapped, its first line one and a half line
 // heights above the middle of the client area; "&" is shown as it is.
@@ -49,16 +63,18 @@ bool CmdSplashTextOn(script::Interp&, script::Fields& f) {
   // The desktop's client rectangle starts at 0, 0: right and bottom are the screen size.
   RECT screen;
   GetClientRect(GetDesktopWindow(), &screen);
-  windows::SetText(g_splash, f.at[2], Utf8Script());
-  MoveWindow(g_splash, screen.right / 2 - width / 2, screen.bottom / 2 - height / 2, width, height,
+  HWND splash = Splash();
+  windows::SetText(splash, f.at[2], Utf8Script());
+  MoveWindow(splash, screen.right / 2 - width / 2, screen.bottom / 2 - height / 2, width, height,
              TRUE);
   // SW_SHOWNA leaves the foreground and the keyboard focus where they are.
-  ShowWindow(g_splash, SW_SHOWNA);
-  InvalidateRect(g_splash, NULL, TRUE);
+  ShowWindow(splash, SW_SHOWNA);
+  InvalidateRect(splash, NULL, TRUE);
   return true;
 }
 
 // SplashTextOff   e.g.  SplashTextOff
+// Before any SplashTextOn there is no window, and nothing to hide.
 bool CmdSplashTextOff(script::Interp&, script::Fields&) {
   ShowWindow(g_splash, SW_HIDE);
   return true;
@@ -92,12 +108,9 @@ ATOM RegisterSplashClass(HINSTANCE instance, HICON icon) {
   return RegisterClassExW(reinterpret_cast<WNDCLASSEXW*>(&wc));
 }
 
-void CreateSplashWindow(HWND owner, HINSTANCE instance) {
-  // The class decides whether the window is a Unicode one, whichever call creates it.
-  g_splash = CreateWindowExA(WS_EX_TOPMOST, kSplashClass, "", WS_DISABLED | WS_THICKFRAME,
-                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner,
-                             NULL, instance, NULL);
-  ShowWindow(g_splash, SW_HIDE);
+void SetSplashOwner(HWND owner, HINSTANCE instance) {
+  g_splash_owner = owner;
+  g_splash_instance = instance;
 }
 
 void InstallSplashCommands(script::Interp& in) {

@@ -90,8 +90,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int) {
   HMENU system_menu = GetSystemMenu(window, FALSE);
   AppendMenuA(system_menu, MF_SEPARATOR, 0, NULL);
   AppendMenuA(system_menu, MF_STRING, host::kSysPause, "Pause Script Execution");
-  // Minimising hides the window into the tray (see the host's WM_SIZE).
-  ShowWindow(window, SW_MINIMIZE);
+  // The window was made minimised and hidden, where minimising puts it (see
+  // the host's WM_SIZE): so it only needs its tray icon. Showing it minimised
+  // to hide it again at once would cost the window system a round trip.
+  host::AddTrayIcon();
 
   MSG msg;
   msg.wParam = 0;

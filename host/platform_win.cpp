@@ -204,9 +204,10 @@ void ArmWaitTimer(void*, unsigned int ms) {
 
 // The status edit shows the line being run, so no text test looks into it.
 script::WindowHandle FindWindowFor(void*, const script::WindowPattern& pattern,
-                                   int title_match_mode, int detect_hidden_text) {
+                                   int title_match_mode, int detect_hidden_text,
+                                   int detect_accessible_text) {
   windows::MatchSettings settings = {title_match_mode, detect_hidden_text, host::g_host.status_edit,
-                                     host::g_interp.sections.utf8};
+                                     host::g_interp.sections.utf8, detect_accessible_text};
   HWND found = NULL;
   windows::FindMatchingWindow(pattern, settings, &found);
   return found;

@@ -47,7 +47,7 @@ LRESULT OnCreate(HWND window) {
       g_interp.sections.utf8
           ? CreateWindowExW(0, L"edit", L"", style, 0, 0, 0, 0, window, id, g_host.instance, NULL)
           : CreateWindowExA(0, "edit", "", style, 0, 0, 0, 0, window, id, g_host.instance, NULL);
-  commands::CreateSplashWindow(window, g_host.instance);
+  commands::SetSplashOwner(window, g_host.instance);
   return 0;
 }
 
@@ -177,8 +177,9 @@ bool RegisterWindowClasses() {
 
 HWND CreateHostWindow() {
   g_taskbar_created = ListenForTaskbarCreated();
-  return CreateWindowExA(0, kHostClass, script::kBanner, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                         CW_USEDEFAULT, 625, 300, NULL, NULL, g_host.instance, NULL);
+  // Made minimised and hidden: where minimising puts it, into the tray.
+  return CreateWindowExA(0, kHostClass, script::kBanner, WS_OVERLAPPEDWINDOW | WS_MINIMIZE,
+                         CW_USEDEFAULT, CW_USEDEFAULT, 625, 300, NULL, NULL, g_host.instance, NULL);
 }
 
 }  // namespace host

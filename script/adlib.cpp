@@ -37,7 +37,7 @@ bool AdlibWalk(Interp& in) {
     at_end += SplitField(',', a.line, &cursor, a.pattern.text);
     if (at_end != 0) return FailWalk(in, "Adlib: Invalid number of parameters!");
     if (!in.sys->find_window(in.sys->context, a.pattern, in.title_match_mode,
-                             in.detect_hidden_text)) {
+                             in.detect_hidden_text, in.detect_accessible_text)) {
       continue;
     }
     bool ok = Dispatch(in, a.line, &cursor);

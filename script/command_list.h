@@ -1,4 +1,4 @@
-// The command table: the 72 commands in their fixed order, each with the shape
+// The command table: the 73 commands in their fixed order, each with the shape
 // of its parameters. Include this file after defining KST_COMMAND.
 //
 // KST_COMMAND(KEYWORD, SPELLING, FORM, REQUIRED, KINDS, MESSAGE)
@@ -140,6 +140,7 @@ KST_COMMAND(IFGREATEROREQUAL,  "IfGreaterOrEqual",  kTailFields, 2, VARIABLE NUM
             "IfGreaterOrEqual: Invalid number of parameters!")  // 70
 KST_COMMAND(IFLESSOREQUAL,     "IfLessOrEqual",     kTailFields, 2, VARIABLE NUMBER,
             "IfLessOrEqual: Invalid number of parameters!")  // 71
+KST_COMMAND(DETECTACCESSIBLETEXT, "DetectAccessibleText", kLineFields, 0, OPTION,                 0)  // 72 detect accessible text := On/off
 
 #undef NUMBER
 #undef EXTENT

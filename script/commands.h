@@ -39,7 +39,7 @@ enum CommandIndex {
 #define KST_COMMAND(name, spelling, form, required, kinds, message) CMD_##name,
 #include "script/command_list.h"
 #undef KST_COMMAND
-  CMD_COUNT  // 72: not in the table
+  CMD_COUNT  // 73: not in the table
 };
 
 // One row of the command table.

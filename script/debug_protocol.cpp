@@ -127,6 +127,8 @@ NamedValues Settings(const Interp& in) {
   values.push_back(std::make_pair(std::string("Title match mode"), Number(in.title_match_mode)));
   values.push_back(std::make_pair(std::string("Detect hidden text"),
                                   std::string(in.detect_hidden_text ? "On" : "Off")));
+  values.push_back(std::make_pair(std::string("Detect accessible text"),
+                                  std::string(in.detect_accessible_text ? "On" : "Off")));
   values.push_back(std::make_pair(std::string("Adlib"), std::string(in.adlib_enabled ? "On" : "Off")));
   values.push_back(std::make_pair(std::string("Break"), std::string(in.break_enabled ? "On" : "Off")));
   return values;

@@ -87,7 +87,8 @@ const ScriptLine* AdlibLineToRun(const Interp& in) {
     int at_end = SplitField(',', text, &cursor, pattern.title);
     at_end += SplitField(',', text, &cursor, pattern.text);
     if (at_end != 0) return line;
-    if (in.sys->find_window(in.sys->context, pattern, in.title_match_mode, in.detect_hidden_text))
+    if (in.sys->find_window(in.sys->context, pattern, in.title_match_mode, in.detect_hidden_text,
+                            in.detect_accessible_text))
       return line;
   }
   return 0;

@@ -161,11 +161,14 @@ NamedValues WaitingFor(const Interp& in, const DebugSession& d) {
                                                         : std::string("1 (title starts with)")));
   out.push_back(std::make_pair(std::string("Detect hidden text"),
                                std::string(in.detect_hidden_text ? "On" : "Off")));
+  out.push_back(std::make_pair(std::string("Detect accessible text"),
+                               std::string(in.detect_accessible_text ? "On" : "Off")));
   WindowPattern pattern;
   CopyText(pattern.title, parts.title.c_str(), kBufSize);
   CopyText(pattern.text, parts.text.c_str(), kBufSize);
   WindowHandle found =
-      in.sys->find_window(in.sys->context, pattern, in.title_match_mode, in.detect_hidden_text);
+      in.sys->find_window(in.sys->context, pattern, in.title_match_mode, in.detect_hidden_text,
+                          in.detect_accessible_text);
   WindowFact match;
   if (found != 0) {
     d.host->describe_window(d.host->context, found, &match);

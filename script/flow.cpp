@@ -129,6 +129,12 @@ bool CmdDetectHiddenText(Interp& in, Fields& f) {
   return true;
 }
 
+// DetectAccessibleText, X   e.g.  DetectAccessibleText, On
+bool CmdDetectAccessibleText(Interp& in, Fields& f) {
+  in.detect_accessible_text = EqualsNoCase(f.at[0], "On") ? 1 : 0;
+  return true;
+}
+
 // AdlibOn   e.g.  AdlibOn
 bool CmdAdlibOn(Interp& in, Fields&) {
   in.adlib_enabled = 1;
@@ -162,6 +168,7 @@ void InstallFlowCommands(Interp& in) {
   SetHandler(in, CMD_SETTITLEMATCHMODE, CmdSetTitleMatchMode);
   SetHandler(in, CMD_SETWINDELAY, CmdSetWinDelay);
   SetHandler(in, CMD_DETECTHIDDENTEXT, CmdDetectHiddenText);
+  SetHandler(in, CMD_DETECTACCESSIBLETEXT, CmdDetectAccessibleText);
   SetHandler(in, CMD_BREAK, CmdBreak);
   SetHandler(in, CMD_ADLIBON, CmdAdlibOn);
   SetHandler(in, CMD_ADLIBOFF, CmdAdlibOff);

@@ -23,6 +23,7 @@ void InitInterp(Interp& in, const Services* sys) {
   in.key_delay = 20;
   in.title_match_mode = 1;
   in.detect_hidden_text = 0;
+  in.detect_accessible_text = 0;
   in.break_enabled = 1;
   in.win_delay = 500;
   in.adlib_enabled = 1;

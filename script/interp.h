@@ -24,7 +24,7 @@ enum WaitState {
 // The numbers scripts and logs have always seen for the wait states.
 static_assert(kWaitWin == 1 && kWaitWinActive == 2 && kWaitWinClose == 3, "window wait states");
 static_assert(kStopping == 4 && kWaitRun == 6 && kWaitWinNotActive == 43, "stop and run states");
-static_assert(CMD_EXESCRIPT == 0 && CMD_COUNT == 72, "the table holds 72 commands");
+static_assert(CMD_EXESCRIPT == 0 && CMD_COUNT == 73, "the table holds 73 commands");
 
 // A poller runs once per tick while its wait state is current.
 typedef void (*WaitPoller)(Interp& in);
@@ -82,6 +82,7 @@ struct Interp {
   int key_delay;                  // ms after every key or mouse event (20)
   int title_match_mode;           // 1 starts-with, 2 contains (1)
   int detect_hidden_text;         // 1 lets hidden windows and controls match (0)
+  int detect_accessible_text;     // 1 lets the text test read accessible elements too (0)
   int break_enabled;              // 1 lets the user pause, resume and exit (1)
   int win_delay;                  // ms added after window commands (500)
   int adlib_enabled;              // 1 runs the Adlib walk on every tick (1)

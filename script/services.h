@@ -46,10 +46,10 @@ struct Services {
   // OnWaitTimeout once after ms milliseconds.
   void (*arm_wait_timer)(void* context, unsigned int ms);
   // The first top-level window, in the system's window order, that matches
-  // the pattern under the title match mode and hidden-text setting given;
-  // 0 when none does.
+  // the pattern under the title match mode and the hidden-text and
+  // accessible-text settings given; 0 when none does.
   WindowHandle (*find_window)(void* context, const WindowPattern& pattern, int title_match_mode,
-                              int detect_hidden_text);
+                              int detect_hidden_text, int detect_accessible_text);
   // The window in the foreground, or 0.
   WindowHandle (*foreground_window)(void* context);
   // True once the process has ended, with its exit code in *exit_code (1 when

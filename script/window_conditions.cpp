@@ -10,7 +10,7 @@ WindowHandle StorePatternAndFind(Interp& in, const char* title, const char* text
   CopyText(in.match.title, title, kBufSize);
   CopyText(in.match.text, text, kBufSize);
   return in.sys->find_window(in.sys->context, in.match, in.title_match_mode,
-                             in.detect_hidden_text);
+                             in.detect_hidden_text, in.detect_accessible_text);
 }
 
 void AddWindowDelay(Interp& in) { AddStepDelay(in, in.win_delay); }

@@ -52,7 +52,7 @@ void EndWait(Interp& in) {
 // The pending wait's window (the pattern its command stored), or 0.
 WindowHandle WaitedWindow(Interp& in) {
   return in.sys->find_window(in.sys->context, in.match, in.title_match_mode,
-                             in.detect_hidden_text);
+                             in.detect_hidden_text, in.detect_accessible_text);
 }
 
 WindowHandle Foreground(Interp& in) { return in.sys->foreground_window(in.sys->context); }

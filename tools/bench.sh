@@ -2,7 +2,7 @@
 # Builds what the benchmark needs and prints its table: each figure of the runner under
 # Wine next to a bare Win32 program of ours measured in the same run (docs/benchmark.md).
 #
-#   tools/bench.sh [--quick] [--arch 32|64] [--only pace,drift,wait,start,size,memory,typing,matcher,engine]
+#   tools/bench.sh [--quick] [--arch 32|64] [--only pace,drift,wait,start,size,memory,typing,matcher,engine,a11y]
 #                  [--compare OTHER_KESTRO.exe]
 #
 # --quick       short intervals and few rounds (about a minute; tools/test.sh runs it)

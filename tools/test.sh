@@ -221,7 +221,8 @@ authoring_tools() {
   echo "---- authoring tools under Wine"
   timeout 900 tools/wine-session.sh python3 tests/authoring/check_spy.py --spy "$spy" \
     --wintarget "$wintarget" --runner "$runner" --packer "$packer" \
-    --inputrec "$tree/tests/e2e/inputrec/inputrec.exe" 2>&1 | tee "$log"
+    --inputrec "$tree/tests/e2e/inputrec/inputrec.exe" \
+    --a11ytarget "$tree/tests/e2e/a11ytarget/a11ytarget.exe" 2>&1 | tee "$log"
   add_counts "$log" "authoring tools (kestro-spy)"
   # kestro-rec: a recording of injected keys and clicks, packed and replayed.
   local rec=$tree/authoring/kestro-rec.exe inject=$tree/tests/e2e/inject/inject.exe

@@ -16,6 +16,7 @@ struct MatchSettings {
   int detect_hidden_text;  // 1 lets hidden windows and controls match
   HWND own_status;         // the runner's status edit, which no text test looks into
   bool utf8;               // titles and texts are read as UTF-8 (W functions), else as ANSI
+  int detect_accessible_text;  // 1: the text test reads accessible elements after the children
 };
 
 // What the matcher made of one top-level window it examined (one that passed
@@ -43,7 +44,8 @@ struct MatchObserver {
 
 // Finds the first top-level window, in the system's window order, whose title
 // passes the title test and, when the pattern has a text, one of whose child
-// windows holds that text. True when one matched; *found is then that window.
+// windows holds that text (or, with accessible text detected, one of whose
+// accessible elements does). True when one matched; *found is then that window.
 // An observer hears of every window examined, the winner last.
 bool FindMatchingWindow(const script::WindowPattern& pattern, const MatchSettings& settings,
                         HWND* found, const MatchObserver* observer = NULL);

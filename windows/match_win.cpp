@@ -4,6 +4,7 @@
 #include <string.h>
 #include <windows.h>
 
+#include "windows/accessible_win.h"
 #include "windows/match.h"
 #include "windows/wide_text_win.h"
 
@@ -119,6 +120,12 @@ BOOL CALLBACK OnTopLevelWindow(HWND window, LPARAM data) {
     s->text_found = false;
     s->silent = false;
     EnumChildWindows(window, OnChildWindow, data);
+    // The accessible elements only when the children gave no match, and
+    // only of windows whose title passed.
+    if (!s->text_found && s->settings.detect_accessible_text == 1) {
+      s->text_found = AccessibleTextMatches(window, s->pattern->text,
+                                            s->settings.detect_hidden_text == 1, s->settings.utf8);
+    }
     Tell(*s, window, true, true, s->text_found);
     if (!s->text_found) return TRUE;
   } else {

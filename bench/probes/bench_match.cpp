@@ -51,7 +51,7 @@ void Report(const char* name, int passes, double seconds) {
 int main(int argc, char** argv) {
   int passes = argc > 1 ? atoi(argv[1]) : 100;
   if (passes < 1) passes = 1;
-  windows::MatchSettings settings = {1, 0, NULL, false};
+  windows::MatchSettings settings = {1, 0, NULL, false, 0};
   HWND found = NULL;
   strcpy(g_pattern.title, "No such window");
   g_pattern.text[0] = '\0';

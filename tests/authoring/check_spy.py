@@ -211,6 +211,53 @@ def live_checks(c):
         shutil.copy(shot, os.path.join(c.opts.shots, "spy-live.png"))
 
 
+def accessible_checks(c):
+    """A window that tells its texts only through Active Accessibility: the spy lists
+    them, marks the ones only DetectAccessibleText On matches, proposes the line pair
+    that finds the window, and shows it live (a picture for the documentation)."""
+    if not c.opts.a11ytarget:
+        return
+    c.start(c.opts.a11ytarget, "--window", "A11y Spy", "--place", "60,650")
+    if c.wait_for("A11y Spy") is None:
+        c.check("the accessible target opens", False, "no window A11y Spy")
+        return
+    at = c.spy_json("--at", "200,700")
+    texts = [(t["text"], t["kind"], t["only_accessible"], t["visible"])
+             for t in (at or {}).get("accessible", [])]
+    c.check("--at lists the accessible names and values with their roles",
+            ("Save changes", "push button", True, True) in texts and
+            ("1234.50", "text value", True, True) in texts and
+            ("Hidden note", "static text", True, False) in texts, repr(texts))
+    c.check("--at proposes a line that needs DetectAccessibleText On, and it finds the window",
+            at is not None and at["wait_line"] == "WinWait, A11y Spy, Save changes" and
+            at["needs_accessible"] and at["wait_finds_this"], repr(at))
+    code, lines = c.spy("--lines-at", "200,700")
+    c.check("--lines-at copies the setting with the wait",
+            code == 0 and lines is not None and
+            lines.startswith("DetectAccessibleText, On\r\nWinWait, A11y Spy, Save changes\r\n"),
+            repr(lines))
+    c.start(c.opts.spy, "--pos", "520,20", "--pointer", "200,700")
+    panel = None
+    end = time.time() + WAIT
+    while time.time() < end:
+        seen = c.spy_json("--at", "600,100")
+        control = (seen or {}).get("control") or {}
+        if "only with DetectAccessibleText" in control.get("text", ""):
+            panel = seen
+            break
+        time.sleep(0.3)
+    text = panel["control"]["text"] if panel else ""
+    c.check("the live window shows the accessible texts and the proposed pair",
+            "Accessible" in text and "Save changes" in text and
+            "DetectAccessibleText, On  +  WinWait, A11y Spy, Save changes" in text, repr(text))
+    if panel and c.opts.shots:
+        time.sleep(0.5)
+        shot = os.path.join(c.workdir, "spy-accessible.png")
+        subprocess.run(["import", "-window", "root", shot], capture_output=True, timeout=60)
+        os.makedirs(c.opts.shots, exist_ok=True)
+        shutil.copy(shot, os.path.join(c.opts.shots, "spy-accessible.png"))
+
+
 def unicode_checks(c):
     """A Unicode window's title in the reports and lines, and a title named in UTF-8."""
     c.start(c.opts.inputrec, "--unicode", "--seconds", "60")
@@ -254,15 +301,19 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     for name in ("spy", "wintarget", "runner", "packer", "inputrec"):
         parser.add_argument("--" + name, required=True)
+    parser.add_argument("--a11ytarget", default="",
+                        help="a11ytarget.exe, for the accessible-text checks")
     parser.add_argument("--shots")
     parser.add_argument("--keep", action="store_true", help="keep the working directory")
     opts = parser.parse_args()
-    for name in ("spy", "wintarget", "runner", "packer", "inputrec"):
-        setattr(opts, name, os.path.abspath(getattr(opts, name)))
+    for name in ("spy", "wintarget", "runner", "packer", "inputrec", "a11ytarget"):
+        if getattr(opts, name):
+            setattr(opts, name, os.path.abspath(getattr(opts, name)))
     workdir = tempfile.mkdtemp(prefix="kestro-spy.")
     c = Checks(opts, workdir)
     try:
-        for group in (point_checks, order_checks, live_checks, unicode_checks, command_line):
+        for group in (point_checks, order_checks, live_checks, unicode_checks, command_line,
+                      accessible_checks):
             try:
                 group(c)
             except Exception as e:  # one broken group must not hide the others' results

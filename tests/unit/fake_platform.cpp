@@ -130,9 +130,11 @@ bool Platform::ProcessHeld(script::ProcessHandle process) const {
 }
 
 script::WindowHandle Platform::FindWindow(void* context, const script::WindowPattern& pattern,
-                                          int title_match_mode, int detect_hidden_text) {
+                                          int title_match_mode, int detect_hidden_text,
+                                          int detect_accessible_text) {
   Platform& p = Self(context);
-  MatchRequest request = {pattern.title, pattern.text, title_match_mode, detect_hidden_text};
+  MatchRequest request = {pattern.title, pattern.text, title_match_mode, detect_hidden_text,
+                          detect_accessible_text};
   ++p.find_calls_;
   p.requests_.push_back(request);
   if (p.requests_.size() > kKeptRequests) p.requests_.pop_front();

@@ -42,6 +42,7 @@ struct MatchRequest {
   std::string text;
   int title_match_mode;
   int detect_hidden_text;
+  int detect_accessible_text;
 };
 
 // Orders environment names without regard to ASCII letter case, as the
@@ -138,7 +139,8 @@ class Platform {
   static void ShowError(void* context, int line_number, const char* title, const char* message);
   static void ArmWaitTimer(void* context, unsigned int ms);
   static script::WindowHandle FindWindow(void* context, const script::WindowPattern& pattern,
-                                         int title_match_mode, int detect_hidden_text);
+                                         int title_match_mode, int detect_hidden_text,
+                                         int detect_accessible_text);
   static script::WindowHandle ForegroundWindow(void* context);
   static bool ProcessEnded(void* context, script::ProcessHandle process, int* exit_code);
   static void CloseProcess(void* context, script::ProcessHandle process);

@@ -59,6 +59,7 @@ TEST_F(AdlibTest, AsksForItsOwnExpandedAndUnescapedPattern) {
   LoadAdlib({"%T%, Body\\, text  , Send, x", "  , , Send, y"});
   in.title_match_mode = 2;
   in.detect_hidden_text = 1;
+  in.detect_accessible_text = 1;
   SetMainPattern("Main title", "main text");
   EXPECT_FALSE(script::AdlibWalk(in));
   ASSERT_EQ(2, platform.FindCalls());
@@ -67,6 +68,7 @@ TEST_F(AdlibTest, AsksForItsOwnExpandedAndUnescapedPattern) {
   EXPECT_EQ("Body, text", first.text);
   EXPECT_EQ(2, first.title_match_mode);
   EXPECT_EQ(1, first.detect_hidden_text);
+  EXPECT_EQ(1, first.detect_accessible_text);
   EXPECT_EQ("", platform.MatchRequests()[1].title);
   EXPECT_EQ("", platform.MatchRequests()[1].text);
 }

@@ -5,6 +5,7 @@
 
 #include <string.h>
 #include <string>
+#include <vector>
 
 #include "authoring/json.h"
 #include "authoring/rec_args.h"
@@ -142,8 +143,8 @@ authoring::PointFacts Facts() {
   f.class_name = "KestroTarget";
   f.has_control = true;
   f.control_text = "Secret";
-  authoring::TextSeen shown = {"Shown", true};
-  authoring::TextSeen secret = {"Secret", false};
+  authoring::TextSeen shown = {"Shown", true, "", authoring::kUnknown};
+  authoring::TextSeen secret = {"Secret", false, "", authoring::kUnknown};
   f.texts.push_back(shown);
   f.texts.push_back(secret);
   f.rel_x = 12;
@@ -167,6 +168,51 @@ TEST(SpyFactsTest, CopyLinesNameOnlyTextsTheMatcherWouldTest) {
   f.title.clear();
   for (int i = 0; i < 100; ++i) f.title += "\xE6\x97\xA5";
   EXPECT_EQ(f.title.substr(0, 198), authoring::LineTitle(f));
+}
+
+// The proposed wait prefers text that stays (a button, a label) over text
+// that changes (an edit's content, a status bar), takes an accessible name
+// only when no control holds it and then says the setting is needed, and
+// says when all it found is likely to change.
+TEST(SpyFactsTest, ProposalPrefersTextThatStays) {
+  using authoring::TextSeen;
+  EXPECT_EQ(authoring::kStays, authoring::ClassStability("BUTTON"));
+  EXPECT_EQ(authoring::kChanges, authoring::ClassStability("RichEdit20W"));
+  EXPECT_EQ(authoring::kChanges, authoring::RoleStability(0x2B, true));  // a value
+  EXPECT_EQ("push button", authoring::RoleName(0x2B));
+  EXPECT_EQ("role 99", authoring::RoleName(99));
+  authoring::PointFacts f = Facts();
+  f.texts.clear();
+  f.control_text = "Ln 1, Col 1";
+  TextSeen status = {"Ln 1, Col 1", true, "msctls_statusbar32", authoring::kChanges};
+  TextSeen edit = {"draft", true, "Edit", authoring::kChanges};
+  f.texts.push_back(status);
+  f.texts.push_back(edit);
+  authoring::Proposal p = authoring::ProposeWait(f, false);
+  EXPECT_EQ("Ln 1, Col 1", p.text);
+  EXPECT_TRUE(p.only_changing);
+  f.has_control = false;
+  p = authoring::ProposeWait(f, false);
+  EXPECT_EQ("", p.text);
+  EXPECT_TRUE(p.only_changing);
+  TextSeen held = {"draft", true, "text value", authoring::kChanges};
+  TextSeen button = {"Save changes", true, "push button", authoring::kStays};
+  f.accessible.push_back(held);
+  f.accessible.push_back(button);
+  p = authoring::ProposeWait(f, false);
+  EXPECT_EQ("Save changes", p.text);
+  EXPECT_TRUE(p.needs_accessible && !p.only_changing);
+  EXPECT_EQ(std::vector<std::string>(1, "Save changes"), authoring::OnlyAccessible(f, false));
+  EXPECT_EQ("DetectAccessibleText, On\r\nWinWait, Report\\, 100\\%, Save changes\r\n"
+            "WinActivate, Report\\, 100\\%\r\nLeftClick, 12, -4\r\n",
+            authoring::CopyLines(f, false));
+  EXPECT_NE(std::string::npos, authoring::PointJson(f, false).find(
+      "{\"text\":\"Save changes\",\"visible\":true,\"kind\":\"push button\",\"only_accessible\":true}"));
+  TextSeen label = {"Total", true, "Static", authoring::kStays};
+  f.texts.push_back(label);
+  p = authoring::ProposeWait(f, false);
+  EXPECT_EQ("Total", p.text);
+  EXPECT_FALSE(p.needs_accessible || p.only_changing);
 }
 
 TEST(SpyFactsTest, MatchReportLeavesUntestedTextsNull) {

@@ -177,8 +177,9 @@ TEST_F(FlowTest, ExitStops) {
 
 TEST_F(FlowTest, SettingsCommandsStoreTheirValues) {
   Load({"SetKeyDelay, 5", "SetTitleMatchMode, 2", "SetWinDelay, -1", "DetectHiddenText, on", "Break, Off",
-        "AdlibOff"});
+        "AdlibOff", "DetectAccessibleText, ON"});
   Run();
+  EXPECT_EQ(1, in.detect_accessible_text);
   EXPECT_EQ(5, in.key_delay);
   EXPECT_EQ(2, in.title_match_mode);
   EXPECT_EQ(-1, in.win_delay);
@@ -190,8 +191,9 @@ TEST_F(FlowTest, SettingsCommandsStoreTheirValues) {
 
 TEST_F(FlowTest, SettingWordsOtherThanOnSwitchOff) {
   Load({"DetectHiddenText, on", "DetectHiddenText, yes", "Break", "AdlibOff", "AdlibOn", "SetKeyDelay, x",
-        "SetTitleMatchMode, 7"});
+        "SetTitleMatchMode, 7", "DetectAccessibleText, On", "DetectAccessibleText, 1"});
   Run();
+  EXPECT_EQ(0, in.detect_accessible_text);
   EXPECT_EQ(0, in.detect_hidden_text);
   EXPECT_EQ(0, in.break_enabled);
   EXPECT_EQ(1, in.adlib_enabled);

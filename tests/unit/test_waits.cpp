@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "script/accessible_text.h"
 #include "script/interp.h"
 #include "tests/unit/engine_harness.h"
 #include "tests/unit/fake_platform.h"
@@ -196,4 +197,61 @@ TEST_F(WaitTest, PathConditionsRunTheirTailWhileTheSearchIsOpen) {
   EXPECT_EQ(0, platform.OpenSearches());
 }
 
+// A waited-for window's accessible elements: walked at once when it has no
+// answer, waited for a short while, then matched by its last answer until a
+// walk is due again (later for a slower walk); a walk that hangs is waited
+// for once. The clock wraps around in the middle.
+TEST(AccessibleWalkTest, PlansWalksByTheLastAnswerAndTheCostOfTheWalk) {
+  using namespace script;
+  const unsigned t = 0xFFFFFF00u;
+  AccessibleWalkState s = {false, false, 0, 0};
+  unsigned wait = 1;
+  EXPECT_EQ(kAccessibleStartWalk, PlanAccessibleMatch(s, t, &wait));
+  EXPECT_EQ(kAccessibleAnswerWaitMs, wait);
+  AccessibleWalkStarted(&s, t);
+  EXPECT_EQ(kAccessibleAwaitWalk, PlanAccessibleMatch(s, t + 50, &wait));
+  EXPECT_EQ(kAccessibleAnswerWaitMs - 50, wait);
+  EXPECT_EQ(kAccessibleUseLastAnswer, PlanAccessibleMatch(s, t + kAccessibleAnswerWaitMs, &wait));
+  EXPECT_EQ(0u, wait);
+  AccessibleWalkEnded(&s, t + 400);  // 400 ms: rests as long again
+  EXPECT_TRUE(s.answered);
+  EXPECT_EQ(kAccessibleUseLastAnswer, PlanAccessibleMatch(s, t + 400 + 400 * kAccessibleRestFactor - 1, &wait));
+  EXPECT_EQ(kAccessibleStartWalk, PlanAccessibleMatch(s, t + 400 + 400 * kAccessibleRestFactor, &wait));
+  AccessibleWalkStarted(&s, t + 2000);
+  AccessibleWalkEnded(&s, t + 2000 + 5 * kAccessibleMaxWalkMs);  // rests no longer than a full walk
+  EXPECT_EQ(kAccessibleStartWalk,
+            PlanAccessibleMatch(s, t + 2000 + (5 + kAccessibleRestFactor) * kAccessibleMaxWalkMs, &wait));
+}
+
+// An answer keeps names and values apart: a text is found inside one of
+// them, never across two; hidden ones count only when asked; an empty text
+// is left out and one that does not fit leaves the answer as it was.
+TEST(AccessibleWalkTest, AnswersHoldTextsOneByOne) {
+  using namespace script;
+  char answer[48];
+  int used = 0;
+  AccessibleText button = {false, false, 0x2B, "Save changes"};
+  AccessibleText value = {true, false, 999, "1234.50"};
+  AccessibleText note = {false, true, -3, "Hidden"};
+  AccessibleText empty = {false, false, 0, ""};
+  used = AppendAccessibleText(answer, used, sizeof(answer), button);
+  used = AppendAccessibleText(answer, used, sizeof(answer), value);
+  used = AppendAccessibleText(answer, used, sizeof(answer), empty);
+  used = AppendAccessibleText(answer, used, sizeof(answer), note);
+  ASSERT_EQ(15 + 10 + 9, used);
+  EXPECT_EQ(-1, AppendAccessibleText(answer, used, sizeof(answer), button));
+  EXPECT_TRUE(AccessibleAnswerHolds(answer, used, "changes", false));
+  EXPECT_TRUE(AccessibleAnswerHolds(answer, used, "34.5", false));
+  EXPECT_FALSE(AccessibleAnswerHolds(answer, used, "changes1234", false));
+  EXPECT_FALSE(AccessibleAnswerHolds(answer, used, "save", false));
+  EXPECT_FALSE(AccessibleAnswerHolds(answer, used, "Hidden", false));
+  EXPECT_TRUE(AccessibleAnswerHolds(answer, used, "Hidden", true));
+  std::string seen;
+  AccessibleText e;
+  for (int pos = 0; (pos = NextAccessibleText(answer, used, pos, &e)) >= 0;)
+    seen += std::string(e.value ? "v" : "n") + (e.hidden ? "h" : "") + std::to_string(e.role) + ":" + e.text + ";";
+  EXPECT_EQ("n43:Save changes;v254:1234.50;nh0:Hidden;", seen);
+}
+
 }  // namespace
+

@@ -56,7 +56,8 @@ echo "---- vm32: kestro-spy"
 suite "$logs/vm32-spy.log" 900 python3 tests/authoring/check_spy.py \
   --spy "$tree/authoring/kestro-spy.exe" --wintarget "$tree/tests/e2e/wintarget/wintarget.exe" \
   --runner "$(find_exe kestro.exe)" --packer "$packer" \
-  --inputrec "$tree/tests/e2e/inputrec/inputrec.exe"
+  --inputrec "$tree/tests/e2e/inputrec/inputrec.exe" \
+  --a11ytarget "$tree/tests/e2e/a11ytarget/a11ytarget.exe"
 
 echo "---- vm32: kestro-rec"
 suite "$logs/vm32-rec.log" 600 python3 tests/authoring/check_rec.py \

@@ -47,7 +47,7 @@ test('every command of the table is a keyword in any letter case', async () => {
   const flow = flowCommands();
   const commands = tableCommands();
   assert.ok(flow.length > 0 && flow.every((k) => commands.some((c) => c.keyword === k)), flow.join());
-  assert.strictEqual(commands.length, 72);
+  assert.strictEqual(commands.length, 73);
   for (const { keyword, spelling, form } of commands) {
     const scope = form === 'kTailFields' ? 'keyword.control.conditional.kestro'
                 : flow.includes(keyword) ? 'keyword.control.flow.kestro' : 'support.function.kestro';

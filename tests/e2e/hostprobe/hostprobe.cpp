@@ -405,12 +405,50 @@ int Menus(const char* grow) {
   return 0;
 }
 
+// hung: the script waits, round after round, on windows whose programs hang
+// (one character in the file per round of waits, each ending at its 1 s
+// timeout). It must keep that pace, answer messages at once, open its tray
+// menu, and be gone within a second of the tray menu's Exit.
+int Hung(const char* grow) {
+  HWND host = WaitHost(10000);
+  if (!host) return Verdict("no host window"), 1;
+  Check(Appears(grow, 15000), "running", "not running");
+  Check(Reaches(grow, FileSize(grow) + 2, 6000), "keeps its pace", "lost its pace");
+  DWORD worst = 0;
+  for (int i = 0; i < 20; ++i) {
+    DWORD start = GetTickCount();
+    DWORD_PTR result;
+    if (!SendMessageTimeoutA(host, WM_NULL, 0, 0, SMTO_NORMAL, 3000, &result)) worst = 3000;
+    DWORD took = GetTickCount() - start;
+    if (took > worst) worst = took;
+    Sleep(50);
+  }
+  Check(worst < 300, "answers at once", "answers slowly");
+  PostMessageA(host, kTrayMessage, 1, WM_RBUTTONDOWN);
+  HWND popup = NULL;
+  for (DWORD waited = 0; waited < 2000 && !popup; waited += 50) {
+    Sleep(50);
+    popup = OpenPopupOf(host);
+  }
+  Check(popup != NULL, "tray menu shown", "no tray menu");
+  if (popup) PostMessageA(popup, WM_KEYDOWN, VK_ESCAPE, 0);
+  Sleep(300);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(host, &pid);
+  HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
+  PostMessageA(host, WM_COMMAND, kTrayExit, 0);
+  Check(process && WaitForSingleObject(process, 1000) == WAIT_OBJECT_0, "exited within a second",
+        "still running a second after Exit");
+  if (process) CloseHandle(process);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  // hostprobe OUTFILE pause-sys|pause-tray|break-off|hide|hold|taskbar|rec-taskbar|window|menus [GROWFILE]
+  // hostprobe OUTFILE pause-sys|pause-tray|break-off|hide|hold|taskbar|rec-taskbar|window|menus|hung [GROWFILE]
   if (argc < 3) {
-    fprintf(stderr, "usage: hostprobe OUT pause-sys|pause-tray|break-off|hide|hold|taskbar|rec-taskbar|window|menus [FILE]\n");
+    fprintf(stderr, "usage: hostprobe OUT pause-sys|pause-tray|break-off|hide|hold|taskbar|rec-taskbar|window|menus|hung [FILE]\n");
     return 2;
   }
   g_out = fopen(argv[1], "wb");
@@ -427,6 +465,7 @@ int main(int argc, char** argv) {
   else if (!strcmp(what, "rec-taskbar")) rc = Taskbar(true);
   else if (!strcmp(what, "window")) rc = Window();
   else if (!strcmp(what, "menus")) rc = Menus(grow);
+  else if (!strcmp(what, "hung")) rc = Hung(grow);
   fclose(g_out);
   return rc;
 }
