@@ -330,8 +330,17 @@ class KestroDebugSession extends DebugSession {
     this.sendResponse(response);
   }
 
+  // The client ends the adapter soon after this answer, before finish's delayed
+  // removal would run: the packed program's folder goes now, the runner being gone.
   async disconnectRequest(response) {
     await this.quit();
+    if (this.dir) {
+      try {
+        fs.rmSync(this.dir, { recursive: true, force: true, maxRetries: 5, retryDelay: 200 });
+      } catch (e) {
+        // left for the system's temporary folder cleaning
+      }
+    }
     this.sendResponse(response);
     this.finish();
   }
