@@ -318,7 +318,16 @@ async function debugSession(page, opts, project) {
     await page.keyboard.press('Control+P');
     await page.waitForSelector('.quick-input-widget input', { state: 'visible', timeout: 3000 });
     await page.keyboard.type('debugged.kst');
-    await until(() => page.$('.quick-input-list .monaco-list-row'), 5000);
+    // Enter takes the first row, which is a recently opened file until the search has
+    // found the one typed: wait for that file's row to lead the list.
+    const found = await until(() => page.evaluate(() => {
+      const row = document.querySelector('.quick-input-list .monaco-list-row');
+      return row !== null && row.textContent.includes('debugged.kst');
+    }), 5000);
+    if (!found) {
+      await page.keyboard.press('Escape');
+      return false;
+    }
     await page.keyboard.press('Enter');
     return until(() => page.evaluate(() => [...document.querySelectorAll('.tab.active')]
       .some((t) => t.textContent.includes('debugged.kst'))), 5000);
@@ -385,7 +394,9 @@ async function debugSession(page, opts, project) {
     const scope = await page.$('.debug-pane .monaco-list-row:has-text("Waiting for")');
     if (!scope) return false;
     if ((await sidebar()).includes('Closest 1')) return true;
-    await scope.click();
+    // A click toggles the scope: click only while it is closed, and give its variables,
+    // which the adapter fetches when it opens, the next rounds to arrive.
+    if ((await scope.getAttribute('aria-expanded')) !== 'true') await scope.click();
     return (await sidebar()).includes('Closest 1');
   }, STEP_MS);
   const waiting = await sidebar();
