@@ -161,8 +161,6 @@ NamedValues WaitingFor(const Interp& in, const DebugSession& d) {
                                                         : std::string("1 (title starts with)")));
   out.push_back(std::make_pair(std::string("Detect hidden text"),
                                std::string(in.detect_hidden_text ? "On" : "Off")));
-  out.push_back(std::make_pair(std::string("Detect accessible text"),
-                               std::string(in.detect_accessible_text ? "On" : "Off")));
   WindowPattern pattern;
   CopyText(pattern.title, parts.title.c_str(), kBufSize);
   CopyText(pattern.text, parts.text.c_str(), kBufSize);

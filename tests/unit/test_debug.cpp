@@ -210,7 +210,7 @@ TEST_F(DebugTest, APausedWaitShowsItsPatternTheMatchAndTheClosestTitles) {
       << all;
   AddWindow("Kestro Target");
   facts = script::WaitingFor(in, d);
-  EXPECT_EQ("yes: \"Kestro Target\" (class Target, wintarget.exe)", facts[7].second);
+  EXPECT_EQ("yes: \"Kestro Target\" (class Target, wintarget.exe)", facts[6].second);
   Ask("continue");
   RunToStop();
   EXPECT_EQ(Lines({"done"}), Trace());
