@@ -24,7 +24,7 @@ std::string Number(long long n) {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-// Events of one braced key specification, the text between the braces.
+// Key events of one braced key, such as {ENTER 3}: the text between the braces.
 long long BracedKeyEvents(const char* braced, int modifiers) {
   char name[script::kBufSize];
   char count_text[script::kBufSize];
