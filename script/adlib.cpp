@@ -19,6 +19,19 @@ bool FailWalk(Interp& in, const char* message) {
 
 }  // namespace
 
+AdlibLineFind ReadAdlibLine(const Interp& in, const ScriptLine* line, char* text,
+                            WindowPattern* pattern, int* cursor) {
+  CopyText(text, line->text, kBufSize);
+  if (!ExpandVariables(*in.sys, text, in.sections.utf8)) return kAdlibBadReference;
+  *cursor = 0;
+  int at_end = SplitField(',', text, cursor, pattern->title);
+  at_end += SplitField(',', text, cursor, pattern->text);
+  if (at_end != 0) return kAdlibBadCommas;
+  bool exists = in.sys->find_window(in.sys->context, *pattern, in.title_match_mode,
+                                    in.detect_hidden_text, in.detect_accessible_text) != 0;
+  return exists ? kAdlibWindowExists : kAdlibNoWindow;
+}
+
 // An Adlib line reads "title, text, command, parameters...". At most one line
 // acts per walk; the walk starts from the first line again on every tick. The
 // pattern of a pending main-section wait is put back after the walk, also
@@ -29,17 +42,12 @@ bool AdlibWalk(Interp& in) {
   a.saved = in.match;
   bool acted = false;
   for (ScriptLine* adlib = in.sections.adlib.head; adlib != 0; adlib = adlib->next) {
-    CopyText(a.line, adlib->text, kBufSize);
     in.line_number = adlib->number;
-    if (!ExpandVariables(*in.sys, a.line, in.sections.utf8)) return FailWalk(in, kBadReference);
-    int cursor = 0;
-    int at_end = SplitField(',', a.line, &cursor, a.pattern.title);
-    at_end += SplitField(',', a.line, &cursor, a.pattern.text);
-    if (at_end != 0) return FailWalk(in, "Adlib: Invalid number of parameters!");
-    if (!in.sys->find_window(in.sys->context, a.pattern, in.title_match_mode,
-                             in.detect_hidden_text, in.detect_accessible_text)) {
-      continue;
-    }
+    int cursor;
+    AdlibLineFind found = ReadAdlibLine(in, adlib, a.line, &a.pattern, &cursor);
+    if (found == kAdlibBadReference) return FailWalk(in, kBadReference);
+    if (found == kAdlibBadCommas) return FailWalk(in, "Adlib: Invalid number of parameters!");
+    if (found == kAdlibNoWindow) continue;
     bool ok = Dispatch(in, a.line, &cursor);
     AddStepDelay(in, 2000);
     in.match = a.saved;

@@ -80,16 +80,10 @@ const ScriptLine* AdlibLineToRun(const Interp& in) {
   if (!in.adlib_enabled || in.adlib.failed) return 0;
   for (ScriptLine* line = in.sections.adlib.head; line != 0; line = line->next) {
     char text[kBufSize];
-    CopyText(text, line->text, kBufSize);
-    if (!ExpandVariables(*in.sys, text, in.sections.utf8)) return line;  // it fails here
     WindowPattern pattern;
-    int cursor = 0;
-    int at_end = SplitField(',', text, &cursor, pattern.title);
-    at_end += SplitField(',', text, &cursor, pattern.text);
-    if (at_end != 0) return line;
-    if (in.sys->find_window(in.sys->context, pattern, in.title_match_mode, in.detect_hidden_text,
-                            in.detect_accessible_text))
-      return line;
+    int cursor;
+    // A line that fails stops the walk there, as one whose window exists does.
+    if (ReadAdlibLine(in, line, text, &pattern, &cursor) != kAdlibNoWindow) return line;
   }
   return 0;
 }

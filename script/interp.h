@@ -162,6 +162,13 @@ void StatementStep(Interp& in);
 // exists; true when one ran.
 bool AdlibWalk(Interp& in);
 
+// What the walk finds on one Adlib line: the line expanded into `text` (kBufSize
+// bytes), its window pattern, and the cursor after the text's comma, where the
+// command starts. The walk and the debugger's look-ahead both read lines so.
+enum AdlibLineFind { kAdlibBadReference, kAdlibBadCommas, kAdlibNoWindow, kAdlibWindowExists };
+AdlibLineFind ReadAdlibLine(const Interp& in, const ScriptLine* line, char* text,
+                            WindowPattern* pattern, int* cursor);
+
 // What the host does after a run-timer tick.
 struct TickResult {
   bool stop;     // the script has ended: stop the message loop
